@@ -1,0 +1,32 @@
+#include "form.h"
+
+#include "runtime.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+Form::Form(Runtime &runtime) : QWidget(nullptr), m_runtime(runtime)
+{
+    setWindowFlag(Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void Form::Show()
+{
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame = geometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    show();
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    m_runtime.run([this] { systemClose(); });
+}

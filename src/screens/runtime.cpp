@@ -1,0 +1,91 @@
+#include "runtime.h"
+
+#include "runtime_error.h"
+#include "time_text.h"
+
+#include <QCoreApplication>
+
+#include <new>
+
+Runtime::Runtime(Clock &clock, RandomSource &random, MessageBoxes &boxes, Ending &ending,
+                 QString appPath, Timers timers)
+    : m_clock(clock), m_random(random), m_boxes(boxes), m_ending(ending),
+      m_appPath(std::move(appPath)), m_timers(timers)
+{}
+
+int Runtime::MsgBox(const QString &prompt, int style, const QString &title)
+{
+    throwIfEnded();
+    const int answer = m_boxes.ask(prompt, style, title.isEmpty() ? Runtime::title() : title);
+    // The box may have run an ending handler while it was open.
+    throwIfEnded();
+    return answer;
+}
+
+void Runtime::DoEvents()
+{
+    throwIfEnded();
+    QCoreApplication::processEvents();
+    throwIfEnded();
+}
+
+void Runtime::End()
+{
+    if (!m_ended) {
+        m_ended = true;
+        m_ending.end();
+    }
+    throw ProgramEnded{};
+}
+
+double Runtime::Time() const
+{
+    return timeOfDay(m_clock.now().time());
+}
+
+double Runtime::Date() const
+{
+    return dayCount(m_clock.now().date());
+}
+
+void Runtime::run(const std::function<void()> &handler) noexcept
+{
+    if (m_ended)
+        return;
+    try {
+        handler();
+    } catch (const ProgramEnded &) {
+    } catch (const RuntimeError &error) {
+        report(error);
+    } catch (const std::bad_alloc &) {
+        report(RuntimeError(7, QStringLiteral("Недостаточно памяти")));
+    } catch (const std::exception &error) {
+        report(RuntimeError(
+            51, QStringLiteral("Внутренняя ошибка: %1").arg(QString::fromLocal8Bit(error.what()))));
+    }
+}
+
+void Runtime::report(const RuntimeError &error) noexcept
+{
+    if (m_ended)
+        return;
+    try {
+        MsgBox(QStringLiteral("Ошибка выполнения %1:\r\n\r\n%2")
+                   .arg(error.number())
+                   .arg(error.description()),
+               vbCritical);
+        End();
+    } catch (...) {
+        // Ended, or the report itself failed: either way nothing more runs.
+        if (!m_ended) {
+            m_ended = true;
+            m_ending.end();
+        }
+    }
+}
+
+void Runtime::throwIfEnded() const
+{
+    if (m_ended)
+        throw ProgramEnded{};
+}
