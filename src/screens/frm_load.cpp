@@ -1,0 +1,15 @@
+#include "frm_load.h"
+
+#include "form_look.h"
+#include "pictures.h"
+#include "ui_frm_load.h"
+
+frmLoad::frmLoad(Runtime &runtime) : Form(runtime), m_ui(std::make_unique<Ui::frmLoad>())
+{
+    m_ui->setupUi(this);
+    setFixedSize(422, 145);
+    setBackgroundPicture(*this, layoutPicture(QStringLiteral("splash.bmp")));
+    setFontPoints(*m_ui->te, 13.5);
+}
+
+frmLoad::~frmLoad() = default;
