@@ -55,11 +55,14 @@ protected:
         auto *control = static_cast<QWidget *>(watched);
         switch (event->type()) {
         case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
             if (control->isEnabled()) {
-                m_clickPending = event->type() == QEvent::MouseButtonPress;
+                m_clickPending = true;
                 raise(down, *control, static_cast<QMouseEvent *>(event));
             }
+            return true;
+        case QEvent::MouseButtonDblClick:
+            // Follows the press of a double click's second half, which then clicks nothing.
+            m_clickPending = false;
             return true;
         case QEvent::MouseButtonRelease:
             if (control->isEnabled()) {

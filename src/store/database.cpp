@@ -1,0 +1,323 @@
+#include "database.h"
+
+#include "engine_errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+
+#include <atomic>
+#include <optional>
+
+namespace {
+
+// Long enough to ride out another program's commit, short enough that a file held locked is
+// reported at once instead of hanging the window.
+constexpr int busyTimeoutMs = 200;
+// Far more than a bank of the largest size needs.
+constexpr qint64 mmapBytes = 256 * 1024 * 1024;
+
+bool isSelect(const QString &sql)
+{
+    static const QRegularExpression select(QStringLiteral(R"(^\s*\(*\s*select\b)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return select.match(sql).hasMatch();
+}
+
+FieldValue fieldValue(const QVariant &value, bool booleanColumn)
+{
+    if (value.isNull())
+        return FieldValue::null();
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Double:
+        // A column declared Boolean stores any non-zero number as True.
+        if (booleanColumn)
+            return FieldValue::boolean(value.toDouble() != 0);
+        return FieldValue::number(value.toDouble());
+    case QMetaType::QByteArray:
+        return FieldValue::text(QString::fromUtf8(value.toByteArray()));
+    default:
+        return FieldValue::text(value.toString());
+    }
+}
+
+std::vector<FieldValue> fieldValues(const QVariantList &row, const std::vector<bool> &booleans)
+{
+    std::vector<FieldValue> values;
+    values.reserve(row.size());
+    for (qsizetype i = 0; i < row.size(); ++i)
+        values.push_back(fieldValue(row[i], booleans[i]));
+    return values;
+}
+
+void readRow(const QSqlQuery &query, QVariantList &row)
+{
+    for (qsizetype i = 0; i < row.size(); ++i)
+        row[i] = query.value(static_cast<int>(i));
+}
+
+// Refuses what cannot be opened for reading and writing as a database, before the engine sees
+// it: the engine would create a missing file and silently fall back to reading a read-only one.
+void checkFile(const QFileInfo &file)
+{
+    const QString path = file.absoluteFilePath();
+    if (!file.exists())
+        throw EngineErrors::fileMissing(file.fileName(), file.absolutePath());
+    if (file.isDir())
+        throw EngineErrors::notADatabase(path, QStringLiteral("это папка, а не файл"));
+    if (!file.isFile())
+        throw EngineErrors::notADatabase(path, QStringLiteral("это не обычный файл"));
+
+    QFile device(path);
+    if (!device.open(QIODevice::ReadOnly))
+        throw EngineErrors::cannotOpen(path, device.errorString());
+    if (device.read(16) != QByteArrayLiteral("SQLite format 3\0"))
+        throw EngineErrors::notADatabase(path, QStringLiteral("файл не является базой данных"));
+
+    // The owner, group and other bits are read as stored: for the superuser every file counts as
+    // writable by the effective user.
+    const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (!file.isWritable() || !(file.permissions() & writeBits))
+        throw EngineErrors::readOnly(path, QStringLiteral("файл доступен только для чтения"));
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isWritable())
+        throw EngineErrors::readOnly(
+            path, QStringLiteral("в папке «%1» нельзя создать файл журнала изменений")
+                      .arg(folder.absoluteFilePath()));
+}
+
+// Holds one read transaction, so the passes over a result all see the same state of the file
+// even if another program writes meanwhile.
+class ReadSnapshot final
+{
+public:
+    explicit ReadSnapshot(QSqlDatabase database) : m_database(std::move(database))
+    {
+        m_open = QSqlQuery(m_database).exec(QStringLiteral("BEGIN"));
+    }
+    ~ReadSnapshot()
+    {
+        if (m_open)
+            QSqlQuery(m_database).exec(QStringLiteral("COMMIT"));
+    }
+    Q_DISABLE_COPY_MOVE(ReadSnapshot)
+
+private:
+    QSqlDatabase m_database;
+    bool m_open = false;
+};
+
+// The last row of a select without converting the rows before it, which costs most of the time
+// of a full read: the rows are counted, then the statement, wrapped, skips to the last one. The
+// wrapped statement runs the same plan, so its rows come in the same order. Empty when the
+// statement cannot be wrapped or the passes disagree; the caller then reads every row.
+std::optional<QVariantList> lastRowBySkipping(const QSqlDatabase &database, const QString &sql,
+                                              const QVariantList &first)
+{
+    // Line breaks keep a trailing comment of the statement from swallowing the parenthesis.
+    const QString wrapped = QStringLiteral("(\n%1\n)").arg(sql);
+    QSqlQuery count(database);
+    if (!count.exec(QStringLiteral("SELECT count(*) FROM %1").arg(wrapped)) || !count.next())
+        return std::nullopt;
+    const qint64 rows = count.value(0).toLongLong();
+    count.finish();
+    if (rows == 1)
+        return first;
+    if (rows < 1)
+        return std::nullopt;
+
+    QSqlQuery last(database);
+    last.setForwardOnly(true);
+    if (!last.exec(
+            QStringLiteral("SELECT * FROM %1 LIMIT 1 OFFSET %2").arg(wrapped).arg(rows - 1)) ||
+        !last.next() || last.record().count() != first.size())
+        return std::nullopt;
+    QVariantList row(first.size());
+    readRow(last, row);
+    return row;
+}
+
+QString nextConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("quorvane-store-%1").arg(++counter);
+}
+
+} // namespace
+
+// One open SQLite connection, shared by the copies of a Database.
+class Database::Connection final
+{
+public:
+    explicit Connection(QString path);
+    ~Connection();
+    Q_DISABLE_COPY_MOVE(Connection)
+
+    const QString &path() const { return m_path; }
+    QSqlDatabase database() const { return m_database; }
+
+private:
+    // Removes the connection from Qt's list; declared first, so it runs last, also when the
+    // constructor throws.
+    struct Registration final
+    {
+        explicit Registration(QString name) : name(std::move(name)) {}
+        ~Registration() { QSqlDatabase::removeDatabase(name); }
+        Q_DISABLE_COPY_MOVE(Registration)
+        QString name;
+    };
+
+    void run(const QString &statement);
+
+    Registration m_registration;
+    QSqlDatabase m_database;
+    QString m_path;
+};
+
+Database::Connection::Connection(QString path)
+    : m_registration(nextConnectionName()),
+      m_database(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_registration.name)),
+      m_path(std::move(path))
+{
+    // mode=rw: the engine must never create the file, even if it vanished since it was checked.
+    m_database.setDatabaseName(QUrl::fromLocalFile(m_path).toString(QUrl::FullyEncoded) +
+                               QStringLiteral("?mode=rw"));
+    m_database.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (!m_database.open())
+        throw EngineErrors::openFailed(m_path, m_database.lastError());
+
+    // Every write is on disk when its statement returns.
+    run(QStringLiteral("PRAGMA synchronous = FULL"));
+    // Reads map the file instead of copying its pages, which halves the time to reach the last
+    // row of a large bank; writes still go through the journal as before.
+    run(QStringLiteral("PRAGMA mmap_size = %1").arg(mmapBytes));
+    // A write transaction that is rolled back at once finds out, without changing anything,
+    // whether the file is locked, read-only or damaged, which otherwise shows only at the first
+    // write.
+    run(QStringLiteral("BEGIN IMMEDIATE"));
+    run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    run(QStringLiteral("ROLLBACK"));
+}
+
+Database::Connection::~Connection()
+{
+    m_database.close();
+    m_database = QSqlDatabase();
+}
+
+void Database::Connection::run(const QString &statement)
+{
+    QSqlQuery query(m_database);
+    if (!query.exec(statement))
+        throw EngineErrors::openFailed(m_path, query.lastError());
+}
+
+Recordset::Recordset(QString statement, QStringList columns, std::vector<FieldValue> first,
+                     std::vector<FieldValue> last)
+    : m_statement(std::move(statement)), m_columns(std::move(columns)), m_first(std::move(first)),
+      m_last(std::move(last))
+{}
+
+FieldValue Recordset::Fields(const QString &name) const
+{
+    qsizetype column = 0;
+    while (column < m_columns.size() && m_columns[column].compare(name, Qt::CaseInsensitive) != 0)
+        ++column;
+    if (column == m_columns.size())
+        throw EngineErrors::noSuchField(name, m_statement);
+    if (EOF_())
+        throw EngineErrors::noCurrentRecord(m_statement);
+    return (m_onLast ? m_last : m_first)[column];
+}
+
+void Recordset::MoveLast()
+{
+    if (EOF_())
+        throw EngineErrors::noCurrentRecord(m_statement);
+    m_onLast = true;
+}
+
+Database::Database(std::shared_ptr<Connection> connection) : m_connection(std::move(connection))
+{}
+
+Recordset Database::OpenRecordset(const QString &sql)
+{
+    if (!isSelect(sql))
+        throw EngineErrors::notASelect(sql);
+    const ReadSnapshot snapshot(m_connection->database());
+    QSqlQuery query(m_connection->database());
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        throw EngineErrors::statementFailed(path(), sql, query.lastError());
+
+    const QSqlRecord record = query.record();
+    QStringList columns;
+    std::vector<bool> booleans;
+    for (int i = 0; i < record.count(); ++i) {
+        columns.push_back(record.fieldName(i));
+        booleans.push_back(record.field(i).metaType().id() == QMetaType::Bool);
+    }
+
+    QVariantList first(record.count());
+    if (!query.next()) {
+        if (query.lastError().isValid())
+            throw EngineErrors::statementFailed(path(), sql, query.lastError());
+        return Recordset(sql, columns, {}, {});
+    }
+    readRow(query, first);
+
+    std::optional<QVariantList> last = lastRowBySkipping(m_connection->database(), sql, first);
+    if (!last) {
+        // The statement does not fit the shortcut: read every row.
+        last = first;
+        while (query.next())
+            readRow(query, *last);
+        if (query.lastError().isValid())
+            throw EngineErrors::statementFailed(path(), sql, query.lastError());
+    }
+    query.finish();
+    return Recordset(sql, columns, fieldValues(first, booleans), fieldValues(*last, booleans));
+}
+
+void Database::Execute(const QString &sql)
+{
+    Execute(sql, {});
+}
+
+void Database::Execute(const QString &sql, const QVariantList &boundValues)
+{
+    if (isSelect(sql))
+        throw EngineErrors::selectExecuted(sql);
+    QSqlQuery query(m_connection->database());
+    if (!query.prepare(sql))
+        throw EngineErrors::statementFailed(path(), sql, query.lastError());
+    for (const QVariant &value : boundValues)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw EngineErrors::statementFailed(path(), sql, query.lastError());
+    query.finish();
+}
+
+const QString &Database::path() const
+{
+    return m_connection->path();
+}
+
+Database DBEngine::OpenDatabase(const QString &name)
+{
+    const QFileInfo file(QDir::current().absoluteFilePath(name));
+    checkFile(file);
+    return Database(std::make_shared<Database::Connection>(file.absoluteFilePath()));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "field_value.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <memory>
+#include <vector>
+
+// The result of a select. The program reads only the first and the last row, so only those are
+// kept; the statement is run to its end when the recordset opens, which leaves no read pending on
+// the connection (a pending read would hold the file's lock and delay the commit of later writes).
+class Recordset final
+{
+public:
+    // The value of the named column (any letter case) in the current row.
+    FieldValue Fields(const QString &name) const;
+    // Makes the last row current; error 3021 when there is no row.
+    void MoveLast();
+    // True when there is no current row: the result is empty.
+    bool EOF_() const { return m_first.empty(); }
+
+private:
+    friend class Database;
+    Recordset(QString statement, QStringList columns, std::vector<FieldValue> first,
+              std::vector<FieldValue> last);
+
+    QString m_statement;
+    QStringList m_columns;
+    std::vector<FieldValue> m_first;
+    std::vector<FieldValue> m_last;
+    bool m_onLast = false;
+};
+
+// An open database file. Copies share one connection, closed when the last copy goes.
+class Database final
+{
+public:
+    // Runs a select; the recordset is on its first row.
+    Recordset OpenRecordset(const QString &sql);
+    // Runs a statement that changes data; the change is on disk when this returns.
+    void Execute(const QString &sql);
+    // The same with the values bound, in order, to the statement's '?' placeholders, so no value
+    // can change what the statement does.
+    void Execute(const QString &sql, const QVariantList &boundValues);
+
+    // Absolute path of the file.
+    const QString &path() const;
+
+private:
+    friend class DBEngine;
+    class Connection;
+    explicit Database(std::shared_ptr<Connection> connection);
+
+    std::shared_ptr<Connection> m_connection;
+};
+
+class DBEngine final
+{
+public:
+    // Opens an existing database file, named relative to the current working directory, shared,
+    // for reading and writing. Never creates a file and changes nothing in it.
+    static Database OpenDatabase(const QString &name);
+};

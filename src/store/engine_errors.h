@@ -1,0 +1,23 @@
+#pragma once
+
+#include "screens/runtime_error.h"
+
+class QSqlError;
+
+// The errors of the database engine layer, numbered as the engine the program was written for
+// numbers them, each with a Russian description that names the file or the statement concerned.
+namespace EngineErrors {
+RuntimeError fileMissing(const QString &name, const QString &folder);
+RuntimeError notADatabase(const QString &path, const QString &reason);
+RuntimeError fileInUse(const QString &path, const QString &reason);
+RuntimeError readOnly(const QString &path, const QString &reason);
+RuntimeError cannotOpen(const QString &path, const QString &reason);
+// A failure while opening: locked, read-only or damaged files get their own numbers.
+RuntimeError openFailed(const QString &path, const QSqlError &error);
+// A statement the engine refused or could not run.
+RuntimeError statementFailed(const QString &path, const QString &statement, const QSqlError &error);
+RuntimeError notASelect(const QString &statement);
+RuntimeError selectExecuted(const QString &statement);
+RuntimeError noCurrentRecord(const QString &statement);
+RuntimeError noSuchField(const QString &field, const QString &statement);
+} // namespace EngineErrors

@@ -1,0 +1,492 @@
+#include "expect_error.h"
+
+#include "store/database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+// A plain connection of its own to a file, as another program would have: builds banks, holds
+// locks and reads back what the engine layer wrote.
+class SideConnection final
+{
+public:
+    explicit SideConnection(const QString &path)
+        : m_name(QStringLiteral("side-%1").arg(++s_count)),
+          m_database(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name))
+    {
+        m_database.setDatabaseName(path);
+        EXPECT_TRUE(m_database.open()) << m_database.lastError().text().toStdString();
+        // Only this test process reads what it writes; waiting for the disk buys nothing here.
+        run(QStringLiteral("PRAGMA synchronous = OFF"));
+    }
+    ~SideConnection()
+    {
+        m_database.close();
+        m_database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    SideConnection(const SideConnection &) = delete;
+    SideConnection &operator=(const SideConnection &) = delete;
+
+    void run(const QString &sql)
+    {
+        QSqlQuery query(m_database);
+        EXPECT_TRUE(query.exec(sql))
+            << sql.toStdString() << ": " << query.lastError().text().toStdString();
+    }
+
+    // The first column of the first row.
+    QVariant value(const QString &sql)
+    {
+        QSqlQuery query(m_database);
+        EXPECT_TRUE(query.exec(sql) && query.next())
+            << sql.toStdString() << ": " << query.lastError().text().toStdString();
+        return query.value(0);
+    }
+
+private:
+    static inline int s_count = 0;
+    QString m_name;
+    QSqlDatabase m_database;
+};
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+// Every test runs in a fresh empty folder made the working directory.
+class DatabaseTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        ASSERT_TRUE(QDir::setCurrent(m_folder.path()));
+    }
+    void TearDown() override { QDir::setCurrent(m_previous); }
+
+    QString folder() const { return QDir(m_folder.path()).absolutePath(); }
+    QString bankPath() const { return QDir(folder()).absoluteFilePath(QStringLiteral("data.mdb")); }
+    QStringList entries() const
+    {
+        return QDir(folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+    // A small bank: questions 1 to 3 and the attempt record.
+    void createBank(const QString &path)
+    {
+        SideConnection side(path);
+        side.run(QStringLiteral("CREATE TABLE questions (id INTEGER, question TEXT, ball INTEGER, "
+                                "picture TEXT, type INTEGER)"));
+        side.run(QStringLiteral("INSERT INTO questions VALUES (1, 'Первый', 4, NULL, 0), "
+                                "(2, 'Второй', 9, '7', 1), (3, 'Третий', NULL, '', 2)"));
+        side.run(QStringLiteral("CREATE TABLE users (id INTEGER, username TEXT, chek BOOLEAN)"));
+        side.run(QStringLiteral("INSERT INTO users VALUES (1, 'Иванов Пётр Сидорович', 1)"));
+    }
+    void createBank() { createBank(bankPath()); }
+
+private:
+    QString m_previous = QDir::currentPath();
+    QTemporaryDir m_folder;
+};
+
+TEST_F(DatabaseTest, MissingFileIsNamedWithItsFolderAndNotCreated)
+{
+    const RuntimeError error =
+        errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
+    EXPECT_TRUE(isError(error, 3024, {QStringLiteral("«data.mdb»"), folder()}));
+    EXPECT_TRUE(entries().isEmpty()) << entries().join(' ').toStdString();
+}
+
+TEST_F(DatabaseTest, FileThatIsNoDatabaseIsRefusedAndLeftAsItWas)
+{
+    const QByteArray contents[] = {
+        QByteArray(5000, 'x'),
+        QByteArray(),
+        QByteArrayLiteral("Standard Jet DB\0 a file of another engine"),
+    };
+    for (const QByteArray &bytes : contents) {
+        SCOPED_TRACE(bytes.left(20).toStdString());
+        writeFile(bankPath(), bytes);
+        const RuntimeError error =
+            errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
+        EXPECT_TRUE(isError(error, 3343, {bankPath()}));
+        EXPECT_EQ(bytesOf(bankPath()), bytes);
+        EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
+    }
+}
+
+TEST_F(DatabaseTest, FolderNamedLikeTheFileIsRefused)
+{
+    ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("data.mdb")));
+    const RuntimeError error =
+        errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
+    EXPECT_TRUE(isError(error, 3343, {bankPath()}));
+    EXPECT_TRUE(QDir(bankPath()).isEmpty());
+}
+
+TEST_F(DatabaseTest, FileLockedByAnotherConnectionIsRefused)
+{
+    createBank();
+    {
+        SideConnection other(bankPath());
+        other.run(QStringLiteral("BEGIN EXCLUSIVE"));
+        const RuntimeError error =
+            errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
+        EXPECT_TRUE(error.number() == 3045 || error.number() == 3050) << error.what();
+        EXPECT_TRUE(isError(error, error.number(), {bankPath()}));
+        other.run(QStringLiteral("ROLLBACK"));
+    }
+    // Once the lock is gone the same file opens.
+    EXPECT_NO_THROW(DBEngine::OpenDatabase(QStringLiteral("data.mdb")));
+}
+
+TEST_F(DatabaseTest, ReadOnlyFileIsRefusedAndLeftAsItWas)
+{
+    createBank();
+    const QByteArray before = bytesOf(bankPath());
+    ASSERT_TRUE(
+        QFile::setPermissions(bankPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const RuntimeError error =
+        errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
+    EXPECT_TRUE(isError(error, 3051, {bankPath()}));
+    EXPECT_EQ(bytesOf(bankPath()), before);
+    QFile::setPermissions(bankPath(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(DatabaseTest, OpeningAndReadingChangeNothing)
+{
+    createBank();
+    const QByteArray before = bytesOf(bankPath());
+    {
+        Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+        EXPECT_EQ(database.path(), bankPath());
+        Recordset questions = database.OpenRecordset(QStringLiteral("select * from questions"));
+        questions.MoveLast();
+        database.OpenRecordset(QStringLiteral("select * from users"));
+        // No journal or other file beside the bank while it is open.
+        EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
+    }
+    EXPECT_EQ(bytesOf(bankPath()), before);
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
+}
+
+TEST_F(DatabaseTest, OpensFromFolderWhoseNameNeedsEscaping)
+{
+    const QString odd = QStringLiteral("банк ?#%20 & x");
+    ASSERT_TRUE(QDir(folder()).mkdir(odd));
+    createBank(QDir(folder()).filePath(odd + QStringLiteral("/data.mdb")));
+    ASSERT_TRUE(QDir::setCurrent(QDir(folder()).filePath(odd)));
+
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    Recordset users = database.OpenRecordset(QStringLiteral("select * from users"));
+    EXPECT_TRUE(equalsText(users.Fields(QStringLiteral("username")),
+                           QStringLiteral("Иванов Пётр Сидорович")));
+    EXPECT_EQ(entries(), QStringList{odd});
+}
+
+struct KindCase
+{
+    const char *declared;
+    const char *stored;
+    FieldValue expected;
+};
+
+QString describe(const FieldValue &value)
+{
+    switch (value.kind()) {
+    case FieldValue::Kind::Null:
+        return QStringLiteral("Null");
+    case FieldValue::Kind::Text:
+        return QStringLiteral("Text '%1'").arg(value.asText());
+    case FieldValue::Kind::Number:
+        return QStringLiteral("Number %1").arg(value.asNumber());
+    case FieldValue::Kind::Boolean:
+        return QStringLiteral("Boolean %1").arg(value.asBoolean());
+    }
+    return {};
+}
+
+TEST_F(DatabaseTest, FieldsAreTaggedWithTheirKind)
+{
+    const KindCase cases[] = {
+        {"INTEGER", "NULL", FieldValue::null()},
+        {"TEXT", "NULL", FieldValue::null()},
+        {"TEXT", "'abc'", FieldValue::text(QStringLiteral("abc"))},
+        {"TEXT", "''", FieldValue::text(QString())},
+        {"TEXT", "' Пётр '", FieldValue::text(QStringLiteral(" Пётр "))},
+        {"INTEGER", "42", FieldValue::number(42)},
+        {"INTEGER", "-7", FieldValue::number(-7)},
+        {"REAL", "2.5", FieldValue::number(2.5)},
+        {"", "7", FieldValue::number(7)},
+        {"INTEGER", "'abc'", FieldValue::text(QStringLiteral("abc"))},
+        {"BOOLEAN", "1", FieldValue::boolean(true)},
+        {"BOOLEAN", "2", FieldValue::boolean(true)},
+        {"BOOLEAN", "-1", FieldValue::boolean(true)},
+        {"BOOLEAN", "0", FieldValue::boolean(false)},
+        {"BOOLEAN", "NULL", FieldValue::null()},
+        {"BOOL", "1", FieldValue::boolean(true)},
+        {"boolean", "0", FieldValue::boolean(false)},
+    };
+    createBank();
+    {
+        SideConnection side(bankPath());
+        int table = 0;
+        for (const KindCase &c : cases) {
+            side.run(
+                QStringLiteral("CREATE TABLE k%1 (id INTEGER, v %2)").arg(table).arg(c.declared));
+            side.run(QStringLiteral("INSERT INTO k%1 VALUES (1, %2)").arg(table++).arg(c.stored));
+        }
+    }
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    int table = 0;
+    for (const KindCase &c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 holding %2").arg(c.declared, c.stored).toStdString());
+        const FieldValue value =
+            database.OpenRecordset(QStringLiteral("select * from k%1").arg(table++))
+                .Fields(QStringLiteral("v"));
+        EXPECT_EQ(describe(value), describe(c.expected));
+    }
+}
+
+TEST_F(DatabaseTest, LastRowOfLargestBank)
+{
+    createBank();
+    {
+        SideConnection side(bankPath());
+        side.run(QStringLiteral("BEGIN"));
+        side.run(QStringLiteral("DELETE FROM questions"));
+        side.run(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 32767) INSERT INTO questions SELECT i, 'q' || i, i % 30, "
+                           "NULL, i % 3 FROM n"));
+        side.run(QStringLiteral("COMMIT"));
+    }
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    Recordset questions = database.OpenRecordset(QStringLiteral("select * from questions"));
+    EXPECT_TRUE(equalsNumber(questions.Fields(QStringLiteral("id")), 1));
+    questions.MoveLast();
+    EXPECT_EQ(int16Of(questions.Fields(QStringLiteral("id")), QStringLiteral("id")), 32767);
+    EXPECT_TRUE(equalsText(questions.Fields(QStringLiteral("question")), QStringLiteral("q32767")));
+}
+
+struct StatementCase
+{
+    QString sql;
+    int firstId;
+    int lastId;
+};
+
+TEST_F(DatabaseTest, LastRowFoundWhateverTheSelectLooksLike)
+{
+    const StatementCase cases[] = {
+        {QStringLiteral("select * from questions"), 5, 9},
+        {QStringLiteral("select * from questions;"), 5, 9},
+        {QStringLiteral("select * from questions -- every question"), 5, 9},
+        {QStringLiteral("select * from questions where id=60"), 60, 60},
+        {QStringLiteral("select * from questions where id > 1"), 5, 9},
+        {QStringLiteral("select id from questions order by id desc"), 60, 1},
+        {QStringLiteral("select * from questions order by question limit 3"), 5, 60},
+        {QStringLiteral("select id, id from questions"), 5, 9},
+        {QStringLiteral("select id from questions union all select 77"), 5, 77},
+    };
+    createBank();
+    {
+        SideConnection side(bankPath());
+        side.run(QStringLiteral("DELETE FROM questions"));
+        side.run(QStringLiteral("INSERT INTO questions (id, question) VALUES (5, 'a'), (1, 'b'), "
+                                "(60, 'c'), (9, 'd')"));
+    }
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    for (const StatementCase &c : cases) {
+        SCOPED_TRACE(c.sql.toStdString());
+        Recordset rows = database.OpenRecordset(c.sql);
+        EXPECT_EQ(int16Of(rows.Fields(QStringLiteral("id")), QStringLiteral("id")), c.firstId);
+        rows.MoveLast();
+        EXPECT_EQ(int16Of(rows.Fields(QStringLiteral("id")), QStringLiteral("id")), c.lastId);
+    }
+}
+
+TEST_F(DatabaseTest, EmptyResultHasNoCurrentRow)
+{
+    createBank();
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    const QString sql = QStringLiteral("select * from questions where id=99");
+    Recordset none = database.OpenRecordset(sql);
+    EXPECT_TRUE(none.EOF_());
+    EXPECT_TRUE(isError(errorFrom([&] { none.Fields(QStringLiteral("id")); }), 3021, {sql}));
+    EXPECT_TRUE(isError(errorFrom([&] { none.MoveLast(); }), 3021, {sql}));
+}
+
+TEST_F(DatabaseTest, FieldsAreFoundByNameInAnyCaseAndUnknownOnesNamed)
+{
+    createBank();
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    const QString sql = QStringLiteral("select * from users");
+    const Recordset users = database.OpenRecordset(sql);
+    // Names are found in any letter case, as the engine the program was written for does.
+    EXPECT_TRUE(equalsNumber(users.Fields(QStringLiteral("ID")), 1));
+    EXPECT_TRUE(isError(errorFrom([&] { users.Fields(QStringLiteral("usernam")); }), 3265,
+                        {QStringLiteral("usernam"), sql}));
+}
+
+struct RejectedCase
+{
+    QString sql;
+    int number;
+    QString named;
+};
+
+TEST_F(DatabaseTest, RejectedSelectsQuoteStatementAndWhatIsMissing)
+{
+    const RejectedCase cases[] = {
+        {QStringLiteral("select * from nosuch"), 3078, QStringLiteral("nosuch")},
+        {QStringLiteral("select nosuch from questions"), 3061, QStringLiteral("nosuch")},
+        {QStringLiteral("select * frm questions"), 3131, QStringLiteral("syntax error")},
+        {QStringLiteral("select * from questions; DELETE FROM users"), 3131, QString()},
+        {QStringLiteral("DELETE FROM users"), 3219, QString()},
+    };
+    createBank();
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    for (const RejectedCase &c : cases) {
+        SCOPED_TRACE(c.sql.toStdString());
+        const RuntimeError error = errorFrom([&] { database.OpenRecordset(c.sql); });
+        QStringList named{c.sql};
+        if (!c.named.isEmpty())
+            named.push_back(c.named);
+        EXPECT_TRUE(isError(error, c.number, named));
+    }
+    SideConnection side(bankPath());
+    EXPECT_EQ(side.value(QStringLiteral("SELECT count(*) FROM users")).toInt(), 1);
+}
+
+TEST_F(DatabaseTest, ExecuteIsOnDiskWhenItReturns)
+{
+    createBank();
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    // As the program does it: the record is read, then overwritten while its recordset lives.
+    const Recordset users = database.OpenRecordset(QStringLiteral("select * from users"));
+    const Recordset question =
+        database.OpenRecordset(QStringLiteral("select * from questions where id=2"));
+    database.Execute(QStringLiteral("UPDATE users SET username='Петров Иван Ильич' , chek=0 "
+                                    "WHERE id=1"));
+    {
+        SideConnection fresh(bankPath());
+        EXPECT_EQ(fresh.value(QStringLiteral("SELECT username FROM users")).toString(),
+                  QStringLiteral("Петров Иван Ильич"));
+        EXPECT_EQ(fresh.value(QStringLiteral("SELECT chek FROM users")).toInt(), 0);
+    }
+    database.Execute(QStringLiteral("UPDATE users SET chek=1 WHERE id=1"));
+    // Matching no row is no failure.
+    database.Execute(QStringLiteral("UPDATE users SET chek=0 WHERE id=2"));
+    SideConnection fresh(bankPath());
+    EXPECT_EQ(fresh.value(QStringLiteral("SELECT chek FROM users")).toInt(), 1);
+    // The recordset read before the writes still shows what it read.
+    EXPECT_TRUE(equalsText(users.Fields(QStringLiteral("username")),
+                           QStringLiteral("Иванов Пётр Сидорович")));
+}
+
+TEST_F(DatabaseTest, BoundValuesAreStoredExactlyAndChangeNothingElse)
+{
+    const QString names[] = {
+        QStringLiteral("О'Брайен Пётр Ильич"),
+        QStringLiteral("x' , chek=1 WHERE id=1 --"),
+        QStringLiteral("'; DROP TABLE users; --"),
+        QStringLiteral("  два  пробела  "),
+        QStringLiteral("? ?"),
+    };
+    createBank();
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    for (const QString &name : names) {
+        SCOPED_TRACE(name.toStdString());
+        database.Execute(QStringLiteral("UPDATE users SET username=? , chek=0 WHERE id=1"), {name});
+        const Recordset users = database.OpenRecordset(QStringLiteral("select * from users"));
+        EXPECT_TRUE(equalsText(users.Fields(QStringLiteral("username")), name));
+        EXPECT_EQ(describe(users.Fields(QStringLiteral("chek"))),
+                  describe(FieldValue::boolean(false)));
+    }
+    SideConnection side(bankPath());
+    EXPECT_EQ(side.value(QStringLiteral("SELECT count(*) FROM users")).toInt(), 1);
+}
+
+TEST_F(DatabaseTest, RefusedWritesQuoteStatementAndChangeNothing)
+{
+    const RejectedCase cases[] = {
+        {QStringLiteral("UPDATE nosuch SET chek=1 WHERE id=1"), 3078, QStringLiteral("nosuch")},
+        {QStringLiteral("UPDATE users SET chek=1 WHER id=1"), 3131, QStringLiteral("syntax error")},
+        {QStringLiteral("UPDATE users SET chek=1 WHERE id=1; DROP TABLE questions"), 3131,
+         QString()},
+        {QStringLiteral("select * from users"), 3065, QString()},
+    };
+    createBank();
+    {
+        SideConnection side(bankPath());
+        side.run(QStringLiteral("UPDATE users SET chek=0"));
+    }
+    const QByteArray before = bytesOf(bankPath());
+    {
+        Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+        for (const RejectedCase &c : cases) {
+            SCOPED_TRACE(c.sql.toStdString());
+            const RuntimeError error = errorFrom([&] { database.Execute(c.sql); });
+            QStringList named{c.sql};
+            if (!c.named.isEmpty())
+                named.push_back(c.named);
+            EXPECT_TRUE(isError(error, c.number, named));
+        }
+    }
+    EXPECT_EQ(bytesOf(bankPath()), before);
+}
+
+TEST_F(DatabaseTest, WritesAndReadsRefusedWhileAnotherConnectionHoldsTheFile)
+{
+    createBank();
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    SideConnection other(bankPath());
+    other.run(QStringLiteral("BEGIN EXCLUSIVE"));
+    const QString update = QStringLiteral("UPDATE users SET chek=0 WHERE id=1");
+    EXPECT_TRUE(isError(errorFrom([&] { database.Execute(update); }), 3050, {bankPath(), update}));
+    const QString select = QStringLiteral("select * from users");
+    EXPECT_TRUE(
+        isError(errorFrom([&] { database.OpenRecordset(select); }), 3050, {bankPath(), select}));
+    other.run(QStringLiteral("ROLLBACK"));
+    EXPECT_NO_THROW(database.Execute(update));
+}
+
+TEST_F(DatabaseTest, RecordsetAndCopiesOutliveTheDatabaseTheyCameFrom)
+{
+    createBank();
+    std::optional<Database> database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    Recordset questions = database->OpenRecordset(QStringLiteral("select * from questions"));
+    const Database copy = *database;
+    database.reset();
+    questions.MoveLast();
+    EXPECT_TRUE(equalsNumber(questions.Fields(QStringLiteral("id")), 3));
+    Database stillOpen = copy;
+    stillOpen.Execute(QStringLiteral("UPDATE users SET chek=0 WHERE id=1"));
+    EXPECT_TRUE(equalsText(stillOpen.OpenRecordset(QStringLiteral("select * from users"))
+                               .Fields(QStringLiteral("chek")),
+                           QStringLiteral("False")));
+}
+
+} // namespace
