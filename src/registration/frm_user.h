@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screens/events.h"
 #include "screens/form.h"
 
 #include <memory>
@@ -8,6 +9,7 @@ namespace Ui {
 class frmUser;
 }
 class Program;
+class ImageControl;
 
 // The registration window: the examinee's three names, and the choice of exam, demonstration
 // run or quitting.
@@ -23,8 +25,21 @@ public:
     Ui::frmUser &ui() { return *m_ui; }
 
     void Form_Load() override;
+    void Image1_Click();
+    void Image2_Click();
+    void Image3_Click();
+
+    // Opens the bank, applies the attempt rule in exam mode and shows the main window.
+    void OpenBasa();
+
+protected:
+    void systemClose() override { Image2_Click(); }
 
 private:
+    // Surname, first name and patronymic, each as typed, joined by single spaces.
+    QString fullName() const;
+    void showPressedLook(ImageControl &image);
+
     Program &m_program;
     std::unique_ptr<Ui::frmUser> m_ui;
 };

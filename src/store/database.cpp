@@ -291,6 +291,30 @@ Recordset Database::OpenRecordset(const QString &sql)
     return Recordset(sql, columns, fieldValues(first, booleans), fieldValues(*last, booleans));
 }
 
+std::vector<std::vector<FieldValue>> Database::Rows(const QString &sql)
+{
+    if (!isSelect(sql))
+        throw EngineErrors::notASelect(sql);
+    QSqlQuery query(m_connection->database());
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        throw EngineErrors::statementFailed(path(), sql, query.lastError());
+    const QSqlRecord record = query.record();
+    std::vector<bool> booleans;
+    for (int i = 0; i < record.count(); ++i)
+        booleans.push_back(record.field(i).metaType().id() == QMetaType::Bool);
+
+    std::vector<std::vector<FieldValue>> rows;
+    QVariantList row(record.count());
+    while (query.next()) {
+        readRow(query, row);
+        rows.push_back(fieldValues(row, booleans));
+    }
+    if (query.lastError().isValid())
+        throw EngineErrors::statementFailed(path(), sql, query.lastError());
+    return rows;
+}
+
 void Database::Execute(const QString &sql)
 {
     Execute(sql, {});

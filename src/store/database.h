@@ -40,6 +40,9 @@ class Database final
 public:
     // Runs a select; the recordset is on its first row.
     Recordset OpenRecordset(const QString &sql);
+    // Every row of a select, its values in the order of the select's columns. For checks over a
+    // whole table, whose results are small.
+    std::vector<std::vector<FieldValue>> Rows(const QString &sql);
     // Runs a statement that changes data; the change is on disk when this returns.
     void Execute(const QString &sql);
     // The same with the values bound, in order, to the statement's '?' placeholders, so no value

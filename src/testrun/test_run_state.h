@@ -1,7 +1,11 @@
 #pragma once
 
+#include "store/database.h"
+#include "store/field_value.h"
+
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 // The test run's variables, shared by the registration and the main window for the whole
@@ -19,8 +23,15 @@ struct TestRunState
     // Indices 0 to N + 1 for a bank whose last id is N; element k holds the id of question k.
     std::vector<qint16> DrawnIds;
     int RightCount = 0;
+    // The code of the right answers of the question on screen, as the bank holds it.
+    FieldValue RightCode = FieldValue::null();
     qint16 AnswerCode = 0;
     double StartTime = 0;
     double ElapsedTime = 0;
     double TimeLeft = 0;
+
+    // The open bank and the results of its last selects; open until the program ends.
+    std::optional<Database> Basa;
+    std::optional<Recordset> QuestionsRs;
+    std::optional<Recordset> UsersRs;
 };

@@ -1,0 +1,45 @@
+#include "frm_user.h"
+
+#include "screens/runtime.h"
+#include "shell/program.h"
+#include "store/bank_check.h"
+#include "store/statements.h"
+#include "ui_frm_main.h"
+
+#include <QDir>
+
+void frmUser::OpenBasa()
+{
+    TestRunState &run = m_program.state;
+
+    run.Basa = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    run.QuestionsRs = run.Basa->OpenRecordset(Statements::SelectQuestions);
+    run.QuestionsRs->MoveLast();
+    // A bank the test cannot be taken from is refused now, before the attempt is recorded.
+    const int lastId = checkBank(*run.Basa, run.QuestionsRs->Fields(QStringLiteral("id")),
+                                 QDir(m_runtime.appPath()).filePath(QStringLiteral("pictures")));
+    run.DrawnIds.assign(static_cast<std::size_t>(lastId) + 2, 0);
+
+    if (run.ExamMode) {
+        run.UsersRs = run.Basa->OpenRecordset(Statements::SelectUsers);
+        const QString name = fullName();
+        if (equalsText(run.UsersRs->Fields(QStringLiteral("username")), name)) {
+            const FieldValue passed = run.UsersRs->Fields(QStringLiteral("chek"));
+            const bool success = passed.kind() == FieldValue::Kind::Boolean
+                                     ? passed.asBoolean()
+                                     : equalsNumber(passed, -1);
+            m_runtime.MsgBox(QStringLiteral("\r\nЗачет для: < ") + name +
+                                 QStringLiteral(" > уже засчитан\r\n\r\nРезультат: - ") +
+                                 (success ? QStringLiteral("УСПЕШНО") : QStringLiteral("НЕ СДАН")),
+                             vbInformation, QStringLiteral("Результат теста..."));
+            m_runtime.DoEvents();
+            m_runtime.End();
+        }
+        run.Basa->Execute(Statements::RecordExaminee, {name});
+    }
+
+    const auto upperBound = static_cast<int>(run.DrawnIds.size()) - 1;
+    m_program.frmMain->ui().Label12->setText(QStringLiteral("Всего вопросов в базе: ") +
+                                             QString::number(upperBound - 1));
+    m_program.frmMain.Show();
+}

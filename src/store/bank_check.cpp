@@ -1,0 +1,147 @@
+#include "bank_check.h"
+
+#include "database.h"
+#include "screens/runtime_error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace {
+
+constexpr int TestLength = 40;
+constexpr int LargestBank = 32767;
+
+[[noreturn]] void refuse(const Database &basa, const QString &problem)
+{
+    throw RuntimeError(3000, QStringLiteral("Банк вопросов «%1» непригоден для тестирования: %2")
+                                 .arg(basa.path(), problem));
+}
+
+double numberOf(const std::vector<FieldValue> &row, std::size_t column)
+{
+    return row[column].isNull() ? 0 : row[column].asNumber();
+}
+
+// True when the value compares as a number without a type mismatch.
+bool readsAsNumber(const FieldValue &value)
+{
+    try {
+        equalsNumber(value, 0);
+        return true;
+    } catch (const RuntimeError &) {
+        return false;
+    }
+}
+
+bool showsAnswers(const FieldValue &type)
+{
+    return equalsNumber(type, 0) || equalsNumber(type, 1);
+}
+
+void checkIds(Database &basa, int lastId)
+{
+    const auto rows =
+        basa.Rows(QStringLiteral("select count(*), min(id), max(id), count(distinct id), "
+                                 "sum(typeof(id) <> 'integer') from questions"));
+    const std::vector<FieldValue> &row = rows.front();
+    const double count = numberOf(row, 0);
+    if (count < TestLength)
+        refuse(basa, QStringLiteral("в нём %1 вопросов, а для теста нужно не меньше %2")
+                         .arg(count)
+                         .arg(TestLength));
+    if (numberOf(row, 4) > 0 || numberOf(row, 1) != 1 || numberOf(row, 2) != lastId ||
+        numberOf(row, 3) != count || count != lastId)
+        refuse(basa, QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1 без "
+                                    "пропусков и повторов, последней строкой — вопрос %1; "
+                                    "сейчас: %2 строк, номера от %3 до %4")
+                         .arg(lastId)
+                         .arg(count)
+                         .arg(plainDecimal(numberOf(row, 1)), plainDecimal(numberOf(row, 2))));
+}
+
+void checkTexts(Database &basa)
+{
+    static const char *const answers[] = {"answ1", "answ2", "answ3", "answ4"};
+    const auto rows = basa.Rows(QStringLiteral(
+        "select id, type, question, answ1, answ2, answ3, answ4 from questions where "
+        "typeof(type) = 'text' or question is null or answ1 is null or answ2 is null or "
+        "answ3 is null or answ4 is null order by id"));
+    for (const auto &row : rows) {
+        const QString id = plainDecimal(row[0].asNumber());
+        if (!readsAsNumber(row[1]))
+            refuse(
+                basa,
+                QStringLiteral("у вопроса %1 вид (type) «%2» — не число").arg(id, row[1].asText()));
+        if (row[2].isNull())
+            refuse(basa, QStringLiteral("у вопроса %1 нет текста (question)").arg(id));
+        if (!showsAnswers(row[1]))
+            continue;
+        for (int k = 0; k < 4; ++k)
+            if (row[3 + k].isNull())
+                refuse(basa, QStringLiteral("у вопроса %1 нет текста ответа %2 (%3)")
+                                 .arg(id)
+                                 .arg(k + 1)
+                                 .arg(QLatin1String(answers[k])));
+    }
+}
+
+void checkCodes(Database &basa)
+{
+    const auto rows = basa.Rows(
+        QStringLiteral("select id, ball from questions where typeof(ball) = 'text' order by id"));
+    for (const auto &row : rows)
+        if (!readsAsNumber(row[1]))
+            refuse(basa, QStringLiteral("у вопроса %1 код правильного ответа (ball) «%2» — "
+                                        "не число")
+                             .arg(plainDecimal(row[0].asNumber()), row[1].asText()));
+}
+
+void checkPictures(Database &basa, const QString &picturesFolder)
+{
+    const auto rows = basa.Rows(QStringLiteral(
+        "select min(id), picture from questions where picture is not null group by picture"));
+    for (const auto &row : rows) {
+        const FieldValue &picture = row[1];
+        if (equalsText(picture, QString()))
+            continue;
+        const QString id = plainDecimal(row[0].asNumber());
+        const QString shown = textOf(picture, QStringLiteral("picture"));
+        qint16 number = -1;
+        try {
+            number = int16Of(picture, QStringLiteral("picture"));
+        } catch (const RuntimeError &) {
+        }
+        if (number < 0 || (picture.kind() == FieldValue::Kind::Number &&
+                           picture.asNumber() != static_cast<double>(number)))
+            refuse(basa, QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое "
+                                        "число от 0 до 32767")
+                             .arg(id, shown));
+        const QString path = QDir(picturesFolder).filePath(QString::number(number) + ".bmp");
+        if (!QFileInfo(path).isFile())
+            refuse(basa, QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, id));
+        if (!QImageReader(path).canRead())
+            refuse(basa, QStringLiteral("файл рисунка %1 для вопроса %2 не читается как "
+                                        "точечный рисунок")
+                             .arg(path, id));
+    }
+}
+
+} // namespace
+
+int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder)
+{
+    if (lastRowId.kind() != FieldValue::Kind::Number || lastRowId.asNumber() < 1 ||
+        lastRowId.asNumber() > LargestBank || lastRowId.asNumber() != int(lastRowId.asNumber()))
+        refuse(basa, QStringLiteral("номер последнего вопроса (id) «%1» — не целое число от 1 до "
+                                    "%2")
+                         .arg(lastRowId.isNull() ? QStringLiteral("пусто")
+                                                 : textOf(lastRowId, QStringLiteral("id")))
+                         .arg(LargestBank));
+    const int lastId = static_cast<int>(lastRowId.asNumber());
+    checkIds(basa, lastId);
+    checkTexts(basa);
+    checkCodes(basa);
+    checkPictures(basa, picturesFolder);
+    return lastId;
+}

@@ -1,0 +1,33 @@
+// Builds data.mdb from the bank's text source: make_bank questions.txt data.mdb
+#include "store/bank_file.h"
+#include "store/bank_source.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <stdexcept>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: make_bank questions.txt data.mdb\n");
+        return 2;
+    }
+    QFile source(args[1]);
+    if (!source.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(args[1]), qPrintable(source.errorString()));
+        return 1;
+    }
+    try {
+        const auto questions = parseBank(QString::fromUtf8(source.readAll()));
+        writeBankFile(args[2], questions);
+        std::printf("%s: %zu questions\n", qPrintable(args[2]), questions.size());
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(args[1]), error.what());
+        return 1;
+    }
+    return 0;
+}
