@@ -78,19 +78,19 @@ private:
     int m_ends = 0;
 };
 
-// A runtime whose services are all fakes, with manual timers.
+// A runtime whose services are all fakes, with manual timers. The program's folder (where it
+// looks for pictures/) is the build's program folder unless a test gives its own.
 struct FakeRuntime
 {
+    explicit FakeRuntime(QString appPath = QStringLiteral(QUORVANE_TEST_APP_PATH))
+        : runtime(clock, random, boxes, ending, std::move(appPath), Runtime::Timers::Manual)
+    {}
+
     ScriptedBoxes boxes;
     FixedClock clock;
     SequenceRandom random;
     RecordingEnding ending;
-    Runtime runtime{clock,
-                    random,
-                    boxes,
-                    ending,
-                    QStringLiteral(QUORVANE_TEST_APP_PATH),
-                    Runtime::Timers::Manual};
+    Runtime runtime;
 
     bool ended() const { return ending.ends() > 0; }
 };

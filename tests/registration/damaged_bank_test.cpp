@@ -1,0 +1,110 @@
+#include "registration_fixture.h"
+
+#include "store/bank_file.h"
+
+#include <QFile>
+
+namespace {
+
+struct Damage
+{
+    const char *name;
+    const char *statement; // run on a good bank of 60 questions
+    const char *message;   // words the report must hold
+};
+
+class DamagedBank : public RegistrationTest, public ::testing::WithParamInterface<Damage>
+{};
+
+TEST_P(DamagedBank, IsRefusedOnOpeningWithItsProblemNamedAndTheRecordUntouched)
+{
+    bank.run(GetParam().statement);
+    bank.run("UPDATE users SET username='Прежний', chek=1 WHERE id=1");
+    const QByteArray before = bank.bytes();
+
+    enter("Пётр", "Иванов", "Сидорович");
+    fake.boxes.answer(vbOK);
+    click(user().Image1);
+
+    ASSERT_EQ(fake.boxes.asked().size(), 1u);
+    const QString report = fake.boxes.asked()[0].prompt;
+    EXPECT_TRUE(report.contains(QString::fromUtf8(GetParam().message))) << report.toStdString();
+    EXPECT_TRUE(report.contains(bank.bankPath())) << report.toStdString();
+    EXPECT_TRUE(fake.ended());
+    EXPECT_FALSE(program.frmMain->isVisible());
+    EXPECT_EQ(bank.bytes(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DamagedBank,
+    ::testing::Values(
+        Damage{"TooFew", "DELETE FROM questions WHERE id > 39", "39 вопросов"},
+        Damage{"Gap", "DELETE FROM questions WHERE id = 30", "подряд от 1 до 60"},
+        Damage{"Duplicate", "UPDATE questions SET id = 61 WHERE id = 7", "подряд от 1 до 61"},
+        Damage{"PictureText", "UPDATE questions SET picture = 'abc' WHERE id = 5",
+               "у вопроса 5 номер рисунка (picture) «abc»"},
+        Damage{"PictureNegative", "UPDATE questions SET picture = '-3' WHERE id = 5", "«-3»"},
+        Damage{"PictureTooLarge", "UPDATE questions SET picture = '40000' WHERE id = 5", "«40000»"},
+        Damage{"PictureMissing", "UPDATE questions SET picture = '12' WHERE id = 5",
+               "нет файла рисунка"},
+        Damage{"NullQuestion", "UPDATE questions SET question = NULL WHERE id = 9",
+               "у вопроса 9 нет текста"},
+        Damage{"NullAnswer", "UPDATE questions SET answ3 = NULL WHERE id = 10",
+               "у вопроса 10 нет текста ответа 3"},
+        Damage{"TextCode", "UPDATE questions SET ball = 'четыре' WHERE id = 11",
+               "«четыре» — не число"},
+        Damage{"EmptyCode", "UPDATE questions SET ball = '' WHERE id = 11", "не число"},
+        Damage{"TextKind", "UPDATE questions SET type = 'один' WHERE id = 12", "«один»"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RegistrationTest, WhatTheProgramCanShowIsNoDamage)
+{
+    bank.run("UPDATE questions SET ball = NULL WHERE id = 3");
+    bank.run("UPDATE questions SET type = 2, answ1 = NULL, answ4 = NULL WHERE id = 4");
+    bank.run("UPDATE questions SET type = NULL WHERE id = 6");
+    bank.run("UPDATE questions SET ball = ' 4 ' WHERE id = 8");
+    bank.run("UPDATE questions SET picture = '' WHERE id = 2");
+    bank.run("UPDATE questions SET picture = '001' WHERE id = 14");
+    enter("Пётр", "Иванов", "Сидорович");
+    click(user().Image1);
+    EXPECT_TRUE(fake.boxes.asked().empty()) << lastPrompt().toStdString();
+    EXPECT_TRUE(program.frmMain->isVisible());
+}
+
+TEST_F(RegistrationTest, AMissingBankIsNamedWithItsFolderAndNotCreated)
+{
+    QFile::remove(bank.bankPath());
+    fake.boxes.answer(vbYes);
+    fake.boxes.answer(vbOK);
+    click(user().Image3);
+    const QString report = lastPrompt();
+    EXPECT_TRUE(report.contains("data.mdb")) << report.toStdString();
+    EXPECT_TRUE(report.contains(bank.workPath())) << report.toStdString();
+    EXPECT_TRUE(fake.ended());
+    EXPECT_FALSE(QFile::exists(bank.bankPath()));
+}
+
+TEST_F(RegistrationTest, AReadOnlyBankIsRefusedUnchanged)
+{
+    const QByteArray before = bank.bytes();
+    QFile::setPermissions(bank.bankPath(), QFile::ReadOwner | QFile::ReadGroup);
+    enter("Пётр", "Иванов", "Сидорович");
+    fake.boxes.answer(vbOK);
+    click(user().Image1);
+    EXPECT_TRUE(lastPrompt().contains("только для чтения")) << lastPrompt().toStdString();
+    EXPECT_TRUE(fake.ended());
+    QFile::setPermissions(bank.bankPath(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(bank.bytes(), before);
+}
+
+TEST_F(RegistrationTest, AnEmptyAttemptRecordIsAnErrorAndNothingIsWritten)
+{
+    bank.run("DELETE FROM users");
+    enter("Пётр", "Иванов", "Сидорович");
+    fake.boxes.answer(vbOK);
+    click(user().Image1);
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(bank.value("select count(*) from users").toInt(), 0);
+}
+
+} // namespace
