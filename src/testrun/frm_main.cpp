@@ -1,11 +1,8 @@
 #include "frm_main.h"
 
-#include "screens/events.h"
 #include "screens/form_look.h"
-#include "screens/pictures.h"
 #include "screens/runtime.h"
 #include "screens/scale.h"
-#include "screens/time_text.h"
 #include "shell/program.h"
 #include "ui_frm_main.h"
 
@@ -15,6 +12,11 @@ namespace {
 
 std::unique_ptr<Ui::frmMain> setUp(QWidget &window)
 {
+    // A compact default font, so the status strip's date fits its 64-pixel label; set before the
+    // controls exist, since styled controls take their font when they are made.
+    QFont compact = window.font();
+    compact.setPixelSize(11);
+    window.setFont(compact);
     auto ui = std::make_unique<Ui::frmMain>();
     ui->setupUi(&window);
     return ui;
@@ -32,6 +34,10 @@ frmMain::frmMain(Program &program)
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvane.ico")));
     setScaleMode(*this, ScaleMode::Pixels);
     setScaleMode(*m_ui->Picture1, ScaleMode::Pixels);
+    // Captions show texts from the bank and the examinee's name exactly as written, never as
+    // markup.
+    for (QLabel *label : findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
 
     m_ui->pic->setPicture(layoutPicture(QStringLiteral("skin.bmp")));
     m_ui->Picture4->setPicture(LoadResPicture(101));
@@ -40,7 +46,11 @@ frmMain::frmMain(Program &program)
              m_ui->Label18, m_ui->Option1_0, m_ui->Check1_0})
         setFontPoints(*control, 9.75);
 
+    onMouseDown(*m_ui->Picture4, m_runtime, [this](const MouseArgs &a) { Picture4_MouseDown(a); });
+    onMouseUp(*m_ui->Picture4, m_runtime, [this](const MouseArgs &a) { Picture4_MouseUp(a); });
+    onClick(*m_ui->Picture4, m_runtime, [this] { Picture4_Click(); });
     onClick(*m_ui->Image1, m_runtime, [this] { Image1_Click(); });
+    Timer1.onTimer([this] { Timer1_Timer(); });
     Timer2.onTimer([this] { Timer2_Timer(); });
     Timer2.setEnabled(true);
 }
@@ -60,6 +70,34 @@ void frmMain::Form_Load()
     m_ui->Picture4->setPicture(LoadResPicture(103));
 }
 
+void frmMain::Picture4_Click()
+{
+    TestRunState &run = state();
+    if (!run.TestRunning) {
+        run.TestRunning = true;
+        Timer1.setEnabled(true);
+        run.TimeLeft = TestRunState::QuestionTime;
+        CreateQuestion();
+        m_ui->Picture1->setPicture(picture());
+        m_ui->Picture2->setVisible(true);
+        m_ui->Line1->setVisible(true);
+        return;
+    }
+    scoreAnswer();
+    CreateQuestion();
+    run.TimeLeft = TestRunState::QuestionTime;
+}
+
+void frmMain::Picture4_MouseDown(const MouseArgs &)
+{
+    m_ui->Picture4->setPicture(LoadResPicture(101));
+}
+
+void frmMain::Picture4_MouseUp(const MouseArgs &)
+{
+    m_ui->Picture4->setPicture(LoadResPicture(102));
+}
+
 void frmMain::Image1_Click()
 {
     if (state().TestRunning) {
@@ -73,12 +111,4 @@ void frmMain::Image1_Click()
     m_program.frmMain.Unload();
     m_runtime.DoEvents();
     m_runtime.End();
-}
-
-void frmMain::Timer2_Timer()
-{
-    m_ui->Label2->setText(dateText(m_runtime.Date()));
-    m_ui->Label3->setText(timeText(m_runtime.Time()));
-    state().ElapsedTime = m_runtime.Time() - state().StartTime;
-    m_ui->Label10->setText(timeText(state().ElapsedTime));
 }

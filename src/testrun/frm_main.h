@@ -1,6 +1,7 @@
 #pragma once
 
 #include "screens/control_array.h"
+#include "screens/events.h"
 #include "screens/form.h"
 #include "screens/pictures.h"
 #include "screens/timer.h"
@@ -34,8 +35,16 @@ public:
     Ui::frmMain &ui() { return *m_ui; }
 
     void Form_Load() override;
+    // Starts the test, or submits the answer on screen; also the countdown's submit.
+    void Picture4_Click();
+    void Picture4_MouseDown(const MouseArgs &);
+    void Picture4_MouseUp(const MouseArgs &);
     void Image1_Click();
+    void Timer1_Timer();
     void Timer2_Timer();
+
+    // The next question, or after the 40th the result.
+    void CreateQuestion();
 
     // The window's own picture: it has none, and assigning it clears a box.
     Picture picture() const { return {}; }
@@ -49,5 +58,9 @@ protected:
     void systemClose() override { Image1_Click(); }
 
 private:
+    void drawQuestion();
+    void presentQuestion(qint16 id);
+    void scoreAnswer();
+    void showResult();
     TestRunState &state();
 };

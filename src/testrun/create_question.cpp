@@ -1,0 +1,130 @@
+#include "frm_main.h"
+
+#include "answer_code.h"
+#include "question_draw.h"
+#include "screens/runtime.h"
+#include "screens/scale.h"
+#include "screens/values.h"
+#include "shell/program.h"
+#include "store/statements.h"
+#include "ui_frm_main.h"
+
+#include <QDir>
+
+namespace {
+
+constexpr float AnswerTops[4] = {207, 227, 247, 267};
+const char *const AnswerColumns[4] = {"answ1", "answ2", "answ3", "answ4"};
+
+// A caption shows its text as written: '&' is no access key here.
+QString captionText(const QString &text)
+{
+    return QString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+template <class Control> void showAnswers(ControlArray<Control> &answers, const Recordset &question)
+{
+    for (int k = 1; k <= 4; ++k) {
+        answers.Load(k);
+        Control &element = answers(k);
+        setTop(element, AnswerTops[k - 1]);
+        element.setVisible(true);
+        const QString column = QLatin1String(AnswerColumns[k - 1]);
+        element.setText(captionText(textOf(question.Fields(column), column)));
+    }
+}
+
+template <class Control, class IsTicked>
+qint16 takeAnswers(ControlArray<Control> &answers, IsTicked isTicked)
+{
+    std::array<bool, 4> ticked{};
+    for (int k = 1; k <= 4; ++k)
+        ticked[k - 1] = isTicked(answers(k));
+    for (int k = 1; k <= 4; ++k)
+        answers.Unload(k);
+    return answerCode(ticked);
+}
+
+} // namespace
+
+void frmMain::CreateQuestion()
+{
+    if (state().QuestionNo < TestRunState::TestLength)
+        drawQuestion();
+    else
+        showResult();
+}
+
+void frmMain::drawQuestion()
+{
+    TestRunState &run = state();
+    ++run.QuestionNo;
+    const qint16 id = drawQuestionId(m_runtime, run.DrawnIds, run.QuestionNo - 1);
+    run.DrawnIds[static_cast<std::size_t>(run.QuestionNo)] = id;
+    setWidth(*m_ui->lblProgress,
+             static_cast<float>(run.QuestionNo * (1185.0 / TestRunState::TestLength)));
+    m_ui->Label7->setText(QString::number(run.QuestionNo));
+    presentQuestion(id);
+}
+
+void frmMain::presentQuestion(qint16 id)
+{
+    TestRunState &run = state();
+    run.QuestionsRs = run.Basa->OpenRecordset(Statements::SelectQuestion(id));
+    const Recordset &question = *run.QuestionsRs;
+    m_ui->Label6->setText(
+        textOf(question.Fields(QStringLiteral("question")), QStringLiteral("question")));
+    run.RightCode = question.Fields(QStringLiteral("ball"));
+
+    const FieldValue picture = question.Fields(QStringLiteral("picture"));
+    if (!picture.isNull() && !equalsText(picture, QString())) {
+        const qint16 number = int16Of(picture, QStringLiteral("picture"));
+        m_ui->Picture2->setPicture(LoadPicture(
+            QDir(m_runtime.appPath()).filePath(QStringLiteral("pictures/%1.bmp").arg(number))));
+    } else {
+        m_ui->Picture2->setPicture(this->picture());
+    }
+
+    const FieldValue type = question.Fields(QStringLiteral("type"));
+    if (equalsNumber(type, 0))
+        showAnswers(Option1, question);
+    else if (equalsNumber(type, 1))
+        showAnswers(Check1, question);
+}
+
+void frmMain::scoreAnswer()
+{
+    TestRunState &run = state();
+    run.AnswerCode = 0;
+    if (Option1.Count() > 1)
+        run.AnswerCode = takeAnswers(Option1, [](const QRadioButton &b) { return Value(b); });
+    else if (Check1.Count() > 1)
+        run.AnswerCode = takeAnswers(Check1, [](const QCheckBox &b) { return Value(b) == 1; });
+    if (equalsNumber(run.RightCode, run.AnswerCode))
+        ++run.RightCount;
+}
+
+void frmMain::showResult()
+{
+    TestRunState &run = state();
+    run.TestRunning = false;
+    if (run.RightCount >= TestRunState::PassMark) {
+        m_ui->Label13->setText(QStringLiteral("Тест сдан... Ура!!!"));
+        if (run.ExamMode)
+            run.Basa->Execute(Statements::RecordPass);
+    } else {
+        m_ui->Label13->setText(QStringLiteral("Тест не сдан..."));
+        if (run.ExamMode)
+            run.Basa->Execute(Statements::RecordFail);
+    }
+    Timer1.setEnabled(false);
+    m_ui->Picture4->setPicture(LoadResPicture(104));
+    m_ui->Label14->setText(QStringLiteral("Время зачета: ") + m_ui->Label10->text());
+    m_ui->Label15->setText(QStringLiteral("Вопросов в базе: ") +
+                           QString::number(static_cast<int>(run.DrawnIds.size()) - 2));
+    m_ui->Label16->setText(QStringLiteral("Всего вопросов: 40"));
+    m_ui->Label17->setText(QStringLiteral("Проходной бал: 32"));
+    m_ui->Label18->setText(QStringLiteral("Всего правильных: ") + QString::number(run.RightCount));
+    m_ui->Frame1->setVisible(true);
+    m_ui->Picture4->setEnabled(false);
+}
