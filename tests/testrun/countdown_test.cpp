@@ -1,0 +1,81 @@
+#include "exam_fixture.h"
+
+#include "screens/pictures.h"
+
+namespace {
+
+class CountdownTest : public ExamTest
+{
+protected:
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            program.frmMain->Timer1.tick();
+    }
+};
+
+TEST_F(CountdownTest, AQuestionLeftAloneIsSubmittedAtTheHundredAndEightyFirstTick)
+{
+    registerExam();
+    pressActionButton();
+    ticks(1);
+    EXPECT_EQ(main().Label5->text(), "03:00");
+    tick(true); // ticked now, scored at the time-out
+    ticks(179);
+    EXPECT_EQ(main().Label5->text(), "00:01");
+    EXPECT_EQ(run().QuestionNo, 1);
+    ticks(1);
+    EXPECT_EQ(run().QuestionNo, 2);
+    EXPECT_EQ(run().RightCount, 1);
+    EXPECT_EQ(main().Label5->text(), "00:00");
+    ticks(1);
+    EXPECT_EQ(main().Label5->text(), "03:00");
+    // A submit by time-out changes no face.
+    EXPECT_EQ(main().Picture4->picture(), LoadResPicture(102));
+}
+
+TEST_F(CountdownTest, AClickDoesNotRestartTheCountdown)
+{
+    registerExam();
+    pressActionButton();
+    ticks(10);
+    EXPECT_EQ(main().Label5->text(), "02:51");
+    pressActionButton();
+    EXPECT_EQ(run().QuestionNo, 2);
+    EXPECT_EQ(main().Label5->text(), "02:51");
+    ticks(1);
+    EXPECT_EQ(main().Label5->text(), "03:00");
+}
+
+TEST_F(CountdownTest, TheFortiethQuestionTimingOutShowsTheResult)
+{
+    registerExam();
+    pressActionButton();
+    for (int question = 1; question < 40; ++question) {
+        tick(true);
+        pressActionButton();
+    }
+    tick(true);
+    ticks(181);
+    EXPECT_FALSE(run().TestRunning);
+    EXPECT_EQ(run().RightCount, 40);
+    EXPECT_EQ(main().Label5->text(), "00:00");
+    EXPECT_FALSE(program.frmMain->Timer1.Enabled());
+    EXPECT_EQ(bank.value("select chek from users").toInt(), 1);
+    ticks(5);
+    EXPECT_EQ(main().Label5->text(), "00:00");
+}
+
+TEST_F(CountdownTest, TheClockCountsFromProgramStartAndAcrossMidnight)
+{
+    Program late(fake.runtime);
+    fake.clock.set(QDateTime(QDate(2026, 12, 9), QTime(23, 59, 0)));
+    late.frmMain.Load();
+    fake.clock.set(QDateTime(QDate(2026, 12, 10), QTime(0, 2, 30)));
+    late.frmMain->Timer2.tick();
+    EXPECT_EQ(late.frmMain->ui().Label10->text(), "0:03:30");
+    EXPECT_EQ(late.frmMain->ui().Label3->text(), "0:02:30");
+    EXPECT_EQ(late.frmMain->ui().Label2->text(), "10.12.2026");
+}
+
+} // namespace

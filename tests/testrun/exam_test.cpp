@@ -1,0 +1,180 @@
+#include "exam_fixture.h"
+
+#include "screens/pictures.h"
+#include "screens/scale.h"
+
+#include <QSet>
+
+namespace {
+
+TEST_F(ExamTest, ThirtyTwoRightPassesAndTheRecordSaysSo)
+{
+    registerExam();
+    takeExam(32);
+    EXPECT_FALSE(run().TestRunning);
+    EXPECT_EQ(run().RightCount, 32);
+    EXPECT_EQ(main().Label13->text(), "Тест сдан... Ура!!!");
+    EXPECT_EQ(bank.value("select chek from users").toInt(), 1);
+    EXPECT_EQ(bank.value("select username from users").toString(), "Иванов Пётр Сидорович");
+}
+
+TEST_F(ExamTest, ThirtyOneRightFailsAndTheRecordSaysSo)
+{
+    bank.run("UPDATE users SET chek=1");
+    registerExam();
+    takeExam(31);
+    EXPECT_EQ(main().Label13->text(), "Тест не сдан...");
+    EXPECT_EQ(main().Label18->text(), "Всего правильных: 31");
+    EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
+}
+
+TEST_F(ExamTest, TheResultPanelIsFilledAndTheActionButtonIsDoneForGood)
+{
+    registerExam();
+    fake.clock.advance(25 * 60 + 7);
+    program.frmMain->Timer2.tick();
+    takeExam(40);
+
+    EXPECT_EQ(main().Label14->text(), "Время зачета: 0:25:07");
+    EXPECT_EQ(main().Label15->text(), "Вопросов в базе: 40");
+    EXPECT_EQ(main().Label16->text(), "Всего вопросов: 40");
+    EXPECT_EQ(main().Label17->text(), "Проходной бал: 32");
+    EXPECT_EQ(main().Label18->text(), "Всего правильных: 40");
+    EXPECT_TRUE(main().Frame1->isVisible());
+    EXPECT_FALSE(main().Picture4->isEnabled());
+    EXPECT_EQ(main().Picture4->picture(), LoadResPicture(104));
+    EXPECT_FALSE(program.frmMain->Timer1.Enabled());
+
+    // Presses and clicks now change nothing.
+    pressActionButton();
+    EXPECT_EQ(main().Picture4->picture(), LoadResPicture(104));
+    EXPECT_EQ(run().QuestionNo, 40);
+    // The clock goes on; the panel keeps the time of the result.
+    fake.clock.advance(60);
+    program.frmMain->Timer2.tick();
+    EXPECT_EQ(main().Label10->text(), "0:26:07");
+    EXPECT_EQ(main().Label14->text(), "Время зачета: 0:25:07");
+    // The exit asks nothing now.
+    QTest::mouseClick(main().Image1, Qt::LeftButton);
+    EXPECT_TRUE(fake.ended());
+    EXPECT_TRUE(fake.boxes.asked().empty());
+}
+
+TEST_F(ExamTest, AFortyQuestionBankIsAskedWholeInSomeOrderWithTheBarAndNumberFollowing)
+{
+    registerDemo();
+    pressActionButton();
+    QSet<int> asked;
+    for (int question = 1; question <= 40; ++question) {
+        EXPECT_EQ(run().QuestionNo, question);
+        EXPECT_EQ(main().Label7->text(), QString::number(question));
+        EXPECT_FLOAT_EQ(Width(*main().lblProgress), question * 29.625f);
+        asked.insert(shownId());
+        pressActionButton();
+    }
+    EXPECT_EQ(asked.size(), 40);
+    EXPECT_FALSE(asked.contains(0));
+    EXPECT_LE(*std::max_element(asked.begin(), asked.end()), 40);
+    EXPECT_EQ(run().DrawnIds.front(), 0);
+    EXPECT_EQ(run().DrawnIds.back(), 0);
+    EXPECT_FLOAT_EQ(Width(*main().lblProgress), 1185);
+    // Re-seeded before every attempt, not once.
+    EXPECT_GE(fake.random.seeds(), 40);
+}
+
+TEST_F(ExamTest, ADemonstrationRunWritesNothing)
+{
+    registerDemo();
+    const QByteArray before = bank.bytes();
+    takeExam(35);
+    EXPECT_EQ(main().Label13->text(), "Тест сдан... Ура!!!");
+    EXPECT_EQ(bank.bytes(), before);
+    EXPECT_EQ(main().Label1->text(), "Test");
+}
+
+TEST_F(ExamTest, TheFirstClickStartsTheTestAndTheFacesFollowTheButton)
+{
+    registerExam();
+    EXPECT_EQ(main().Picture4->picture(), LoadResPicture(103));
+    EXPECT_TRUE(main().Label4->isVisible());
+
+    QTest::mousePress(main().Picture4, Qt::LeftButton);
+    EXPECT_EQ(main().Picture4->picture(), LoadResPicture(101));
+    EXPECT_FALSE(run().TestRunning);
+    QTest::mouseRelease(main().Picture4, Qt::LeftButton);
+    EXPECT_EQ(main().Picture4->picture(), LoadResPicture(102));
+
+    EXPECT_TRUE(run().TestRunning);
+    EXPECT_TRUE(program.frmMain->Timer1.Enabled());
+    EXPECT_EQ(run().QuestionNo, 1);
+    EXPECT_TRUE(main().Picture2->isVisible());
+    EXPECT_TRUE(main().Line1->isVisible());
+    EXPECT_TRUE(main().Picture1->picture().isNull());
+    // The hint lies wholly under the question picture now.
+    EXPECT_TRUE(main().Picture2->geometry().contains(main().Label4->geometry()));
+    EXPECT_EQ(main().Label5->text(), "");
+}
+
+TEST_F(ExamTest, AnswersAppearAsFourControlsOfTheQuestionsKindAtTheirPlaces)
+{
+    registerDemo();
+    pressActionButton();
+    for (int question = 0; question < 4; ++question) {
+        const bool single = shownId() % 2 == 0;
+        EXPECT_EQ(program.frmMain->Option1.Count(), single ? 5 : 1);
+        EXPECT_EQ(program.frmMain->Check1.Count(), single ? 1 : 5);
+        for (int k = 1; k <= 4; ++k) {
+            QAbstractButton &element =
+                single ? static_cast<QAbstractButton &>(program.frmMain->Option1(k))
+                       : program.frmMain->Check1(k);
+            EXPECT_FLOAT_EQ(Top(element), 187 + 20 * k);
+            EXPECT_TRUE(element.isVisible());
+            EXPECT_FALSE(element.isChecked());
+            EXPECT_EQ(element.text(), QStringLiteral("Ответ %1.%2").arg(shownId()).arg(k));
+        }
+        EXPECT_EQ(main().Label6->text(), QStringLiteral("Вопрос %1").arg(shownId()));
+        pressActionButton();
+    }
+}
+
+TEST_F(ExamTest, AQuestionPictureShowsAndTheNextQuestionWithoutOneClearsIt)
+{
+    registerDemo();
+    pressActionButton();
+    bool sawPicture = false;
+    bool clearedAfter = false;
+    for (int question = 1; question <= 40 && !clearedAfter; ++question) {
+        if (shownId() == 2) {
+            sawPicture = true;
+            EXPECT_EQ(main().Picture2->picture().size(), QSize(40, 20));
+        } else if (sawPicture) {
+            clearedAfter = true;
+            EXPECT_TRUE(main().Picture2->picture().isNull());
+        }
+        pressActionButton();
+    }
+    EXPECT_TRUE(sawPicture);
+}
+
+TEST_F(ExamTest, ExitDuringTheTestAsksAndNoChangesNothingYesLeavesTheAttemptFailed)
+{
+    registerExam();
+    pressActionButton();
+    program.frmMain->Timer1.tick();
+    const QString countdown = main().Label5->text();
+
+    fake.boxes.answer(vbNo);
+    QTest::mouseClick(main().Image1, Qt::LeftButton);
+    EXPECT_FALSE(fake.ended());
+    EXPECT_TRUE(run().TestRunning);
+    EXPECT_EQ(main().Label5->text(), countdown);
+    EXPECT_EQ(run().QuestionNo, 1);
+
+    fake.boxes.answer(vbYes);
+    QTest::mouseClick(main().Image1, Qt::LeftButton);
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
+    EXPECT_EQ(bank.value("select username from users").toString(), "Иванов Пётр Сидорович");
+}
+
+} // namespace
