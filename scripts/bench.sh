@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the program and the benchmark (Release, in build/) and runs the benchmark on a private
+# X server. Arguments are passed on to the benchmark (the number of start-ups to time).
+set -euo pipefail
+# shellcheck source=lib/common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+
+# shellcheck disable=SC2046
+ensure_packages "${BUILD_PACKAGES[@]}" $(make_unless_ninja) pkg-config libxcb1-dev xvfb xauth \
+    fonts-dejavu-core
+
+BUILD_DIR="$REPO_ROOT/build"
+configure_build "$BUILD_DIR" Release -DQUORVANE_TESTS=OFF
+build "$BUILD_DIR" --target startup_bench
+
+xvfb-run -a -s "-screen 0 1280x1024x24" "$BUILD_DIR/bench/startup_bench" "$@"

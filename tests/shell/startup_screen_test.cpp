@@ -1,0 +1,143 @@
+#include "screens/picture_box.h"
+#include "screens/pictures.h"
+#include "shell/mdl2.h"
+#include "shell/program.h"
+#include "shell/region_from_picture.h"
+#include "support/fake_runtime.h"
+#include "ui_frm_main.h"
+
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+// Start-up on a real X server: what the shaped main window leaves of itself on the screen.
+
+namespace {
+
+// A colour the skin does not use, so that whatever shows it on screen lies behind the window.
+const QColor Backdrop(200, 40, 160);
+
+class StartupOnScreen : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fake.runtime.run([&] { Main(program); });
+        ASSERT_FALSE(fake.ended());
+        ASSERT_TRUE(fake.boxes.asked().empty());
+        skin = layoutPicture(QStringLiteral("skin.bmp"));
+        ASSERT_EQ(skin.size(), QSize(689, 480));
+        outline = regionFromImage(skin, 689, 480, packedRgb(skin.pixel(0, 0)));
+    }
+
+    FakeRuntime fake;
+    Program program{fake.runtime};
+    QImage skin;
+    QRegion outline;
+};
+
+TEST_F(StartupOnScreen, LeavesTheMainWindowHiddenAndShapedAndTheRegistrationWindowShown)
+{
+    EXPECT_FALSE(program.frmLoad.loaded());
+    ASSERT_TRUE(program.frmMain.loaded());
+    EXPECT_FALSE(program.frmMain->isVisible());
+    // A mask, even where the outline leaves nothing, or Qt would draw the whole rectangle.
+    EXPECT_FALSE(program.frmMain->mask().isEmpty());
+    // The same pixels, however either side splits them into rectangles.
+    EXPECT_TRUE(((program.frmMain->mask() & program.frmMain->rect()) ^ outline).isEmpty());
+    ASSERT_TRUE(program.frmUser.loaded());
+    EXPECT_TRUE(program.frmUser->isVisible());
+}
+
+// Differences between the screen and what it should show, described for the failure message.
+struct ScreenCheck
+{
+    int skinPixels = 0;
+    int backdropPixels = 0;
+    int wrong = 0;
+    std::ostringstream firstWrong;
+
+    void expect(const QImage &screen, QPoint at, QColor expected, const char *what)
+    {
+        const QColor shown = screen.pixelColor(at);
+        if (shown.rgb() == expected.rgb())
+            return;
+        if (++wrong <= 5)
+            firstWrong << " (" << at.x() << "," << at.y() << ") " << what << " "
+                       << expected.name().toStdString() << " shows " << shown.name().toStdString()
+                       << ";";
+    }
+};
+
+TEST_F(StartupOnScreen, TheShownMainWindowShowsItsSkinInsideTheOutlineAndWhatLiesBehindOutside)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    ASSERT_GE(screen->depth(), 24) << "colours need a true-colour screen";
+
+    QWidget backdrop(nullptr, Qt::FramelessWindowHint);
+    backdrop.setAutoFillBackground(true);
+    QPalette palette = backdrop.palette();
+    palette.setColor(QPalette::Window, Backdrop);
+    backdrop.setPalette(palette);
+    backdrop.setGeometry(screen->geometry());
+    backdrop.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&backdrop));
+    // The backdrop is newer than the main window, so it must go below it.
+    backdrop.lower();
+
+    // The way the registration window gives way to the main window.
+    program.frmUser.Hide();
+    program.frmMain.Show();
+    frmMain &window = *program.frmMain;
+    const QWidget *pic = window.ui().pic;
+
+    // Around the window, a few pixels beyond its edges as well.
+    const QRect checked = window.rect().adjusted(-4, -4, 4, 4);
+    const auto compare = [&] {
+        QGuiApplication::sync();
+        const QImage shot = screen->grabWindow(0).toImage();
+        const QPoint origin = window.mapToGlobal(QPoint(0, 0)) - screen->geometry().topLeft();
+        auto check = std::make_unique<ScreenCheck>();
+        for (int y = checked.top(); y <= checked.bottom(); ++y) {
+            for (int x = checked.left(); x <= checked.right(); ++x) {
+                const QPoint at(x, y);
+                if (!outline.contains(at)) {
+                    ++check->backdropPixels;
+                    check->expect(shot, origin + at, Backdrop, "behind");
+                } else if (window.childAt(at) == pic) {
+                    ++check->skinPixels;
+                    check->expect(shot, origin + at, skin.pixelColor(at), "skin");
+                }
+            }
+        }
+        return check;
+    };
+
+    // Painting follows the window's exposure: wait until the screen agrees, or give up.
+    const QDeadlineTimer deadline(10000);
+    auto check = compare();
+    while (check->wrong > 0 && !deadline.hasExpired()) {
+        QTest::qWait(50);
+        check = compare();
+    }
+    EXPECT_EQ(check->wrong, 0) << check->firstWrong.str();
+    // Still so once every pending paint has been done.
+    QTest::qWait(300);
+    check = compare();
+    EXPECT_EQ(check->wrong, 0) << check->firstWrong.str();
+
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_GT(check->backdropPixels, 0);
+    // Some of the skin shows between the controls wherever there is an outline at all.
+    if (!outline.isEmpty())
+        EXPECT_GT(check->skinPixels, 0);
+}
+
+} // namespace
