@@ -1,3 +1,4 @@
+#include "screens/look.h"
 #include "screens/runtime.h"
 #include "screens/system_services.h"
 #include "shell/mdl2.h"
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // The program ends only by its own End; hiding or closing a window never quits it.
     QApplication::setQuitOnLastWindowClosed(false);
+    applyProgramLook(app);
 
     SystemClock clock;
     SystemRandom random;

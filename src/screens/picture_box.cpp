@@ -13,7 +13,10 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 
 void PictureBox::setPicture(const Picture &picture)
 {
-    m_picture = picture;
+    // Kept in the surface's own format, so drawing it is a plain copy.
+    m_picture = picture.isNull() || picture.format() == QImage::Format_RGB32
+                    ? picture
+                    : picture.convertToFormat(QImage::Format_RGB32);
     m_surface = QImage();
     update();
 }
@@ -40,6 +43,9 @@ const QImage &PictureBox::hDC() const
 {
     // Invalidated by clearing it; a box of no size has the null image as its surface.
     if (m_surface.size() != size()) {
+        // A picture that fills the box exactly is its surface; nothing to compose.
+        if (m_picture.size() == size() && !m_picture.hasAlphaChannel())
+            return m_surface = m_picture;
         m_surface = QImage(size(), QImage::Format_RGB32);
         if (!m_surface.isNull()) {
             m_surface.fill(m_backColor);
