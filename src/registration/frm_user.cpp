@@ -8,6 +8,8 @@
 #include "ui_frm_main.h"
 #include "ui_frm_user.h"
 
+#include <limits>
+
 frmUser::frmUser(Program &program)
     : Form(program.runtime), m_program(program), m_ui(std::make_unique<Ui::frmUser>())
 {
@@ -17,6 +19,10 @@ frmUser::frmUser(Program &program)
     m_ui->Image3->setPicture(layoutPicture(QStringLiteral("face_demo.bmp")));
     m_ui->Image1->setPicture(layoutPicture(QStringLiteral("face_ok.bmp")));
     m_ui->Image2->setPicture(layoutPicture(QStringLiteral("face_quit.bmp")));
+
+    // The names have no length limit of their own.
+    for (QLineEdit *field : {m_ui->Text1, m_ui->Text2, m_ui->Text3})
+        field->setMaxLength(std::numeric_limits<int>::max());
 
     onClick(*m_ui->Image1, m_runtime, [this] { Image1_Click(); });
     onClick(*m_ui->Image2, m_runtime, [this] { Image2_Click(); });

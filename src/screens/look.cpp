@@ -1,6 +1,7 @@
 #include "look.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QProxyStyle>
 
 namespace {
@@ -27,5 +28,7 @@ public:
 
 void applyProgramLook(QApplication &app)
 {
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
+    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("DejaVu Serif"));
     app.setStyle(new ProgramStyle);
 }

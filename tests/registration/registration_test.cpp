@@ -59,6 +59,19 @@ TEST_F(RegistrationTest, AnExamineeWhoPassesTheCheckIsNamedOnTheMainWindowAndRec
     EXPECT_EQ(bank.value("select chek from users where id=1").toInt(), 0);
 }
 
+TEST_F(RegistrationTest, ANameLongerThanAFieldShowsIsTakenWhole)
+{
+    const QString surname(40000, QChar(u'Щ'));
+    user().Text1->setText("Petr");
+    user().Text2->setText(surname);
+    user().Text2->end(false);
+    QTest::keyClick(user().Text2, Qt::Key_Minus);
+    user().Text3->setText("Sidorovich");
+    click(user().Image1);
+    EXPECT_EQ(bank.value("select username from users").toString(), surname + "- Petr Sidorovich");
+    EXPECT_EQ(user().Text2->width(), 289);
+}
+
 TEST_F(RegistrationTest, SpacesAreNamesTooAndAreKeptAsTyped)
 {
     enter("Пётр", "Иванов", " ");
