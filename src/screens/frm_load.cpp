@@ -6,6 +6,10 @@
 
 frmLoad::frmLoad(Runtime &runtime) : Form(runtime), m_ui(std::make_unique<Ui::frmLoad>())
 {
+    // A compact default font: the owner's notice has two lines of 205 by 31 pixels.
+    QFont compact = font();
+    compact.setPixelSize(11);
+    setFont(compact);
     m_ui->setupUi(this);
     setFixedSize(422, 145);
     setBackgroundPicture(*this, layoutPicture(QStringLiteral("splash.bmp")));

@@ -2,6 +2,7 @@
 #include "store/bank_file.h"
 #include "store/bank_source.h"
 #include "support/fake_runtime.h"
+#include "ui_frm_load.h"
 #include "ui_frm_main.h"
 #include "ui_frm_user.h"
 
@@ -111,6 +112,27 @@ TEST_F(Screenshots, BeforeTheStartDuringAPictureQuestionAndAtTheResult)
         main.Label13->geometry().translated(main.Picture1->pos() + main.Frame1->pos());
     EXPECT_GT(countPixels(result, verdict, qRgb(255, 0, 0)), 100);
     EXPECT_EQ(main.Label13->text(), "Тест не сдан...");
+}
+
+TEST(WindowShots, TheSplashShowsItsMessageAndNoticeInTheirColours)
+{
+    FakeRuntime fake;
+    Program program(fake.runtime);
+    program.frmLoad.Show();
+    QWidget &splash = *program.frmLoad;
+    const QImage image = splash.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QDir().mkpath(ShotDir);
+    image.save(QDir(ShotDir).filePath("splash.png"));
+    EXPECT_EQ(image.size(), QSize(422, 145));
+    Ui::frmLoad &ui = program.frmLoad->ui();
+    EXPECT_GT(countPixels(image, ui.te->geometry(), qRgb(0, 0, 192)), 50);
+    EXPECT_GT(countPixels(image, ui.Label1->geometry(), qRgb(0, 128, 0)), 5);
+    EXPECT_GT(countPixels(image, ui.Label2->geometry(), qRgb(255, 0, 0)), 5);
+    // The notice wraps within its label instead of being cut.
+    EXPECT_LE(ui.Label1->heightForWidth(ui.Label1->width()), ui.Label1->height());
+
+    program.frmUser.Show();
+    program.frmUser->grab().save(QDir(ShotDir).filePath("registration.png"));
 }
 
 } // namespace
