@@ -1,15 +1,34 @@
 #include "pictures.h"
 
+#include "bitmap_file.h"
 #include "runtime_error.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+namespace {
+
+// A bitmap file, by the fast path where it is the usual kind, else by the general reader.
+Picture readPicture(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    Picture picture = decodeBitmap24(bytes);
+    if (picture.isNull())
+        picture.loadFromData(bytes);
+    return picture;
+}
+
+} // namespace
 
 Picture LoadPicture(const QString &path)
 {
     const QFileInfo file(path);
     if (!file.isFile())
         throw Errors::fileNotFound(file.absoluteFilePath());
-    Picture picture(path);
+    Picture picture = readPicture(path);
     if (picture.isNull())
         throw Errors::invalidPicture(file.absoluteFilePath());
     return picture;
@@ -17,7 +36,7 @@ Picture LoadPicture(const QString &path)
 
 Picture LoadResPicture(int id)
 {
-    Picture picture(QStringLiteral(":/bitmaps/%1.bmp").arg(id));
+    Picture picture = readPicture(QStringLiteral(":/bitmaps/%1.bmp").arg(id));
     if (picture.isNull())
         throw Errors::resourceNotFound(id);
     return picture;
@@ -26,7 +45,7 @@ Picture LoadResPicture(int id)
 Picture layoutPicture(const QString &name)
 {
     const QString path = QStringLiteral(":/layout/%1").arg(name);
-    Picture picture(path);
+    Picture picture = readPicture(path);
     if (picture.isNull())
         throw Errors::fileNotFound(path);
     return picture;
