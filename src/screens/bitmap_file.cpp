@@ -41,8 +41,12 @@ QImage decodeBitmap24(const QByteArray &file)
     for (qint64 row = 0; row < rows; ++row) {
         const uchar *in = pixels + stride * (height > 0 ? rows - 1 - row : row);
         auto *out = reinterpret_cast<QRgb *>(image.scanLine(static_cast<int>(row)));
-        for (int x = 0; x < width; ++x, in += 3)
-            out[x] = qRgb(in[2], in[1], in[0]);
+        // Read as a little-endian word, blue, green, red is already 0x00RRGGBB; the fourth byte
+        // belongs to the next pixel and is masked off. The row's last pixel may end the file, so
+        // it is read byte by byte.
+        for (int x = 0; x < width - 1; ++x, in += 3)
+            out[x] = 0xFF000000u | (qFromLittleEndian<quint32>(in) & 0x00FFFFFFu);
+        out[width - 1] = qRgb(in[2], in[1], in[0]);
     }
     return image;
 }

@@ -35,17 +35,23 @@ QRegion regionFromImage(const QImage &image, int width, int height, qint64 key)
         image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
             ? image
             : image.convertToFormat(QImage::Format_RGB32);
+    // The key in the pixels' own layout, 0x00RRGGBB; a key that is no colour matches nothing.
+    const QRgb keyPixel = key < 0 || key > 0xFFFFFF
+                              ? 0xFF000000u
+                              : qRgb(key & 0xFF, (key >> 8) & 0xFF, (key >> 16) & 0xFF) & 0xFFFFFFu;
+    const auto isKey = [keyPixel](QRgb pixel) { return (pixel & 0xFFFFFFu) == keyPixel; };
+
     std::vector<QRect> runs;
     for (int y = 0; y < h; ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
         int x = 0;
         while (x < w) {
-            while (x < w && packedRgb(row[x]) == key)
+            while (x < w && isKey(row[x]))
                 ++x;
             if (x == w)
                 break;
             const int start = x;
-            while (x < w && packedRgb(row[x]) != key)
+            while (x < w && !isKey(row[x]))
                 ++x;
             runs.emplace_back(start, y, x - start, 1);
         }

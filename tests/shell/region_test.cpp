@@ -53,6 +53,9 @@ TEST(RegionFromPicture, NoKeyGivesTheWholeBoxAndAllKeyGivesNothing)
     EXPECT_TRUE(
         sameArea(regionFromImage(pictureOf({"xxxx", "xxxx"}), 4, 2, White), QRegion(0, 0, 4, 2)));
     EXPECT_TRUE(regionFromImage(pictureOf({"....", "...."}), 4, 2, White).isEmpty());
+    // A point outside a box reads as -1, which is no colour: every pixel differs from it.
+    EXPECT_TRUE(
+        sameArea(regionFromImage(pictureOf({"....", "...."}), 4, 2, -1), QRegion(0, 0, 4, 2)));
 }
 
 TEST(RegionFromPicture, TheColourMatchIsExact)
