@@ -5,16 +5,25 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QResource>
 
 namespace {
+
+// The bytes of a file; a picture built into the program is read where it lies, without a copy.
+QByteArray fileBytes(const QString &path)
+{
+    const QResource resource(path);
+    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
+        return QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
+                                       static_cast<qsizetype>(resource.size()));
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // A bitmap file, by the fast path where it is the usual kind, else by the general reader.
 Picture readPicture(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = fileBytes(path);
     Picture picture = decodeBitmap24(bytes);
     if (picture.isNull())
         picture.loadFromData(bytes);
