@@ -13,6 +13,9 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 
 void PictureBox::setPicture(const Picture &picture)
 {
+    // Nothing to redraw when an empty box is emptied again or gets the picture it shows.
+    if (picture.isNull() ? m_picture.isNull() : picture.cacheKey() == m_picture.cacheKey())
+        return;
     // Kept in the surface's own format, so drawing it is a plain copy.
     m_picture = picture.isNull() || picture.format() == QImage::Format_RGB32
                     ? picture

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QResource>
 
+#include <map>
+
 namespace {
 
 // The bytes of a file; a picture built into the program is read where it lies, without a copy.
@@ -45,10 +47,15 @@ Picture LoadPicture(const QString &path)
 
 Picture LoadResPicture(int id)
 {
+    // The faces change at every press and release; each is read once. Pictures are shared, so
+    // handing out the kept one costs nothing.
+    static std::map<int, Picture> loaded;
+    if (const auto found = loaded.find(id); found != loaded.end())
+        return found->second;
     Picture picture = readPicture(QStringLiteral(":/bitmaps/%1.bmp").arg(id));
     if (picture.isNull())
         throw Errors::resourceNotFound(id);
-    return picture;
+    return loaded[id] = picture;
 }
 
 Picture layoutPicture(const QString &name)

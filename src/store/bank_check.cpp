@@ -39,34 +39,69 @@ bool showsAnswers(const FieldValue &type)
     return equalsNumber(type, 0) || equalsNumber(type, 1);
 }
 
-void checkIds(Database &basa, int lastId)
+// The figures of the whole table, in one pass over it.
+struct BankSummary
 {
-    const auto rows =
-        basa.Rows(QStringLiteral("select count(*), min(id), max(id), count(distinct id), "
-                                 "sum(typeof(id) <> 'integer') from questions"));
-    const std::vector<FieldValue> &row = rows.front();
-    const double count = numberOf(row, 0);
-    if (count < TestLength)
+    double rows = 0;
+    double firstId = 0;
+    double lastId = 0;
+    double nonIntegerIds = 0;
+    double rowsToLookAt = 0; // text kinds or codes, or missing texts
+    double rowsWithPictures = 0;
+};
+
+BankSummary summarize(Database &basa)
+{
+    const auto row =
+        basa.Rows(QStringLiteral(
+                      "select count(*), min(id), max(id), sum(typeof(id) <> 'integer'), "
+                      "sum(typeof(type) = 'text' or typeof(ball) = 'text' or question is null or "
+                      "answ1 is null or answ2 is null or answ3 is null or answ4 is null), "
+                      "sum(picture is not null) from questions"))
+            .front();
+    return {numberOf(row, 0), numberOf(row, 1), numberOf(row, 2),
+            numberOf(row, 3), numberOf(row, 4), numberOf(row, 5)};
+}
+
+// True when the ids are the table's row numbers, which are whole and unique by construction.
+bool idsAreRowNumbers(Database &basa)
+{
+    const auto rows = basa.Rows(
+        QStringLiteral("select count(*) from pragma_table_info('questions') where pk > 0 and "
+                       "(name <> 'id' collate nocase or upper(type) <> 'INTEGER')"));
+    const auto keys = basa.Rows(
+        QStringLiteral("select count(*) from pragma_table_info('questions') where pk > 0"));
+    return numberOf(rows.front(), 0) == 0 && numberOf(keys.front(), 0) == 1;
+}
+
+void checkIds(Database &basa, const BankSummary &bank, int lastId)
+{
+    if (bank.rows < TestLength)
         refuse(basa, QStringLiteral("в нём %1 вопросов, а для теста нужно не меньше %2")
-                         .arg(count)
+                         .arg(bank.rows)
                          .arg(TestLength));
-    if (numberOf(row, 4) > 0 || numberOf(row, 1) != 1 || numberOf(row, 2) != lastId ||
-        numberOf(row, 3) != count || count != lastId)
+    bool unique = true;
+    if (bank.nonIntegerIds == 0 && !idsAreRowNumbers(basa))
+        unique =
+            numberOf(basa.Rows(QStringLiteral("select count(distinct id) from questions")).front(),
+                     0) == bank.rows;
+    if (!unique || bank.nonIntegerIds > 0 || bank.firstId != 1 || bank.lastId != lastId ||
+        bank.rows != lastId)
         refuse(basa, QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1 без "
                                     "пропусков и повторов, последней строкой — вопрос %1; "
                                     "сейчас: %2 строк, номера от %3 до %4")
                          .arg(lastId)
-                         .arg(count)
-                         .arg(plainDecimal(numberOf(row, 1)), plainDecimal(numberOf(row, 2))));
+                         .arg(bank.rows)
+                         .arg(plainDecimal(bank.firstId), plainDecimal(bank.lastId)));
 }
 
 void checkTexts(Database &basa)
 {
     static const char *const answers[] = {"answ1", "answ2", "answ3", "answ4"};
     const auto rows = basa.Rows(QStringLiteral(
-        "select id, type, question, answ1, answ2, answ3, answ4 from questions where "
-        "typeof(type) = 'text' or question is null or answ1 is null or answ2 is null or "
-        "answ3 is null or answ4 is null order by id"));
+        "select id, type, question, answ1, answ2, answ3, answ4, ball from questions where "
+        "typeof(type) = 'text' or typeof(ball) = 'text' or question is null or answ1 is null or "
+        "answ2 is null or answ3 is null or answ4 is null order by id"));
     for (const auto &row : rows) {
         const QString id = plainDecimal(row[0].asNumber());
         if (!readsAsNumber(row[1]))
@@ -75,32 +110,25 @@ void checkTexts(Database &basa)
                 QStringLiteral("у вопроса %1 вид (type) «%2» — не число").arg(id, row[1].asText()));
         if (row[2].isNull())
             refuse(basa, QStringLiteral("у вопроса %1 нет текста (question)").arg(id));
-        if (!showsAnswers(row[1]))
-            continue;
-        for (int k = 0; k < 4; ++k)
-            if (row[3 + k].isNull())
-                refuse(basa, QStringLiteral("у вопроса %1 нет текста ответа %2 (%3)")
-                                 .arg(id)
-                                 .arg(k + 1)
-                                 .arg(QLatin1String(answers[k])));
-    }
-}
-
-void checkCodes(Database &basa)
-{
-    const auto rows = basa.Rows(
-        QStringLiteral("select id, ball from questions where typeof(ball) = 'text' order by id"));
-    for (const auto &row : rows)
-        if (!readsAsNumber(row[1]))
+        if (showsAnswers(row[1]))
+            for (int k = 0; k < 4; ++k)
+                if (row[3 + k].isNull())
+                    refuse(basa, QStringLiteral("у вопроса %1 нет текста ответа %2 (%3)")
+                                     .arg(id)
+                                     .arg(k + 1)
+                                     .arg(QLatin1String(answers[k])));
+        if (!readsAsNumber(row[7]))
             refuse(basa, QStringLiteral("у вопроса %1 код правильного ответа (ball) «%2» — "
                                         "не число")
-                             .arg(plainDecimal(row[0].asNumber()), row[1].asText()));
+                             .arg(id, row[7].asText()));
+    }
 }
 
 void checkPictures(Database &basa, const QString &picturesFolder)
 {
     const auto rows = basa.Rows(QStringLiteral(
-        "select min(id), picture from questions where picture is not null group by picture"));
+        "select min(id), picture from questions where picture is not null and picture <> '' "
+        "group by picture"));
     for (const auto &row : rows) {
         const FieldValue &picture = row[1];
         if (equalsText(picture, QString()))
@@ -139,9 +167,11 @@ int checkBank(Database &basa, const FieldValue &lastRowId, const QString &pictur
                                                  : textOf(lastRowId, QStringLiteral("id")))
                          .arg(LargestBank));
     const int lastId = static_cast<int>(lastRowId.asNumber());
-    checkIds(basa, lastId);
-    checkTexts(basa);
-    checkCodes(basa);
-    checkPictures(basa, picturesFolder);
+    const BankSummary bank = summarize(basa);
+    checkIds(basa, bank, lastId);
+    if (bank.rowsToLookAt > 0)
+        checkTexts(basa);
+    if (bank.rowsWithPictures > 0)
+        checkPictures(basa, picturesFolder);
     return lastId;
 }

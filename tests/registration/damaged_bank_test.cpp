@@ -57,6 +57,22 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"TextKind", "UPDATE questions SET type = 'один' WHERE id = 12", "«один»"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(RegistrationTest, ARepeatedIdIsFoundAlsoWhereIdsAreAPlainColumn)
+{
+    // Another tool's bank: the same table without its key, so nothing keeps the ids unique.
+    bank.run("CREATE TABLE plain AS SELECT * FROM questions ORDER BY id");
+    bank.run("DROP TABLE questions");
+    bank.run("ALTER TABLE plain RENAME TO questions");
+    bank.run("UPDATE questions SET id = 5 WHERE id = 6");
+    const QByteArray before = bank.bytes();
+    fake.boxes.answer(vbYes);
+    fake.boxes.answer(vbOK);
+    click(user().Image3);
+    EXPECT_TRUE(lastPrompt().contains("без пропусков и повторов")) << lastPrompt().toStdString();
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(bank.bytes(), before);
+}
+
 TEST_F(RegistrationTest, WhatTheProgramCanShowIsNoDamage)
 {
     bank.run("UPDATE questions SET ball = NULL WHERE id = 3");
