@@ -97,27 +97,6 @@ void checkFile(const QFileInfo &file)
                       .arg(folder.absoluteFilePath()));
 }
 
-// Holds one read transaction, so the passes over a result all see the same state of the file
-// even if another program writes meanwhile.
-class ReadSnapshot final
-{
-public:
-    explicit ReadSnapshot(QSqlDatabase database) : m_database(std::move(database))
-    {
-        m_open = QSqlQuery(m_database).exec(QStringLiteral("BEGIN"));
-    }
-    ~ReadSnapshot()
-    {
-        if (m_open)
-            QSqlQuery(m_database).exec(QStringLiteral("COMMIT"));
-    }
-    Q_DISABLE_COPY_MOVE(ReadSnapshot)
-
-private:
-    QSqlDatabase m_database;
-    bool m_open = false;
-};
-
 // The last row of a select without converting the rows before it, which costs most of the time
 // of a full read: the rows are counted, then the statement, wrapped, skips to the last one. The
 // wrapped statement runs the same plan, so its rows come in the same order. Empty when the
@@ -256,7 +235,8 @@ Recordset Database::OpenRecordset(const QString &sql)
 {
     if (!isSelect(sql))
         throw EngineErrors::notASelect(sql);
-    const ReadSnapshot snapshot(m_connection->database());
+    // While this select is still running, the connection keeps its read of the file open, so the
+    // later passes over the result see the same rows even if another program writes meanwhile.
     QSqlQuery query(m_connection->database());
     query.setForwardOnly(true);
     if (!query.exec(sql))
@@ -278,14 +258,23 @@ Recordset Database::OpenRecordset(const QString &sql)
     }
     readRow(query, first);
 
-    std::optional<QVariantList> last = lastRowBySkipping(m_connection->database(), sql, first);
-    if (!last) {
-        // The statement does not fit the shortcut: read every row.
-        last = first;
-        while (query.next())
-            readRow(query, *last);
+    std::optional<QVariantList> last;
+    if (!query.next()) {
         if (query.lastError().isValid())
             throw EngineErrors::statementFailed(path(), sql, query.lastError());
+        // A single row, as for one question: no further pass.
+        last = first;
+    } else {
+        last = lastRowBySkipping(m_connection->database(), sql, first);
+        if (!last) {
+            // The statement does not fit the shortcut: read every row.
+            last = QVariantList(record.count());
+            do
+                readRow(query, *last);
+            while (query.next());
+            if (query.lastError().isValid())
+                throw EngineErrors::statementFailed(path(), sql, query.lastError());
+        }
     }
     query.finish();
     return Recordset(sql, columns, fieldValues(first, booleans), fieldValues(*last, booleans));
