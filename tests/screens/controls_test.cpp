@@ -77,7 +77,30 @@ TEST_F(ControlArrayTest, MissingOrDuplicateElementsAreRuntimeErrors)
     EXPECT_EQ(numberOf([&] { Check1.Unload(3); }), 340);
     Check1.Unload(1);
     EXPECT_EQ(Check1.Count(), 1);
-    EXPECT_EQ(panel.findChildren<QCheckBox *>().size(), 1);
+    for (QCheckBox *box : panel.findChildren<QCheckBox *>())
+        EXPECT_TRUE(box->isHidden());
+    EXPECT_EQ(numberOf([&] { Check1.Item(1); }), 340);
+}
+
+TEST_F(ControlArrayTest, AnElementLoadedAgainIsAFreshCopyWhateverItWasBefore)
+{
+    for (int round = 0; round < 3; ++round) {
+        for (int k = 1; k <= 4; ++k)
+            Option1.Load(k);
+        for (int k = 1; k <= 4; ++k) {
+            EXPECT_TRUE(Option1(k).isHidden()) << round;
+            EXPECT_FALSE(Value(Option1(k))) << round;
+            EXPECT_EQ(Option1(k).text(), "#");
+            EXPECT_EQ(Option1(k).geometry(), optionTemplate->geometry());
+        }
+        Option1(3).show();
+        setValue(Option1(3), true);
+        setTop(Option1(3), 267);
+        Option1(3).setText("ответ");
+        for (int k = 1; k <= 4; ++k)
+            Option1.Unload(k);
+    }
+    EXPECT_LE(panel.findChildren<QRadioButton *>().size(), 5);
 }
 
 TEST_F(ControlArrayTest, ChoosingAnOptionClearsTheOthersAndCheckBoxesCountOneOrZero)
