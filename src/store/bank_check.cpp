@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <functional>
+
 namespace {
 
 constexpr int TestLength = 40;
@@ -47,7 +49,9 @@ struct BankSummary
     double lastId = 0;
     double nonIntegerIds = 0;
     double rowsToLookAt = 0; // text kinds or codes, or missing texts
-    double rowsWithPictures = 0;
+    // The distinct picture values, comma-separated, and how many rows hold a comma in theirs.
+    QString pictures;
+    double picturesWithCommas = 0;
 };
 
 BankSummary summarize(Database &basa)
@@ -57,10 +61,13 @@ BankSummary summarize(Database &basa)
                       "select count(*), min(id), max(id), sum(typeof(id) <> 'integer'), "
                       "sum(typeof(type) = 'text' or typeof(ball) = 'text' or question is null or "
                       "answ1 is null or answ2 is null or answ3 is null or answ4 is null), "
-                      "sum(picture is not null) from questions"))
+                      "group_concat(distinct picture), sum(instr(picture, ',') > 0) "
+                      "from questions"))
             .front();
-    return {numberOf(row, 0), numberOf(row, 1), numberOf(row, 2),
-            numberOf(row, 3), numberOf(row, 4), numberOf(row, 5)};
+    return {numberOf(row, 0), numberOf(row, 1),
+            numberOf(row, 2), numberOf(row, 3),
+            numberOf(row, 4), row[5].isNull() ? QString() : textOf(row[5], "picture"),
+            numberOf(row, 6)};
 }
 
 // True when the ids are the table's row numbers, which are whole and unique by construction.
@@ -124,34 +131,54 @@ void checkTexts(Database &basa)
     }
 }
 
-void checkPictures(Database &basa, const QString &picturesFolder)
+// One picture value of the bank: a whole number from 0 to 32767 whose file is a readable bitmap.
+// `idOf` names a question that has it, looked up only for the message.
+void checkPicture(Database &basa, const FieldValue &picture, const std::function<QString()> &idOf,
+                  const QString &picturesFolder)
 {
-    const auto rows = basa.Rows(QStringLiteral(
-        "select min(id), picture from questions where picture is not null and picture <> '' "
-        "group by picture"));
-    for (const auto &row : rows) {
-        const FieldValue &picture = row[1];
-        if (equalsText(picture, QString()))
-            continue;
-        const QString id = plainDecimal(row[0].asNumber());
-        const QString shown = textOf(picture, QStringLiteral("picture"));
-        qint16 number = -1;
-        try {
-            number = int16Of(picture, QStringLiteral("picture"));
-        } catch (const RuntimeError &) {
-        }
-        if (number < 0 || (picture.kind() == FieldValue::Kind::Number &&
-                           picture.asNumber() != static_cast<double>(number)))
-            refuse(basa, QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое "
-                                        "число от 0 до 32767")
-                             .arg(id, shown));
-        const QString path = QDir(picturesFolder).filePath(QString::number(number) + ".bmp");
-        if (!QFileInfo(path).isFile())
-            refuse(basa, QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, id));
-        if (!QImageReader(path).canRead())
-            refuse(basa, QStringLiteral("файл рисунка %1 для вопроса %2 не читается как "
-                                        "точечный рисунок")
-                             .arg(path, id));
+    if (equalsText(picture, QString()))
+        return;
+    const QString shown = textOf(picture, QStringLiteral("picture"));
+    qint16 number = -1;
+    try {
+        number = int16Of(picture, QStringLiteral("picture"));
+        if (!equalsNumber(picture, number))
+            number = -1;
+    } catch (const RuntimeError &) {
+    }
+    if (number < 0)
+        refuse(basa, QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое "
+                                    "число от 0 до 32767")
+                         .arg(idOf(), shown));
+    const QString path = QDir(picturesFolder).filePath(QString::number(number) + ".bmp");
+    if (!QFileInfo(path).isFile())
+        refuse(basa, QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, idOf()));
+    if (!QImageReader(path).canRead())
+        refuse(basa, QStringLiteral("файл рисунка %1 для вопроса %2 не читается как "
+                                    "точечный рисунок")
+                         .arg(path, idOf()));
+}
+
+void checkPictures(Database &basa, const BankSummary &bank, const QString &picturesFolder)
+{
+    if (bank.picturesWithCommas > 0) {
+        // The list of distinct values is comma-separated: take them one by one instead.
+        const auto rows = basa.Rows(QStringLiteral(
+            "select min(id), picture from questions where picture is not null group by picture"));
+        for (const auto &row : rows)
+            checkPicture(
+                basa, row[1], [&] { return plainDecimal(row[0].asNumber()); }, picturesFolder);
+        return;
+    }
+    for (const QString &value : bank.pictures.split(QLatin1Char(','))) {
+        const auto idOf = [&] {
+            QString literal = value;
+            literal.replace(QLatin1Char('\''), QLatin1String("''"));
+            const auto rows = basa.Rows(
+                QStringLiteral("select min(id) from questions where picture = '%1'").arg(literal));
+            return plainDecimal(numberOf(rows.front(), 0));
+        };
+        checkPicture(basa, FieldValue::text(value), idOf, picturesFolder);
     }
 }
 
@@ -171,7 +198,7 @@ int checkBank(Database &basa, const FieldValue &lastRowId, const QString &pictur
     checkIds(basa, bank, lastId);
     if (bank.rowsToLookAt > 0)
         checkTexts(basa);
-    if (bank.rowsWithPictures > 0)
-        checkPictures(basa, picturesFolder);
+    if (!bank.pictures.isEmpty() || bank.picturesWithCommas > 0)
+        checkPictures(basa, bank, picturesFolder);
     return lastId;
 }
