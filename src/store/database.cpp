@@ -61,6 +61,15 @@ std::vector<FieldValue> fieldValues(const QVariantList &row, const std::vector<b
     return values;
 }
 
+// Which columns of a result are declared Boolean, and so read numbers as True or False.
+std::vector<bool> booleanColumns(const QSqlRecord &record)
+{
+    std::vector<bool> booleans;
+    for (int i = 0; i < record.count(); ++i)
+        booleans.push_back(record.field(i).metaType().id() == QMetaType::Bool);
+    return booleans;
+}
+
 void readRow(const QSqlQuery &query, QVariantList &row)
 {
     for (qsizetype i = 0; i < row.size(); ++i)
@@ -231,24 +240,27 @@ void Recordset::MoveLast()
 Database::Database(std::shared_ptr<Connection> connection) : m_connection(std::move(connection))
 {}
 
-Recordset Database::OpenRecordset(const QString &sql)
+QSqlQuery Database::runSelect(const QString &sql)
 {
     if (!isSelect(sql))
         throw EngineErrors::notASelect(sql);
-    // While this select is still running, the connection keeps its read of the file open, so the
-    // later passes over the result see the same rows even if another program writes meanwhile.
     QSqlQuery query(m_connection->database());
     query.setForwardOnly(true);
     if (!query.exec(sql))
         throw EngineErrors::statementFailed(path(), sql, query.lastError());
+    return query;
+}
 
+Recordset Database::OpenRecordset(const QString &sql)
+{
+    // While this select is still running, the connection keeps its read of the file open, so the
+    // later passes over the result see the same rows even if another program writes meanwhile.
+    QSqlQuery query = runSelect(sql);
     const QSqlRecord record = query.record();
+    const std::vector<bool> booleans = booleanColumns(record);
     QStringList columns;
-    std::vector<bool> booleans;
-    for (int i = 0; i < record.count(); ++i) {
+    for (int i = 0; i < record.count(); ++i)
         columns.push_back(record.fieldName(i));
-        booleans.push_back(record.field(i).metaType().id() == QMetaType::Bool);
-    }
 
     QVariantList first(record.count());
     if (!query.next()) {
@@ -282,16 +294,9 @@ Recordset Database::OpenRecordset(const QString &sql)
 
 std::vector<std::vector<FieldValue>> Database::Rows(const QString &sql)
 {
-    if (!isSelect(sql))
-        throw EngineErrors::notASelect(sql);
-    QSqlQuery query(m_connection->database());
-    query.setForwardOnly(true);
-    if (!query.exec(sql))
-        throw EngineErrors::statementFailed(path(), sql, query.lastError());
+    QSqlQuery query = runSelect(sql);
     const QSqlRecord record = query.record();
-    std::vector<bool> booleans;
-    for (int i = 0; i < record.count(); ++i)
-        booleans.push_back(record.field(i).metaType().id() == QMetaType::Bool);
+    const std::vector<bool> booleans = booleanColumns(record);
 
     std::vector<std::vector<FieldValue>> rows;
     QVariantList row(record.count());

@@ -2,6 +2,7 @@
 
 #include "field_value.h"
 
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -56,6 +57,8 @@ private:
     friend class DBEngine;
     class Connection;
     explicit Database(std::shared_ptr<Connection> connection);
+    // Runs a select, forward only; the caller reads its rows.
+    QSqlQuery runSelect(const QString &sql);
 
     std::shared_ptr<Connection> m_connection;
 };
