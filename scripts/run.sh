@@ -11,11 +11,14 @@ BUILD_DIR="$REPO_ROOT/build"
 configure_build "$BUILD_DIR" Release -DQUORVANE_TESTS=OFF
 build "$BUILD_DIR"
 
-# The program opens data.mdb from its working directory: start it where the sample bank lies.
-SAMPLE_BANK_DIR="$BUILD_DIR/sample"
-if [[ -f "$SAMPLE_BANK_DIR/data.mdb" ]]; then
+# The program opens data.mdb from its working directory: a folder that holds one keeps its own
+# bank; anywhere else the program starts on the sample bank.
+if [[ ! -f "$PWD/data.mdb" ]]; then
+    SAMPLE_BANK_DIR="$BUILD_DIR/sample"
+    if [[ ! -f "$SAMPLE_BANK_DIR/data.mdb" ]]; then
+        echo "The sample bank was not built: $SAMPLE_BANK_DIR/data.mdb" >&2
+        exit 1
+    fi
     cd "$SAMPLE_BANK_DIR"
-else
-    cd "$REPO_ROOT"
 fi
 exec "$BUILD_DIR/src/quorvane"
