@@ -8,7 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
 # shellcheck disable=SC2046
 ensure_packages "${BUILD_PACKAGES[@]}" $(make_unless_ninja) pkg-config libxcb1-dev xvfb xauth \
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-liberation2
 
 BUILD_DIR="$REPO_ROOT/build"
 configure_build "$BUILD_DIR" Release -DQUORVANE_TESTS=OFF

@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
 # shellcheck disable=SC2046
-ensure_packages "${BUILD_PACKAGES[@]}" $(make_unless_ninja) fonts-dejavu-core
+ensure_packages "${BUILD_PACKAGES[@]}" $(make_unless_ninja) fonts-dejavu-core fonts-liberation2
 
 BUILD_DIR="$REPO_ROOT/build"
 configure_build "$BUILD_DIR" Release -DQUORVANE_TESTS=OFF

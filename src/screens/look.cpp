@@ -29,6 +29,10 @@ public:
 void applyProgramLook(QApplication &app)
 {
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("DejaVu Serif"));
+    // Liberation Serif has the widths of Times New Roman, so the texts fit their labels as laid
+    // out; DejaVu Serif is wider and stands in only where Liberation is missing.
+    QFont::insertSubstitutions(
+        QStringLiteral("Times New Roman"),
+        {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
     app.setStyle(new ProgramStyle);
 }

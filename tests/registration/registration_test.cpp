@@ -59,6 +59,13 @@ TEST_F(RegistrationTest, AnExamineeWhoPassesTheCheckIsNamedOnTheMainWindowAndRec
     EXPECT_EQ(bank.value("select chek from users where id=1").toInt(), 0);
 }
 
+TEST_F(RegistrationTest, TheBankSizeFitsItsLineUpToTheLargestBank)
+{
+    // The line is clipped at its layout width, so the widest count must fit whole.
+    const QLabel &line = *main().Label12;
+    EXPECT_LE(line.fontMetrics().horizontalAdvance("Всего вопросов в базе: 32767"), line.width());
+}
+
 TEST_F(RegistrationTest, ANameLongerThanAFieldShowsIsTakenWhole)
 {
     const QString surname(40000, QChar(u'Щ'));
