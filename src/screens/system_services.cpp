@@ -45,7 +45,10 @@ int DialogBoxes::ask(const QString &prompt, int style, const QString &title)
 {
     QMessageBox box;
     box.setWindowTitle(title);
-    box.setText(prompt);
+    // Prompts carry names as typed: never read them as markup. A CR LF pair is one line break.
+    box.setTextFormat(Qt::PlainText);
+    QString text = prompt;
+    box.setText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     if (style & vbInformation)
         box.setIcon(QMessageBox::Information);
     else if (style & vbCritical)
