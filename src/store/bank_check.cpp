@@ -81,6 +81,23 @@ bool idsAreRowNumbers(Database &basa)
     return numberOf(rows.front(), 0) == 0 && numberOf(keys.front(), 0) == 1;
 }
 
+// The first id that is repeated or missing, for the message; empty when none is found.
+QString firstIdFault(Database &basa, int lastId)
+{
+    const auto repeated = basa.Rows(QStringLiteral(
+        "select min(id) from (select id from questions group by id having count(*) > 1)"));
+    if (!repeated.front()[0].isNull())
+        return QStringLiteral("; номер %1 повторяется")
+            .arg(plainDecimal(repeated.front()[0].asNumber()));
+    const auto missing = basa.Rows(
+        QStringLiteral("select min(n) from (select 1 as n union all select id + 1 from questions) "
+                       "where n <= %1 and n not in (select id from questions)")
+            .arg(lastId));
+    if (!missing.front()[0].isNull())
+        return QStringLiteral("; номера %1 нет").arg(plainDecimal(missing.front()[0].asNumber()));
+    return {};
+}
+
 void checkIds(Database &basa, const BankSummary &bank, int lastId)
 {
     if (bank.rows < TestLength)
@@ -96,10 +113,11 @@ void checkIds(Database &basa, const BankSummary &bank, int lastId)
         bank.rows != lastId)
         refuse(basa, QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1 без "
                                     "пропусков и повторов, последней строкой — вопрос %1; "
-                                    "сейчас: %2 строк, номера от %3 до %4")
+                                    "сейчас: %2 строк, номера от %3 до %4%5")
                          .arg(lastId)
                          .arg(bank.rows)
-                         .arg(plainDecimal(bank.firstId), plainDecimal(bank.lastId)));
+                         .arg(plainDecimal(bank.firstId), plainDecimal(bank.lastId),
+                              bank.nonIntegerIds > 0 ? QString() : firstIdFault(basa, lastId)));
 }
 
 void checkTexts(Database &basa)

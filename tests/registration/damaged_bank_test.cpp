@@ -39,8 +39,12 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, DamagedBank,
     ::testing::Values(
         Damage{"TooFew", "DELETE FROM questions WHERE id > 39", "39 вопросов"},
-        Damage{"Gap", "DELETE FROM questions WHERE id = 30", "подряд от 1 до 60"},
-        Damage{"Duplicate", "UPDATE questions SET id = 61 WHERE id = 7", "подряд от 1 до 61"},
+        Damage{"Gap", "DELETE FROM questions WHERE id = 30",
+               "подряд от 1 до 60 без пропусков и повторов, последней строкой — вопрос 60; сейчас: "
+               "59 строк, номера от 1 до 60; номера 30 нет"},
+        Damage{"Duplicate", "UPDATE questions SET id = 61 WHERE id = 7",
+               "подряд от 1 до 61 без пропусков и повторов, последней строкой — вопрос 61; сейчас: "
+               "60 строк, номера от 1 до 61; номера 7 нет"},
         Damage{"PictureText", "UPDATE questions SET picture = 'abc' WHERE id = 5",
                "у вопроса 5 номер рисунка (picture) «abc»"},
         Damage{"PictureNegative", "UPDATE questions SET picture = '-3' WHERE id = 5", "«-3»"},
@@ -75,6 +79,7 @@ TEST_F(RegistrationTest, ARepeatedIdIsFoundAlsoWhereIdsAreAPlainColumn)
     fake.boxes.answer(vbOK);
     click(user().Image3);
     EXPECT_TRUE(lastPrompt().contains("без пропусков и повторов")) << lastPrompt().toStdString();
+    EXPECT_TRUE(lastPrompt().endsWith("; номер 5 повторяется")) << lastPrompt().toStdString();
     EXPECT_TRUE(fake.ended());
     EXPECT_EQ(bank.bytes(), before);
 }
