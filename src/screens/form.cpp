@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "runtime.h"
+#include "timer.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -23,6 +24,13 @@ void Form::Show()
         }
     }
     show();
+}
+
+void Form::unloading()
+{
+    hide();
+    for (Timer *timer : findChildren<Timer *>())
+        timer->setEnabled(false);
 }
 
 void Form::closeEvent(QCloseEvent *event)

@@ -23,6 +23,10 @@ public:
     void Show();
     void Hide() { hide(); }
 
+    // Called as the form is unloaded: it hides, and its timers tick no more, even while the
+    // pending events run before it is gone.
+    void unloading();
+
 protected:
     // A close asked for by the system (the keyboard's close command, the window manager).
     // The form stays unless the form routes it to its own exit.
@@ -61,7 +65,7 @@ public:
             return;
         F *form = m_form;
         m_form = nullptr;
-        form->hide();
+        form->unloading();
         // Later, so that a form may unload itself from one of its own handlers.
         form->deleteLater();
     }

@@ -31,7 +31,12 @@ QString timeText(double days)
 QString dateText(double days)
 {
     const QDate date = Epoch.addDays(static_cast<qint64>(std::floor(days)));
-    return QLocale(QLocale::Russian, QLocale::Russia).toString(date, QLocale::ShortFormat);
+    // The system's short date form; a system without a locale of its own gets the Russian one,
+    // like every other text of the program.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::Russian, QLocale::Russia);
+    return locale.toString(date, QLocale::ShortFormat);
 }
 
 QString Right(const QString &text, int n)

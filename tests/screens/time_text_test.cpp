@@ -1,5 +1,7 @@
 #include "screens/time_text.h"
 
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,6 +48,23 @@ TEST(TimeText, DayCountsAndDatesAgree)
     EXPECT_DOUBLE_EQ(timeOfDay(QTime(0, 3, 0, 999)), 180.0 / 86400);
     EXPECT_EQ(Right("0:02:59", 5), "02:59");
     EXPECT_EQ(Right("59", 5), "59");
+}
+
+TEST(TimeText, TheDateTakesTheSystemsShortFormAndTheRussianOneWhereThereIsNone)
+{
+    const QLocale system;
+    const double day = dayCount(QDate(2026, 12, 9));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString american = dateText(day);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const QString russian = dateText(day);
+    QLocale::setDefault(QLocale::c());
+    const QString none = dateText(day);
+    QLocale::setDefault(system);
+
+    EXPECT_EQ(american, "12/9/26");
+    EXPECT_EQ(russian, "09.12.2026");
+    EXPECT_EQ(none, "09.12.2026");
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "exam_fixture.h"
 
+#include <QPointer>
+#include <QTimer>
+
 #include "screens/pictures.h"
 
 namespace {
@@ -64,6 +67,29 @@ TEST_F(CountdownTest, TheFortiethQuestionTimingOutShowsTheResult)
     EXPECT_EQ(bank.value("select chek from users").toInt(), 1);
     ticks(5);
     EXPECT_EQ(main().Label5->text(), "00:00");
+}
+
+TEST_F(CountdownTest, LeavingAtTheLastSecondLetsNoTickSubmitWhileTheProgramEnds)
+{
+    registerExam();
+    pressActionButton();
+    for (int question = 1; question < 40; ++question) {
+        tick(true);
+        pressActionButton();
+    }
+    ticks(180);
+    ASSERT_EQ(main().Label5->text(), "00:01");
+
+    // The tick that would submit the 40th answer arrives while the exit runs its pending events.
+    QPointer<Timer> countdown = &program.frmMain->Timer1;
+    QTimer::singleShot(0, [countdown] {
+        if (countdown)
+            countdown->tick();
+    });
+    fake.boxes.answer(vbYes);
+    QTest::mouseClick(main().Image1, Qt::LeftButton);
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
 }
 
 TEST_F(CountdownTest, TheClockCountsFromProgramStartAndAcrossMidnight)
