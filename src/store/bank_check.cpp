@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <functional>
-
 namespace {
 
 constexpr int TestLength = 40;
@@ -41,33 +39,32 @@ bool showsAnswers(const FieldValue &type)
     return equalsNumber(type, 0) || equalsNumber(type, 1);
 }
 
-// The figures of the whole table, in one pass over it.
-struct BankSummary
+// How the ids of the table run.
+struct BankIds
 {
     double rows = 0;
-    double firstId = 0;
-    double lastId = 0;
-    double nonIntegerIds = 0;
-    double rowsToLookAt = 0; // text kinds or codes, or missing texts
-    // The distinct picture values, comma-separated, and how many rows hold a comma in theirs.
-    QString pictures;
-    double picturesWithCommas = 0;
+    double first = 0;
+    double last = 0;
+    double nonInteger = 0;
 };
 
-BankSummary summarize(Database &basa)
+double single(Database &basa, const QString &sql)
 {
-    const auto row =
-        basa.Rows(QStringLiteral(
-                      "select count(*), min(id), max(id), sum(typeof(id) <> 'integer'), "
-                      "sum(typeof(type) = 'text' or typeof(ball) = 'text' or question is null or "
-                      "answ1 is null or answ2 is null or answ3 is null or answ4 is null), "
-                      "group_concat(distinct picture), sum(instr(picture, ',') > 0) "
-                      "from questions"))
-            .front();
-    return {numberOf(row, 0), numberOf(row, 1),
-            numberOf(row, 2), numberOf(row, 3),
-            numberOf(row, 4), row[5].isNull() ? QString() : textOf(row[5], "picture"),
-            numberOf(row, 6)};
+    return numberOf(basa.Rows(sql).front(), 0);
+}
+
+BankIds summarize(Database &basa, bool rowNumbers)
+{
+    // Row numbers are whole and kept in order: the count walks the table without reading its
+    // rows, and the first and last are read off its ends.
+    if (rowNumbers)
+        return {single(basa, QStringLiteral("select count(*) from questions")),
+                single(basa, QStringLiteral("select min(id) from questions")),
+                single(basa, QStringLiteral("select max(id) from questions")), 0};
+    const auto row = basa.Rows(QStringLiteral("select count(*), min(id), max(id), "
+                                              "sum(typeof(id) <> 'integer') from questions"))
+                         .front();
+    return {numberOf(row, 0), numberOf(row, 1), numberOf(row, 2), numberOf(row, 3)};
 }
 
 // True when the ids are the table's row numbers, which are whole and unique by construction.
@@ -98,35 +95,35 @@ QString firstIdFault(Database &basa, int lastId)
     return {};
 }
 
-void checkIds(Database &basa, const BankSummary &bank, int lastId)
+void checkIds(Database &basa, const BankIds &ids, bool rowNumbers, int lastId)
 {
-    if (bank.rows < TestLength)
+    if (ids.rows < TestLength)
         refuse(basa, QStringLiteral("в нём %1 вопросов, а для теста нужно не меньше %2")
-                         .arg(bank.rows)
+                         .arg(ids.rows)
                          .arg(TestLength));
     bool unique = true;
-    if (bank.nonIntegerIds == 0 && !idsAreRowNumbers(basa))
+    if (ids.nonInteger == 0 && !rowNumbers)
         unique =
-            numberOf(basa.Rows(QStringLiteral("select count(distinct id) from questions")).front(),
-                     0) == bank.rows;
-    if (!unique || bank.nonIntegerIds > 0 || bank.firstId != 1 || bank.lastId != lastId ||
-        bank.rows != lastId)
+            single(basa, QStringLiteral("select count(distinct id) from questions")) == ids.rows;
+    if (!unique || ids.nonInteger > 0 || ids.first != 1 || ids.last != lastId || ids.rows != lastId)
         refuse(basa, QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1 без "
                                     "пропусков и повторов, последней строкой — вопрос %1; "
                                     "сейчас: %2 строк, номера от %3 до %4%5")
                          .arg(lastId)
-                         .arg(bank.rows)
-                         .arg(plainDecimal(bank.firstId), plainDecimal(bank.lastId),
-                              bank.nonIntegerIds > 0 ? QString() : firstIdFault(basa, lastId)));
+                         .arg(ids.rows)
+                         .arg(plainDecimal(ids.first), plainDecimal(ids.last),
+                              ids.nonInteger > 0 ? QString() : firstIdFault(basa, lastId)));
 }
 
 void checkTexts(Database &basa)
 {
     static const char *const answers[] = {"answ1", "answ2", "answ3", "answ4"};
+    // The rows with a text kind or code, or a missing text: only those need a closer look. A
+    // value is at least the empty text only when it is a text (or a blob, which reads as one).
     const auto rows = basa.Rows(QStringLiteral(
         "select id, type, question, answ1, answ2, answ3, answ4, ball from questions where "
-        "typeof(type) = 'text' or typeof(ball) = 'text' or question is null or answ1 is null or "
-        "answ2 is null or answ3 is null or answ4 is null order by id"));
+        "type >= '' or ball >= '' or question is null or answ1 is null or answ2 is null or "
+        "answ3 is null or answ4 is null order by id"));
     for (const auto &row : rows) {
         const QString id = plainDecimal(row[0].asNumber());
         if (!readsAsNumber(row[1]))
@@ -150,8 +147,8 @@ void checkTexts(Database &basa)
 }
 
 // One picture value of the bank: a whole number from 0 to 32767 whose file is a readable bitmap.
-// `idOf` names a question that has it, looked up only for the message.
-void checkPicture(Database &basa, const FieldValue &picture, const std::function<QString()> &idOf,
+// `id` names a question that has it.
+void checkPicture(Database &basa, const FieldValue &picture, const QString &id,
                   const QString &picturesFolder)
 {
     if (equalsText(picture, QString()))
@@ -167,37 +164,22 @@ void checkPicture(Database &basa, const FieldValue &picture, const std::function
     if (number < 0)
         refuse(basa, QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое "
                                     "число от 0 до 32767")
-                         .arg(idOf(), shown));
+                         .arg(id, shown));
     const QString path = QDir(picturesFolder).filePath(QString::number(number) + ".bmp");
     if (!QFileInfo(path).isFile())
-        refuse(basa, QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, idOf()));
+        refuse(basa, QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, id));
     if (!QImageReader(path).canRead())
         refuse(basa, QStringLiteral("файл рисунка %1 для вопроса %2 не читается как "
                                     "точечный рисунок")
-                         .arg(path, idOf()));
+                         .arg(path, id));
 }
 
-void checkPictures(Database &basa, const BankSummary &bank, const QString &picturesFolder)
+void checkPictures(Database &basa, const QString &picturesFolder)
 {
-    if (bank.picturesWithCommas > 0) {
-        // The list of distinct values is comma-separated: take them one by one instead.
-        const auto rows = basa.Rows(QStringLiteral(
-            "select min(id), picture from questions where picture is not null group by picture"));
-        for (const auto &row : rows)
-            checkPicture(
-                basa, row[1], [&] { return plainDecimal(row[0].asNumber()); }, picturesFolder);
-        return;
-    }
-    for (const QString &value : bank.pictures.split(QLatin1Char(','))) {
-        const auto idOf = [&] {
-            QString literal = value;
-            literal.replace(QLatin1Char('\''), QLatin1String("''"));
-            const auto rows = basa.Rows(
-                QStringLiteral("select min(id) from questions where picture = '%1'").arg(literal));
-            return plainDecimal(numberOf(rows.front(), 0));
-        };
-        checkPicture(basa, FieldValue::text(value), idOf, picturesFolder);
-    }
+    const auto rows = basa.Rows(QStringLiteral(
+        "select min(id), picture from questions where picture is not null group by picture"));
+    for (const auto &row : rows)
+        checkPicture(basa, row[1], plainDecimal(row[0].asNumber()), picturesFolder);
 }
 
 } // namespace
@@ -212,11 +194,9 @@ int checkBank(Database &basa, const FieldValue &lastRowId, const QString &pictur
                                                  : textOf(lastRowId, QStringLiteral("id")))
                          .arg(LargestBank));
     const int lastId = static_cast<int>(lastRowId.asNumber());
-    const BankSummary bank = summarize(basa);
-    checkIds(basa, bank, lastId);
-    if (bank.rowsToLookAt > 0)
-        checkTexts(basa);
-    if (!bank.pictures.isEmpty() || bank.picturesWithCommas > 0)
-        checkPictures(basa, bank, picturesFolder);
+    const bool rowNumbers = idsAreRowNumbers(basa);
+    checkIds(basa, summarize(basa, rowNumbers), rowNumbers, lastId);
+    checkTexts(basa);
+    checkPictures(basa, picturesFolder);
     return lastId;
 }

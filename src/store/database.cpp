@@ -21,8 +21,9 @@ namespace {
 // Long enough to ride out another program's commit, short enough that a file held locked is
 // reported at once instead of hanging the window.
 constexpr int busyTimeoutMs = 200;
-// Far more than a bank of the largest size needs.
-constexpr qint64 mmapBytes = 256 * 1024 * 1024;
+// Enough for the few pages a question's select reads; a pass over the table gains nothing from
+// more.
+constexpr int cacheKiB = 512;
 
 bool isSelect(const QString &sql)
 {
@@ -104,6 +105,49 @@ void checkFile(const QFileInfo &file)
         throw EngineErrors::readOnly(
             path, QStringLiteral("в папке «%1» нельзя создать файл журнала изменений")
                       .arg(folder.absoluteFilePath()));
+}
+
+// A select whose plan is one plain scan of a table reads that table in the order of its row ids,
+// with or without a condition, so its last row is the one with the largest row id: the table is
+// read backwards from its end instead of through. Empty when the plan is any other, or when a
+// column is named like the row id and would stand in for it.
+std::optional<QVariantList> lastRowOfTableScan(const QSqlDatabase &database, const QString &sql,
+                                               const QSqlRecord &record)
+{
+    static const QRegularExpression rowIdName(QStringLiteral("^(rowid|_rowid_|oid)$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    for (int i = 0; i < record.count(); ++i)
+        if (rowIdName.match(record.fieldName(i)).hasMatch())
+            return std::nullopt;
+
+    QSqlQuery plan(database);
+    if (!plan.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + sql) || !plan.next())
+        return std::nullopt;
+    static const QRegularExpression plainScan(QStringLiteral(R"(^SCAN (?:TABLE )?(\w+)$)"));
+    const QRegularExpressionMatch scan = plainScan.match(plan.value(3).toString());
+    if (!scan.hasMatch() || plan.next())
+        return std::nullopt;
+    plan.finish();
+
+    QSqlQuery columns(database);
+    if (!columns.exec(
+            QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(scan.captured(1))))
+        return std::nullopt;
+    bool found = false;
+    for (; columns.next(); found = true)
+        if (rowIdName.match(columns.value(0).toString()).hasMatch())
+            return std::nullopt;
+    if (!found)
+        return std::nullopt;
+
+    QSqlQuery last(database);
+    last.setForwardOnly(true);
+    if (!last.exec(sql + QStringLiteral("\nORDER BY rowid DESC LIMIT 1")) || !last.next() ||
+        last.record().count() != record.count())
+        return std::nullopt;
+    QVariantList row(record.count());
+    readRow(last, row);
+    return row;
 }
 
 // The last row of a select without converting the rows before it, which costs most of the time
@@ -188,9 +232,10 @@ Database::Connection::Connection(QString path)
 
     // Every write is on disk when its statement returns.
     run(QStringLiteral("PRAGMA synchronous = FULL"));
-    // Reads map the file instead of copying its pages, which halves the time to reach the last
-    // row of a large bank; writes still go through the journal as before.
-    run(QStringLiteral("PRAGMA mmap_size = %1").arg(mmapBytes));
+    // The bank is read through a small page cache, not mapped: a mapped file stays in the
+    // program's memory once its pages are read, and the check at opening reads every page.
+    run(QStringLiteral("PRAGMA mmap_size = 0"));
+    run(QStringLiteral("PRAGMA cache_size = %1").arg(-cacheKiB));
     // A write transaction that is rolled back at once finds out, without changing anything,
     // whether the file is locked, read-only or damaged, which otherwise shows only at the first
     // write.
@@ -277,7 +322,9 @@ Recordset Database::OpenRecordset(const QString &sql)
         // A single row, as for one question: no further pass.
         last = first;
     } else {
-        last = lastRowBySkipping(m_connection->database(), sql, first);
+        last = lastRowOfTableScan(m_connection->database(), sql, record);
+        if (!last)
+            last = lastRowBySkipping(m_connection->database(), sql, first);
         if (!last) {
             // The statement does not fit the shortcut: read every row.
             last = QVariantList(record.count());

@@ -309,6 +309,12 @@ TEST_F(DatabaseTest, LastRowFoundWhateverTheSelectLooksLike)
         {QStringLiteral("select * from questions order by question limit 3"), 5, 60},
         {QStringLiteral("select id, id from questions"), 5, 9},
         {QStringLiteral("select id from questions union all select 77"), 5, 77},
+        {QStringLiteral("select * from questions where question > 'a'"), 1, 9},
+        {QStringLiteral("select id as rowid, id from questions"), 5, 9},
+        // A column named like the row id hides it.
+        {QStringLiteral("select * from odd"), 5, 9},
+        {QStringLiteral("select * from keyed"), 1, 60},
+        {QStringLiteral("select * from keyed where id < 60"), 1, 9},
     };
     createBank();
     {
@@ -316,6 +322,10 @@ TEST_F(DatabaseTest, LastRowFoundWhateverTheSelectLooksLike)
         side.run(QStringLiteral("DELETE FROM questions"));
         side.run(QStringLiteral("INSERT INTO questions (id, question) VALUES (5, 'a'), (1, 'b'), "
                                 "(60, 'c'), (9, 'd')"));
+        side.run(QStringLiteral("CREATE TABLE odd (rowid INTEGER, id INTEGER)"));
+        side.run(QStringLiteral("INSERT INTO odd VALUES (3, 5), (1, 1), (2, 9)"));
+        side.run(QStringLiteral("CREATE TABLE keyed (id INTEGER PRIMARY KEY, question TEXT)"));
+        side.run(QStringLiteral("INSERT INTO keyed SELECT id, question FROM questions"));
     }
     Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
     for (const StatementCase &c : cases) {
