@@ -30,8 +30,10 @@ TEST_F(ExamTest, ThirtyOneRightFailsAndTheRecordSaysSo)
 
 TEST_F(ExamTest, TheResultPanelIsFilledAndTheActionButtonIsDoneForGood)
 {
+    // The time counts from the program's start, so the minutes spent registering count too.
+    fake.clock.advance(3 * 60);
     registerExam();
-    fake.clock.advance(25 * 60 + 7);
+    fake.clock.advance(22 * 60 + 7);
     program.frmMain->Timer2.tick();
     takeExam(40);
 
@@ -156,6 +158,46 @@ TEST_F(ExamTest, AQuestionPictureShowsAndTheNextQuestionWithoutOneClearsIt)
     EXPECT_TRUE(sawPicture);
 }
 
+struct Presentation
+{
+    const char *name;
+    QVariant type;
+    QVariant picture;
+    int answerControls; // 0, or 4 option buttons or check boxes
+    bool hasPicture;
+};
+
+class PresentationTest : public ExamTest, public ::testing::WithParamInterface<Presentation>
+{};
+
+// Question 2 as the bank holds it, however its kind and picture are stored.
+TEST_P(PresentationTest, ShowsAnswersOnlyForTheTwoKindsAndAPictureOnlyForANumber)
+{
+    bank.run("UPDATE questions SET type = ?, picture = ? WHERE id = 2",
+             {GetParam().type, GetParam().picture});
+    registerDemo();
+    pressActionButton();
+    while (shownId() != 2 && run().QuestionNo < 40)
+        pressActionButton();
+    ASSERT_EQ(shownId(), 2);
+
+    const int options = program.frmMain->Option1.Count() - 1;
+    const int checks = program.frmMain->Check1.Count() - 1;
+    EXPECT_EQ(options + checks, GetParam().answerControls);
+    EXPECT_EQ(main().Picture2->picture().isNull(), !GetParam().hasPicture);
+    if (GetParam().hasPicture)
+        EXPECT_EQ(main().Picture2->picture().size(), QSize(40, 20));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stored, PresentationTest,
+    ::testing::Values(Presentation{"KindNull", QVariant(), QVariant("1"), 0, true},
+                      Presentation{"KindTwo", QVariant(2), QVariant(), 0, false},
+                      Presentation{"PictureEmpty", QVariant(0), QVariant(""), 4, false},
+                      Presentation{"PictureWithBlanksAndZeros", QVariant(0), QVariant(" 001 "), 4,
+                                   true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(ExamTest, ExitDuringTheTestAsksAndNoChangesNothingYesLeavesTheAttemptFailed)
 {
     registerExam();
@@ -169,6 +211,9 @@ TEST_F(ExamTest, ExitDuringTheTestAsksAndNoChangesNothingYesLeavesTheAttemptFail
     EXPECT_TRUE(run().TestRunning);
     EXPECT_EQ(main().Label5->text(), countdown);
     EXPECT_EQ(run().QuestionNo, 1);
+    // The countdown goes on from where it was.
+    program.frmMain->Timer1.tick();
+    EXPECT_EQ(main().Label5->text(), "02:59");
 
     fake.boxes.answer(vbYes);
     QTest::mouseClick(main().Image1, Qt::LeftButton);
