@@ -1,9 +1,11 @@
-// Builds data.mdb from the bank's text source: make_bank questions.txt data.mdb
+// Builds data.mdb from the bank's text source: make_bank [--replace] questions.txt data.mdb
+// An existing file holds an attempt record, so it is replaced only when asked to.
 #include "store/bank_file.h"
 #include "store/bank_source.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <stdexcept>
@@ -11,10 +13,18 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
+    const bool replace = args.removeAll(QStringLiteral("--replace")) > 0;
     if (args.size() != 3) {
-        std::fprintf(stderr, "usage: make_bank questions.txt data.mdb\n");
+        std::fprintf(stderr, "usage: make_bank [--replace] questions.txt data.mdb\n");
         return 2;
+    }
+    if (!replace && QFileInfo::exists(args[2])) {
+        std::fprintf(stderr,
+                     "%s: файл уже есть, и в нём запись о последнем экзаменуемом; "
+                     "чтобы заменить его, добавьте --replace\n",
+                     qPrintable(args[2]));
+        return 1;
     }
     QFile source(args[1]);
     if (!source.open(QIODevice::ReadOnly)) {
