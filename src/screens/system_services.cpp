@@ -41,14 +41,32 @@ double SystemRandom::next()
     return static_cast<double>(splitMix(m_state) >> 11) * 0x1.0p-53;
 }
 
+namespace {
+
+// The prompt as the box shows it: a CR LF pair is one line break, and a line too long for any
+// screen keeps its start and its end, so that the box and its buttons stay on the screen.
+QString shownText(const QString &prompt)
+{
+    constexpr qsizetype longestLine = 400;
+    constexpr qsizetype keptEachSide = 190;
+    QStringList lines = QString(prompt)
+                            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                            .split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        if (line.size() > longestLine)
+            line = line.first(keptEachSide) + QStringLiteral(" … ") + line.last(keptEachSide);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
 int DialogBoxes::ask(const QString &prompt, int style, const QString &title)
 {
     QMessageBox box;
     box.setWindowTitle(title);
-    // Prompts carry names as typed: never read them as markup. A CR LF pair is one line break.
+    // Prompts carry names as typed: never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    QString text = prompt;
-    box.setText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box.setText(shownText(prompt));
     if (style & vbInformation)
         box.setIcon(QMessageBox::Information);
     else if (style & vbCritical)

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@ namespace {
 
 struct SeenBox
 {
+    QSize size;
     QString title;
     QString text;
     Qt::TextFormat format = Qt::AutoText;
@@ -30,7 +32,8 @@ int askAndPress(const QString &prompt, int style, const QString &title, const QS
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;
-        seen = {box->windowTitle(), box->text(), box->textFormat(), box->icon(), {}, {}};
+        seen = {box->size(), box->windowTitle(), box->text(), box->textFormat(), box->icon(), {},
+                {}};
         for (QAbstractButton *button : box->buttons()) {
             seen.buttons << button->text();
             if (button->text() == press)
@@ -64,6 +67,20 @@ TEST(DialogBoxes, ShowANameAsTypedNeverAsMarkupWithEachLineBreakOnce)
     EXPECT_EQ(seen.text, "\nЗачет для: < <b>Жук</b> & Ко > уже засчитан\n\nРезультат: - ");
     EXPECT_EQ(seen.icon, QMessageBox::Information);
     EXPECT_EQ(seen.buttons, QStringList({"OK"}));
+}
+
+TEST(DialogBoxes, KeepAnAbsurdlyLongNameOnTheScreenByItsStartAndEnd)
+{
+    SeenBox seen;
+    const QString name = QStringLiteral("А") + QString(10000, QChar(u'Ж')) + QStringLiteral("Я");
+    askAndPress("\r\nЗачет для: < " + name + " > уже засчитан", vbInformation, "", "OK", seen);
+    EXPECT_TRUE(seen.text.startsWith("\nЗачет для: < АЖЖЖ")) << seen.text.left(40).toStdString();
+    EXPECT_TRUE(seen.text.endsWith("ЖЖЯ > уже засчитан"));
+    EXPECT_TRUE(seen.text.contains(" … "));
+    EXPECT_LT(seen.text.size(), 420);
+    const QSize screen = QGuiApplication::primaryScreen()->availableSize();
+    EXPECT_LE(seen.size.height(), screen.height());
+    EXPECT_LE(seen.size.width(), screen.width());
 }
 
 } // namespace
