@@ -1,11 +1,11 @@
 #include "bank_check.h"
 
 #include "database.h"
+#include "screens/pictures.h"
 #include "screens/runtime_error.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 
 namespace {
 
@@ -168,10 +168,14 @@ void checkPicture(Database &basa, const FieldValue &picture, const QString &id,
     const QString path = QDir(picturesFolder).filePath(QString::number(number) + ".bmp");
     if (!QFileInfo(path).isFile())
         refuse(basa, QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, id));
-    if (!QImageReader(path).canRead())
+    // Read whole, as the question will read it: a damaged file must not end an exam midway.
+    try {
+        LoadPicture(path);
+    } catch (const RuntimeError &) {
         refuse(basa, QStringLiteral("файл рисунка %1 для вопроса %2 не читается как "
                                     "точечный рисунок")
                          .arg(path, id));
+    }
 }
 
 void checkPictures(Database &basa, const QString &picturesFolder)

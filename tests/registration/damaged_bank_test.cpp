@@ -2,7 +2,9 @@
 
 #include "store/bank_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QtEndian>
 
 namespace {
 
@@ -96,6 +98,28 @@ TEST_F(RegistrationTest, WhatTheProgramCanShowIsNoDamage)
     click(user().Image1);
     EXPECT_TRUE(fake.boxes.asked().empty()) << lastPrompt().toStdString();
     EXPECT_TRUE(program.frmMain->isVisible());
+}
+
+TEST_F(RegistrationTest, APictureThatCannotBeReadIsRefusedAtOpeningNotWhenItsQuestionComes)
+{
+    // The header is a bitmap's, but the picture it declares is far too large to be read.
+    QFile picture(QDir(bank.appPath()).filePath("pictures/1.bmp"));
+    ASSERT_TRUE(picture.open(QIODevice::ReadWrite));
+    QByteArray bytes = picture.readAll();
+    qToLittleEndian<qint32>(30000, bytes.data() + 18);
+    qToLittleEndian<qint32>(30000, bytes.data() + 22);
+    ASSERT_TRUE(picture.seek(0));
+    ASSERT_EQ(picture.write(bytes), bytes.size());
+    picture.close();
+    const QByteArray before = bank.bytes();
+
+    enter("Пётр", "Иванов", "Сидорович");
+    fake.boxes.answer(vbOK);
+    click(user().Image1);
+    EXPECT_TRUE(lastPrompt().contains("1.bmp для вопроса 2 не читается"))
+        << lastPrompt().toStdString();
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(bank.bytes(), before);
 }
 
 TEST_F(RegistrationTest, AMissingBankIsNamedWithItsFolderAndNotCreated)
