@@ -22,6 +22,7 @@ void frmUser::OpenBasa()
 
     if (run.ExamMode) {
         run.UsersRs = run.Basa->OpenRecordset(Statements::SelectUsers);
+        checkAttemptRecord(*run.Basa, run.UsersRs->Fields(QStringLiteral("id")));
         const QString name = fullName();
         if (equalsText(run.UsersRs->Fields(QStringLiteral("username")), name)) {
             const FieldValue passed = run.UsersRs->Fields(QStringLiteral("chek"));

@@ -204,3 +204,19 @@ int checkBank(Database &basa, const FieldValue &lastRowId, const QString &pictur
     checkPictures(basa, picturesFolder);
     return lastId;
 }
+
+void checkAttemptRecord(const Database &basa, const FieldValue &firstRowId)
+{
+    bool isOne = false;
+    try {
+        isOne = equalsNumber(firstRowId, 1);
+    } catch (const RuntimeError &) {
+    }
+    if (!isOne)
+        throw RuntimeError(
+            3000,
+            QStringLiteral("Запись о последнем экзаменуемом в «%1» непригодна: первая "
+                           "строка таблицы users должна иметь id 1, а у неё id «%2»")
+                .arg(basa.path(), firstRowId.isNull() ? QStringLiteral("пусто")
+                                                      : textOf(firstRowId, QStringLiteral("id"))));
+}

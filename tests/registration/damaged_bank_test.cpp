@@ -148,6 +148,30 @@ TEST_F(RegistrationTest, AReadOnlyBankIsRefusedUnchanged)
     EXPECT_EQ(bank.bytes(), before);
 }
 
+TEST_F(RegistrationTest, AnAttemptRecordWithoutItsRowOneIsRefusedInAnExamOnly)
+{
+    // The name would be compared with this row but written to a row that is not there.
+    bank.run("UPDATE users SET id = 2, username = 'Иванов Пётр Сидорович', chek = 1");
+    const QByteArray before = bank.bytes();
+    enter("Пётр", "Иванов", "Сидорович");
+    fake.boxes.answer(vbOK);
+    click(user().Image1);
+    EXPECT_TRUE(lastPrompt().contains("первая строка таблицы users должна иметь id 1, а у неё "
+                                      "id «2»"))
+        << lastPrompt().toStdString();
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(bank.bytes(), before);
+}
+
+TEST_F(RegistrationTest, ADemonstrationRunDoesNotLookAtTheAttemptRecord)
+{
+    bank.run("UPDATE users SET id = 2");
+    fake.boxes.answer(vbYes);
+    click(user().Image3);
+    EXPECT_FALSE(fake.ended()) << lastPrompt().toStdString();
+    EXPECT_TRUE(program.frmMain->isVisible());
+}
+
 TEST_F(RegistrationTest, AnEmptyAttemptRecordIsAnErrorAndNothingIsWritten)
 {
     bank.run("DELETE FROM users");
