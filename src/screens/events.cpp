@@ -57,6 +57,7 @@ protected:
         case QEvent::MouseButtonPress:
             if (control->isEnabled()) {
                 m_clickPending = true;
+                m_pressedArea = QRect(control->mapToGlobal(QPoint(0, 0)), control->size());
                 raise(down, *control, static_cast<QMouseEvent *>(event));
             }
             return true;
@@ -67,8 +68,11 @@ protected:
         case QEvent::MouseButtonRelease:
             if (control->isEnabled()) {
                 auto *mouse = static_cast<QMouseEvent *>(event);
+                // A control that moved under the pointer when pressed (a button's pressed look)
+                // still clicks where it stood when it was pressed.
                 const bool clicked =
-                    m_clickPending && control->rect().contains(mouse->position().toPoint());
+                    m_clickPending && (control->rect().contains(mouse->position().toPoint()) ||
+                                       m_pressedArea.contains(mouse->globalPosition().toPoint()));
                 m_clickPending = false;
                 raise(up, *control, mouse);
                 if (clicked && click && control->isEnabled())
@@ -94,6 +98,7 @@ private:
 
     Runtime &m_runtime;
     bool m_clickPending = false;
+    QRect m_pressedArea; // in screen coordinates
 };
 
 } // namespace

@@ -39,80 +39,35 @@ bool showsAnswers(const FieldValue &type)
     return equalsNumber(type, 0) || equalsNumber(type, 1);
 }
 
-// How the ids of the table run.
-struct BankIds
-{
-    double rows = 0;
-    double first = 0;
-    double last = 0;
-    double nonInteger = 0;
-};
-
 double single(Database &basa, const QString &sql)
 {
     return numberOf(basa.Rows(sql).front(), 0);
 }
 
-BankIds summarize(Database &basa, bool rowNumbers)
+// The draw may pick any id from 1 to N, the id of the last row, so each must find its question
+// as the question's select looks it up: a whole number equal to the id. Rows with other ids are
+// never asked and do no harm.
+void checkIds(Database &basa, int lastId)
 {
-    // Row numbers are whole and kept in order: the count walks the table without reading its
-    // rows, and the first and last are read off its ends.
-    if (rowNumbers)
-        return {single(basa, QStringLiteral("select count(*) from questions")),
-                single(basa, QStringLiteral("select min(id) from questions")),
-                single(basa, QStringLiteral("select max(id) from questions")), 0};
-    const auto row = basa.Rows(QStringLiteral("select count(*), min(id), max(id), "
-                                              "sum(typeof(id) <> 'integer') from questions"))
-                         .front();
-    return {numberOf(row, 0), numberOf(row, 1), numberOf(row, 2), numberOf(row, 3)};
-}
-
-// True when the ids are the table's row numbers, which are whole and unique by construction.
-bool idsAreRowNumbers(Database &basa)
-{
-    const auto rows = basa.Rows(
-        QStringLiteral("select count(*) from pragma_table_info('questions') where pk > 0 and "
-                       "(name <> 'id' collate nocase or upper(type) <> 'INTEGER')"));
-    const auto keys = basa.Rows(
-        QStringLiteral("select count(*) from pragma_table_info('questions') where pk > 0"));
-    return numberOf(rows.front(), 0) == 0 && numberOf(keys.front(), 0) == 1;
-}
-
-// The first id that is repeated or missing, for the message; empty when none is found.
-QString firstIdFault(Database &basa, int lastId)
-{
-    const auto repeated = basa.Rows(QStringLiteral(
-        "select min(id) from (select id from questions group by id having count(*) > 1)"));
-    if (!repeated.front()[0].isNull())
-        return QStringLiteral("; номер %1 повторяется")
-            .arg(plainDecimal(repeated.front()[0].asNumber()));
-    const auto missing = basa.Rows(
-        QStringLiteral("select min(n) from (select 1 as n union all select id + 1 from questions) "
-                       "where n <= %1 and n not in (select id from questions)")
-            .arg(lastId));
-    if (!missing.front()[0].isNull())
-        return QStringLiteral("; номера %1 нет").arg(plainDecimal(missing.front()[0].asNumber()));
-    return {};
-}
-
-void checkIds(Database &basa, const BankIds &ids, bool rowNumbers, int lastId)
-{
-    if (ids.rows < TestLength)
-        refuse(basa, QStringLiteral("в нём %1 вопросов, а для теста нужно не меньше %2")
-                         .arg(ids.rows)
-                         .arg(TestLength));
-    bool unique = true;
-    if (ids.nonInteger == 0 && !rowNumbers)
-        unique =
-            single(basa, QStringLiteral("select count(distinct id) from questions")) == ids.rows;
-    if (!unique || ids.nonInteger > 0 || ids.first != 1 || ids.last != lastId || ids.rows != lastId)
-        refuse(basa, QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1 без "
-                                    "пропусков и повторов, последней строкой — вопрос %1; "
-                                    "сейчас: %2 строк, номера от %3 до %4%5")
+    if (lastId < TestLength)
+        refuse(basa, QStringLiteral("в нём %1 вопросов (номер последнего — %1), а для теста "
+                                    "нужно не меньше %2")
                          .arg(lastId)
-                         .arg(ids.rows)
-                         .arg(plainDecimal(ids.first), plainDecimal(ids.last),
-                              ids.nonInteger > 0 ? QString() : firstIdFault(basa, lastId)));
+                         .arg(TestLength));
+    const QString asked = QStringLiteral("id between 1 and %1 and id = round(id)").arg(lastId);
+    if (single(basa, QStringLiteral("select count(distinct id) from questions where ") + asked) ==
+        lastId)
+        return;
+    const double missing = single(
+        basa, QStringLiteral("select min(n) from (select 1 as n union all select id + 1 from "
+                             "questions where %1) where n <= %2 and n not in (select id from "
+                             "questions where %1)")
+                  .arg(asked)
+                  .arg(lastId));
+    refuse(basa, QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1, номера "
+                                "последнего вопроса, без пропусков; номера %2 нет")
+                     .arg(lastId)
+                     .arg(plainDecimal(missing)));
 }
 
 void checkTexts(Database &basa)
@@ -198,8 +153,7 @@ int checkBank(Database &basa, const FieldValue &lastRowId, const QString &pictur
                                                  : textOf(lastRowId, QStringLiteral("id")))
                          .arg(LargestBank));
     const int lastId = static_cast<int>(lastRowId.asNumber());
-    const bool rowNumbers = idsAreRowNumbers(basa);
-    checkIds(basa, summarize(basa, rowNumbers), rowNumbers, lastId);
+    checkIds(basa, lastId);
     checkTexts(basa);
     checkPictures(basa, picturesFolder);
     return lastId;

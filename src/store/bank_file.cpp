@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QUuid>
 
+#include <filesystem>
 #include <stdexcept>
 
 const char *const BankSchema[] = {
@@ -51,32 +52,36 @@ void fill(QSqlDatabase &db, const std::vector<BankQuestion> &questions)
         query.addBindValue(q.type);
         exec(query, QStringLiteral("вопрос %1").arg(q.id));
     }
-    db.commit();
+    if (!db.commit())
+        throw std::runtime_error(("запись вопросов: " + db.lastError().text()).toStdString());
 }
 
 } // namespace
 
 void writeBankFile(const QString &path, const std::vector<BankQuestion> &questions)
 {
+    // Built beside the target and moved over it in one step, so a failure leaves the old file.
     const QString building = path + QStringLiteral(".new");
     QFile::remove(building);
     const QString connection = QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(building);
-        if (!db.open())
-            throw std::runtime_error(db.lastError().text().toStdString());
-        try {
+    try {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            db.setDatabaseName(building);
+            if (!db.open())
+                throw std::runtime_error(db.lastError().text().toStdString());
             fill(db, questions);
-        } catch (...) {
             db.close();
-            QFile::remove(building);
-            throw;
         }
-        db.close();
+        QSqlDatabase::removeDatabase(connection);
+        std::error_code error;
+        std::filesystem::rename(building.toStdString(), path.toStdString(), error);
+        if (error)
+            throw std::runtime_error("не удалось заменить " + path.toStdString() + ": " +
+                                     error.message());
+    } catch (...) {
+        QSqlDatabase::removeDatabase(connection);
+        QFile::remove(building);
+        throw;
     }
-    QSqlDatabase::removeDatabase(connection);
-    QFile::remove(path);
-    if (!QFile::rename(building, path))
-        throw std::runtime_error("не удалось переименовать " + building.toStdString());
 }

@@ -67,6 +67,8 @@ private:
             m_hasType = true;
         } else if (key == QLatin1String("picture")) {
             m_current->picture = wholeNumber(value, number, "номер рисунка");
+            if (*m_current->picture > 32767)
+                fail(number, QStringLiteral("номер рисунка %1 больше 32767").arg(value.trimmed()));
         } else if (key == QLatin1String("question")) {
             m_current->question = value;
         } else if (key == QLatin1String("answer") || key == QLatin1String("answer*")) {

@@ -42,11 +42,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Damage{"TooFew", "DELETE FROM questions WHERE id > 39", "39 вопросов"},
         Damage{"Gap", "DELETE FROM questions WHERE id = 30",
-               "подряд от 1 до 60 без пропусков и повторов, последней строкой — вопрос 60; сейчас: "
-               "59 строк, номера от 1 до 60; номера 30 нет"},
-        Damage{"Duplicate", "UPDATE questions SET id = 61 WHERE id = 7",
-               "подряд от 1 до 61 без пропусков и повторов, последней строкой — вопрос 61; сейчас: "
-               "60 строк, номера от 1 до 61; номера 7 нет"},
+               "подряд от 1 до 60, номера последнего вопроса, без пропусков; номера 30 нет"},
+        Damage{"Moved", "UPDATE questions SET id = 61 WHERE id = 7",
+               "подряд от 1 до 61, номера последнего вопроса, без пропусков; номера 7 нет"},
         Damage{"PictureText", "UPDATE questions SET picture = 'abc' WHERE id = 5",
                "у вопроса 5 номер рисунка (picture) «abc»"},
         Damage{"PictureNegative", "UPDATE questions SET picture = '-3' WHERE id = 5", "«-3»"},
@@ -69,21 +67,56 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"TextKind", "UPDATE questions SET type = 'один' WHERE id = 12", "«один»"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(RegistrationTest, ARepeatedIdIsFoundAlsoWhereIdsAreAPlainColumn)
+// Another tool's bank: the same table without its key, so ids may repeat, stray or be texts.
+class PlainIdsTest : public RegistrationTest
 {
-    // Another tool's bank: the same table without its key, so nothing keeps the ids unique.
-    bank.run("CREATE TABLE plain AS SELECT * FROM questions ORDER BY id");
-    bank.run("DROP TABLE questions");
-    bank.run("ALTER TABLE plain RENAME TO questions");
-    bank.run("UPDATE questions SET id = 5 WHERE id = 6");
+protected:
+    PlainIdsTest()
+    {
+        bank.run("CREATE TABLE plain AS SELECT * FROM questions ORDER BY id");
+        bank.run("DROP TABLE questions");
+        bank.run("ALTER TABLE plain RENAME TO questions");
+    }
+};
+
+class PlainIdGap : public PlainIdsTest, public ::testing::WithParamInterface<const char *>
+{};
+
+TEST_P(PlainIdGap, IsAnIdThatTheQuestionSelectCannotFind)
+{
+    bank.run(GetParam());
     const QByteArray before = bank.bytes();
     fake.boxes.answer(vbYes);
     fake.boxes.answer(vbOK);
     click(user().Image3);
-    EXPECT_TRUE(lastPrompt().contains("без пропусков и повторов")) << lastPrompt().toStdString();
-    EXPECT_TRUE(lastPrompt().endsWith("; номер 5 повторяется")) << lastPrompt().toStdString();
+    EXPECT_TRUE(lastPrompt().endsWith("без пропусков; номера 6 нет")) << lastPrompt().toStdString();
     EXPECT_TRUE(fake.ended());
     EXPECT_EQ(bank.bytes(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, PlainIdGap,
+                         ::testing::Values("UPDATE questions SET id = 5 WHERE id = 6",
+                                           "UPDATE questions SET id = 'шесть' WHERE id = 6",
+                                           "UPDATE questions SET id = 6.5 WHERE id = 6"));
+
+TEST_F(PlainIdsTest, RowsThatAreNeverAskedDoNoHarm)
+{
+    // Ids 0, negative, repeated, above the last row's, or whole numbers stored as reals.
+    bank.run("INSERT INTO questions SELECT 0, question, answ1, answ2, answ3, answ4, ball, "
+             "picture, type FROM questions WHERE id = 1");
+    bank.run("INSERT INTO questions SELECT -3, question, answ1, answ2, answ3, answ4, ball, "
+             "picture, type FROM questions WHERE id = 2");
+    bank.run("INSERT INTO questions SELECT 5, question, answ1, answ2, answ3, answ4, ball, "
+             "picture, type FROM questions WHERE id = 3");
+    bank.run("UPDATE questions SET id = 7.0 WHERE id = 7");
+    bank.run("UPDATE questions SET id = 100 WHERE id = 60");
+    bank.run("INSERT INTO questions SELECT 60, question, answ1, answ2, answ3, answ4, ball, "
+             "picture, type FROM questions WHERE id = 4");
+    enter("Пётр", "Иванов", "Сидорович");
+    click(user().Image1);
+    EXPECT_FALSE(fake.ended()) << lastPrompt().toStdString();
+    EXPECT_EQ(main().Label12->text(), "Всего вопросов в базе: 60");
+    EXPECT_EQ(program.state.DrawnIds.size(), 62u);
 }
 
 TEST_F(RegistrationTest, WhatTheProgramCanShowIsNoDamage)

@@ -151,4 +151,15 @@ TEST_F(RegistrationTest, APressedImageSitsTenTwipsLowerUntilReleasedAndTheOthers
     EXPECT_TRUE(fake.boxes.asked().empty());
 }
 
+TEST_F(RegistrationTest, APressOnAButtonsTopEdgeClicksThoughThePressedLookMovedItAway)
+{
+    enter("Пётр", "Иванов", "Сидорович");
+    QTest::mousePress(user().Image1, Qt::LeftButton, {}, QPoint(10, 0));
+    ASSERT_EQ(user().Image1->y(), 169);
+    // The pointer has not moved: it is now just above the pressed image.
+    QTest::mouseRelease(user().Image1, Qt::LeftButton, {}, QPoint(10, -1));
+    EXPECT_TRUE(program.frmMain->isVisible());
+    EXPECT_EQ(bank.value("select username from users").toString(), "Иванов Пётр Сидорович");
+}
+
 } // namespace

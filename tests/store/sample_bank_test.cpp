@@ -114,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "не отмечен"},
         BadSource{"UnknownField", "[1]\ntype: 0\ncolour: red\n", "неизвестное поле «colour»"},
         BadSource{"Kind", "[1]\ntype: 3\n", "0 или 1"},
+        BadSource{"PictureTooLarge", "[1]\ntype: 0\npicture: 40000\n",
+                  "строка 3: номер рисунка 40000"},
         BadSource{"Outside", "type: 0\n", "строка 1"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -128,6 +130,37 @@ TEST(BankSource, CodesAreTheSumsOfTheWeightsOfTheMarkedAnswers)
     EXPECT_EQ(questions[0].picture, 7);
     EXPECT_EQ(questions[1].ball(), 29);
     EXPECT_FALSE(questions[1].picture);
+}
+
+} // namespace
+
+namespace {
+
+TEST(BankFile, ABankThatCannotBeWrittenLeavesTheFileThereAsItWas)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("data.mdb");
+    writeBankFile(path, sampleBank());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    // Two questions with one number: the second cannot be stored.
+    std::vector<BankQuestion> broken = sampleBank();
+    broken[1].id = broken[0].id;
+    EXPECT_THROW(writeBankFile(path, broken), std::runtime_error);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"data.mdb"});
+
+    // A sound bank replaces it whole.
+    const std::vector<BankQuestion> all = sampleBank();
+    writeBankFile(path, std::vector<BankQuestion>(all.begin(), all.begin() + 40));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"data.mdb"});
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_LT(file.readAll().size(), before.size());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "store/bank_source.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -33,6 +34,19 @@ int main(int argc, char *argv[])
     }
     try {
         const auto questions = parseBank(QString::fromUtf8(source.readAll()));
+        // The program refuses a bank a whole test cannot be drawn from.
+        if (questions.size() < 40)
+            throw std::runtime_error(QStringLiteral("вопросов %1, а для теста нужно не меньше 40")
+                                         .arg(questions.size())
+                                         .toStdString());
+        // Pictures are looked for beside the program; beside the source is where they are kept.
+        const QDir pictures(QFileInfo(args[1]).dir().filePath(QStringLiteral("pictures")));
+        for (const BankQuestion &question : questions)
+            if (question.picture &&
+                !QFileInfo::exists(pictures.filePath(QString::number(*question.picture) + ".bmp")))
+                std::fprintf(
+                    stderr, "предупреждение: у вопроса %d нет рисунка %s\n", question.id,
+                    qPrintable(pictures.filePath(QString::number(*question.picture) + ".bmp")));
         writeBankFile(args[2], questions);
         std::printf("%s: %zu questions\n", qPrintable(args[2]), questions.size());
     } catch (const std::exception &error) {
