@@ -45,6 +45,17 @@ Picture LoadPicture(const QString &path)
     return picture;
 }
 
+bool isReadablePicture(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (bitmap24Layout(file.read(54), file.size()))
+        return true;
+    file.close();
+    return !readPicture(path).isNull();
+}
+
 Picture LoadResPicture(int id)
 {
     // The faces change at every press and release; each is read once. Pictures are shared, so

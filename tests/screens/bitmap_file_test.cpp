@@ -1,7 +1,10 @@
 #include "screens/bitmap_file.h"
+#include "screens/pictures.h"
+#include "screens/runtime_error.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -81,6 +84,52 @@ TEST(Bitmap24, LeavesOtherAndDamagedFilesToTheGeneralReader)
     QByteArray pastTheEnd = good;
     qToLittleEndian<quint32>(0x7FFFFFF0, pastTheEnd.data() + 10);
     EXPECT_TRUE(decodeBitmap24(pastTheEnd).isNull());
+}
+
+// What the bank check asks of a picture file must be what showing it will find.
+TEST(Pictures, AFileIsReadableExactlyWhenLoadingItSucceeds)
+{
+    const QByteArray good = bitmapBytes(pattern(9, 4));
+    QByteArray tall = good; // declares 30000 rows it does not hold, far past any reader's limit
+    qToLittleEndian<qint32>(30000, tall.data() + 18);
+    qToLittleEndian<qint32>(30000, tall.data() + 22);
+    QByteArray eightBit;
+    {
+        QBuffer buffer(&eightBit);
+        buffer.open(QIODevice::WriteOnly);
+        pattern(9, 4).convertToFormat(QImage::Format_Indexed8).save(&buffer, "BMP");
+    }
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        bool readable;
+    } files[] = {
+        {"good", good, true},
+        {"eight-bit", eightBit, true},
+        {"text", "not a picture", false},
+        {"empty", QByteArray(), false},
+        {"too-tall", tall, false},
+    };
+    QTemporaryDir dir;
+    for (const auto &f : files) {
+        SCOPED_TRACE(f.name);
+        const QString path = dir.filePath(QString::fromLatin1(f.name) + ".bmp");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(f.bytes);
+        file.close();
+
+        bool loads = true;
+        try {
+            LoadPicture(path);
+        } catch (const RuntimeError &) {
+            loads = false;
+        }
+        EXPECT_EQ(loads, f.readable);
+        EXPECT_EQ(isReadablePicture(path), f.readable);
+    }
+    EXPECT_FALSE(isReadablePicture(dir.filePath("missing.bmp")));
 }
 
 } // namespace
