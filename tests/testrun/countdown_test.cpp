@@ -15,6 +15,17 @@ protected:
         for (int i = 0; i < count; ++i)
             program.frmMain->Timer1.tick();
     }
+
+    // An exam with its first 39 questions answered rightly: the 40th is on screen.
+    void reachTheLastQuestion()
+    {
+        registerExam();
+        pressActionButton();
+        for (int question = 1; question < 40; ++question) {
+            tick(true);
+            pressActionButton();
+        }
+    }
 };
 
 TEST_F(CountdownTest, AQuestionLeftAloneIsSubmittedAtTheHundredAndEightyFirstTick)
@@ -52,12 +63,7 @@ TEST_F(CountdownTest, AClickDoesNotRestartTheCountdown)
 
 TEST_F(CountdownTest, TheFortiethQuestionTimingOutShowsTheResult)
 {
-    registerExam();
-    pressActionButton();
-    for (int question = 1; question < 40; ++question) {
-        tick(true);
-        pressActionButton();
-    }
+    reachTheLastQuestion();
     tick(true);
     ticks(181);
     EXPECT_FALSE(run().TestRunning);
@@ -71,12 +77,7 @@ TEST_F(CountdownTest, TheFortiethQuestionTimingOutShowsTheResult)
 
 TEST_F(CountdownTest, LeavingAtTheLastSecondLetsNoTickSubmitWhileTheProgramEnds)
 {
-    registerExam();
-    pressActionButton();
-    for (int question = 1; question < 40; ++question) {
-        tick(true);
-        pressActionButton();
-    }
+    reachTheLastQuestion();
     ticks(180);
     ASSERT_EQ(main().Label5->text(), "00:01");
 
