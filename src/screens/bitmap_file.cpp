@@ -36,7 +36,7 @@ std::optional<Bitmap24Layout> bitmap24Layout(const QByteArray &head, qint64 file
     // No larger than the general reader would read either.
     if (qint64(width) * rows * 4 > qint64(QImageReader::allocationLimit()) * 1024 * 1024)
         return std::nullopt;
-    return Bitmap24Layout{width, height, dataOffset};
+    return Bitmap24Layout{width, height, dataOffset, stride};
 }
 
 QImage decodeBitmap24(const QByteArray &file)
@@ -47,7 +47,7 @@ QImage decodeBitmap24(const QByteArray &file)
     const qint32 width = layout->width;
     const qint32 height = layout->height;
     const qint64 rows = std::abs(height);
-    const qint64 stride = (qint64(width) * 3 + 3) / 4 * 4;
+    const qint64 stride = layout->stride;
 
     QImage image(width, static_cast<int>(rows), QImage::Format_RGB32);
     if (image.isNull())

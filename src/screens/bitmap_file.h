@@ -12,6 +12,7 @@ struct Bitmap24Layout
     qint32 width = 0;
     qint32 height = 0; // negative when the rows are stored top-down
     quint32 dataOffset = 0;
+    qint64 stride = 0; // bytes a stored row takes, padding included
 };
 
 // The layout, when the file's first bytes `head` (at least 54) describe such a bitmap and the

@@ -18,11 +18,6 @@ constexpr int LargestBank = 32767;
                                  .arg(basa.path(), problem));
 }
 
-double numberOf(const std::vector<FieldValue> &row, std::size_t column)
-{
-    return row[column].isNull() ? 0 : row[column].asNumber();
-}
-
 // True when the value compares as a number without a type mismatch.
 bool readsAsNumber(const FieldValue &value)
 {
@@ -39,9 +34,11 @@ bool showsAnswers(const FieldValue &type)
     return equalsNumber(type, 0) || equalsNumber(type, 1);
 }
 
+// The one value of a select that yields one, a Null read as 0.
 double single(Database &basa, const QString &sql)
 {
-    return numberOf(basa.Rows(sql).front(), 0);
+    const FieldValue value = basa.Rows(sql).front().front();
+    return value.isNull() ? 0 : value.asNumber();
 }
 
 // The draw may pick any id from 1 to N, the id of the last row, so each must find its question
