@@ -68,6 +68,28 @@ INSTANTIATE_TEST_SUITE_P(
                       Scored{"NoAnswersShownNull", 2, "NULL", {false, false, false, false}, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A bank made by another tool may keep the code as text; text that reads as a number is compared
+// as that number.
+TEST_F(ExamTest, ACodeKeptAsTextCountsAsTheNumberItReads)
+{
+    bank.run("ALTER TABLE questions RENAME TO kept");
+    bank.run("CREATE TABLE questions (id INTEGER PRIMARY KEY, question TEXT, answ1 TEXT, "
+             "answ2 TEXT, answ3 TEXT, answ4 TEXT, ball TEXT, picture TEXT, type INTEGER)");
+    bank.run("INSERT INTO questions SELECT id, question, answ1, answ2, answ3, answ4, '4', "
+             "picture, 0 FROM kept");
+    bank.run("DROP TABLE kept");
+    ASSERT_EQ(bank.value("select count(*) from questions where typeof(ball) = 'text'").toInt(), 40);
+
+    registerDemo();
+    pressActionButton();
+    QTest::mouseClick(&program.frmMain->Option1(2), Qt::LeftButton, {}, OnTheBox);
+    pressActionButton();
+    EXPECT_EQ(run().RightCount, 1);
+    QTest::mouseClick(&program.frmMain->Option1(3), Qt::LeftButton, {}, OnTheBox);
+    pressActionButton();
+    EXPECT_EQ(run().RightCount, 1) << "code " << run().AnswerCode;
+}
+
 TEST(Reseeding, GivesAFreshNumberEveryTimeEvenWithinOneClockTick)
 {
     SystemRandom random;
