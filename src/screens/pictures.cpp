@@ -9,27 +9,54 @@
 
 #include <map>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
-// The bytes of a file; a picture built into the program is read where it lies, without a copy.
-QByteArray fileBytes(const QString &path)
+// A bitmap file's bytes, by the fast path where it is the usual kind, else by the general reader.
+Picture decodePicture(const QByteArray &bytes)
 {
-    const QResource resource(path);
-    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
-        return QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
-                                       static_cast<qsizetype>(resource.size()));
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A bitmap file, by the fast path where it is the usual kind, else by the general reader.
-Picture readPicture(const QString &path)
-{
-    const QByteArray bytes = fileBytes(path);
     Picture picture = decodeBitmap24(bytes);
     if (picture.isNull())
         picture.loadFromData(bytes);
     return picture;
+}
+
+// The bytes of a built-in picture stay mapped from the program file. Once the picture is
+// decoded they are not read again, so their pages are handed back instead of being counted in
+// the program's memory for the rest of the run (the skin alone is 1 MB). Should they be read
+// again, they come back from the file.
+void releasePages(const uchar *data, qint64 size)
+{
+#ifdef __linux__
+    const auto page = static_cast<quintptr>(sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<quintptr>(data);
+    const quintptr begin = (start + page - 1) & ~(page - 1);
+    const quintptr end = (start + static_cast<quintptr>(size)) & ~(page - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void *>(begin), end - begin, MADV_DONTNEED);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
+#endif
+}
+
+// A picture built into the program is read where it lies, without a copy.
+Picture readPicture(const QString &path)
+{
+    const QResource resource(path);
+    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression) {
+        const Picture picture =
+            decodePicture(QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
+                                                  static_cast<qsizetype>(resource.size())));
+        releasePages(resource.data(), resource.size());
+        return picture;
+    }
+    QFile file(path);
+    return decodePicture(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
 }
 
 } // namespace
