@@ -158,6 +158,23 @@ TEST_F(ExamTest, AQuestionPictureShowsAndTheNextQuestionWithoutOneClearsIt)
     EXPECT_TRUE(sawPicture);
 }
 
+// Texts from the bank are shown as written: angle brackets are no markup and an ampersand is no
+// access key (which would also take Alt+A away from the examinee's keyboard).
+TEST_F(ExamTest, BankTextsShowAsWrittenNeitherMarkupNorAccessKeys)
+{
+    const QString question = QStringLiteral("Что делает тег <b>…</b> в HTML?");
+    const QString answer = QStringLiteral("Шрифт &Arial, <i>курсив</i>");
+    bank.run("UPDATE questions SET type = 0, question = ?, answ1 = ?", {question, answer});
+    registerDemo();
+    pressActionButton();
+
+    EXPECT_EQ(main().Label6->text(), question);
+    EXPECT_EQ(main().Label6->textFormat(), Qt::PlainText);
+    QAbstractButton &first = program.frmMain->Option1(1);
+    EXPECT_TRUE(QKeySequence::mnemonic(first.text()).isEmpty()) << qPrintable(first.text());
+    EXPECT_EQ(first.text().replace(QLatin1String("&&"), QLatin1String("&")), answer);
+}
+
 struct Presentation
 {
     const char *name;
