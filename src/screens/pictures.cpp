@@ -16,47 +16,45 @@
 
 namespace {
 
-// A bitmap file's bytes, by the fast path where it is the usual kind, else by the general reader.
-Picture decodePicture(const QByteArray &bytes)
+// The bytes of a file; a picture built into the program is read where it lies, without a copy.
+QByteArray fileBytes(const QString &path)
 {
+    const QResource resource(path);
+    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
+        return QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
+                                       static_cast<qsizetype>(resource.size()));
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A bitmap file, by the fast path where it is the usual kind, else by the general reader.
+Picture readPicture(const QString &path)
+{
+    const QByteArray bytes = fileBytes(path);
     Picture picture = decodeBitmap24(bytes);
     if (picture.isNull())
         picture.loadFromData(bytes);
     return picture;
 }
 
-// The bytes of a built-in picture stay mapped from the program file. Once the picture is
-// decoded they are not read again, so their pages are handed back instead of being counted in
-// the program's memory for the rest of the run (the skin alone is 1 MB). Should they be read
-// again, they come back from the file.
-void releasePages(const uchar *data, qint64 size)
+// The layout pictures are compiled into the program, so their bytes stay mapped from the
+// program file. Decoded once, they are not read again: their pages are handed back instead of
+// being counted in the program's memory for the rest of the run (the skin alone is 1 MB). Should
+// they be read again, they come back from the file.
+void releaseCompiledBytes(const QResource &resource)
 {
 #ifdef __linux__
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression)
+        return;
     const auto page = static_cast<quintptr>(sysconf(_SC_PAGESIZE));
-    const auto start = reinterpret_cast<quintptr>(data);
+    const auto start = reinterpret_cast<quintptr>(resource.data());
     const quintptr begin = (start + page - 1) & ~(page - 1);
-    const quintptr end = (start + static_cast<quintptr>(size)) & ~(page - 1);
+    const quintptr end = (start + static_cast<quintptr>(resource.size())) & ~(page - 1);
     if (end > begin)
         madvise(reinterpret_cast<void *>(begin), end - begin, MADV_DONTNEED);
 #else
-    Q_UNUSED(data);
-    Q_UNUSED(size);
+    Q_UNUSED(resource);
 #endif
-}
-
-// A picture built into the program is read where it lies, without a copy.
-Picture readPicture(const QString &path)
-{
-    const QResource resource(path);
-    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression) {
-        const Picture picture =
-            decodePicture(QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
-                                                  static_cast<qsizetype>(resource.size())));
-        releasePages(resource.data(), resource.size());
-        return picture;
-    }
-    QFile file(path);
-    return decodePicture(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
 }
 
 } // namespace
@@ -102,5 +100,6 @@ Picture layoutPicture(const QString &name)
     Picture picture = readPicture(path);
     if (picture.isNull())
         throw Errors::fileNotFound(path);
+    releaseCompiledBytes(QResource(path));
     return picture;
 }
