@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
 #include <new>
 
 Runtime::Runtime(Clock &clock, RandomSource &random, MessageBoxes &boxes, Ending &ending,
@@ -50,7 +51,9 @@ double Runtime::Date() const
 
 void Runtime::run(const std::function<void()> &handler) noexcept
 {
-    if (m_ended)
+    // While an error's box is open, the timers and clicks it lets through must not go on with the
+    // run: a countdown would score and record a question whose answers were never shown.
+    if (m_ended || m_failing)
         return;
     try {
         handler();
@@ -67,13 +70,19 @@ void Runtime::run(const std::function<void()> &handler) noexcept
 
 void Runtime::report(const RuntimeError &error) noexcept
 {
-    if (m_ended)
+    if (m_ended || m_failing)
         return;
+    m_failing = true;
     try {
-        MsgBox(QStringLiteral("Ошибка выполнения %1:\r\n\r\n%2")
-                   .arg(error.number())
-                   .arg(error.description()),
-               vbCritical);
+        QString logged =
+            QStringLiteral("quorvane: ошибка %1: %2").arg(error.number()).arg(error.description());
+        if (!error.detail().isEmpty())
+            logged += QStringLiteral(" [%1]").arg(error.detail());
+        std::fprintf(stderr, "%s\n", logged.toLocal8Bit().constData());
+        m_boxes.ask(QStringLiteral("Ошибка выполнения %1:\r\n\r\n%2")
+                        .arg(error.number())
+                        .arg(error.description()),
+                    vbCritical, title());
         End();
     } catch (...) {
         // Ended, or the report itself failed: either way nothing more runs.

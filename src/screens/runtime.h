@@ -52,4 +52,6 @@ private:
     QString m_appPath;
     Timers m_timers;
     bool m_ended = false;
+    // An error is being reported: the report's box is the last thing the program does.
+    bool m_failing = false;
 };

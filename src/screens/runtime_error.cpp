@@ -1,7 +1,7 @@
 #include "runtime_error.h"
 
-RuntimeError::RuntimeError(int number, QString description)
-    : m_number(number), m_description(std::move(description)),
+RuntimeError::RuntimeError(int number, QString description, QString detail)
+    : m_number(number), m_description(std::move(description)), m_detail(std::move(detail)),
       m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toUtf8())
 {}
 

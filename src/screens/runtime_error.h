@@ -10,15 +10,19 @@
 class RuntimeError final : public std::exception
 {
 public:
-    RuntimeError(int number, QString description);
+    // `detail` is what a lower layer said in its own words (an engine's English message): kept
+    // out of the box, written to standard error for the staff.
+    RuntimeError(int number, QString description, QString detail = {});
 
     int number() const { return m_number; }
     const QString &description() const { return m_description; }
+    const QString &detail() const { return m_detail; }
     const char *what() const noexcept override { return m_what.constData(); }
 
 private:
     int m_number;
     QString m_description;
+    QString m_detail;
     QByteArray m_what;
 };
 

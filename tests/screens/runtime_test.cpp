@@ -92,6 +92,21 @@ TEST_F(RuntimeTest, AnErrorRaisedWhileABoxIsOpenEndsTheHandlerThatOpenedTheBox)
     EXPECT_TRUE(fake.boxes.asked()[1].prompt.contains("Переполнение"));
 }
 
+TEST_F(RuntimeTest, WhileAnErrorIsReportedNoOtherHandlerRunsAndOnlyItsBoxShows)
+{
+    bool ranMeanwhile = false;
+    // A timer's tick, and a second failing one, while the report is open.
+    fake.boxes.whileOpen([&] {
+        runtime.run([&] { ranMeanwhile = true; });
+        runtime.run([] { throw Errors::overflow("счётчик"); });
+    });
+    fake.boxes.answer(vbOK);
+    runtime.run([] { throw Errors::fileNotFound("/opt/quorvane/pictures/9.bmp"); });
+    EXPECT_FALSE(ranMeanwhile);
+    EXPECT_EQ(fake.boxes.asked().size(), 1u);
+    EXPECT_EQ(fake.ending.ends(), 1);
+}
+
 TEST_F(RuntimeTest, RandomNumbersAndClockComeFromTheGivenServices)
 {
     fake.random.set({0.25, 0.75});

@@ -1,5 +1,7 @@
 #include "exam_fixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QTimer>
 
@@ -90,6 +92,29 @@ TEST_F(CountdownTest, LeavingAtTheLastSecondLetsNoTickSubmitWhileTheProgramEnds)
     fake.boxes.answer(vbYes);
     QTest::mouseClick(main().Image1, Qt::LeftButton);
     EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
+}
+
+TEST_F(CountdownTest, AnErrorStopsTheCountdownFromScoringWhileItsBoxIsOpen)
+{
+    registerExam();
+    pressActionButton();
+    for (int question = 1; question < 39; ++question) {
+        tick(true);
+        pressActionButton();
+    }
+    // The 40th question's picture goes missing; while the error is on screen the countdown
+    // would score a question whose answers were never shown, and record a pass never earned.
+    bank.run("UPDATE questions SET picture='1'");
+    ASSERT_TRUE(QFile::remove(QDir(bank.appPath()).filePath("pictures/1.bmp")));
+    fake.boxes.whileOpen([&] { ticks(400); });
+    fake.boxes.answer(vbOK);
+    tick(true);
+    pressActionButton();
+    EXPECT_TRUE(fake.ended());
+    ASSERT_EQ(fake.boxes.asked().size(), 1u);
+    EXPECT_TRUE(fake.boxes.asked()[0].prompt.contains("1.bmp"));
+    EXPECT_TRUE(main().Frame1->isHidden());
     EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
 }
 
