@@ -27,7 +27,9 @@ ensure_packages() {
 
 # What every build of the program needs.
 # shellcheck disable=SC2034 # read by the scripts that source this file
-BUILD_PACKAGES=(cmake g++ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite)
+# The staff tool reads Access/Jet files with libmdb, found through pkg-config.
+BUILD_PACKAGES=(cmake g++ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite
+    mdbtools-dev pkg-config)
 
 # Makefiles stand in where Ninja is missing, and need make.
 make_unless_ninja() {
