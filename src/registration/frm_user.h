@@ -31,13 +31,13 @@ public:
 
     // Opens the bank, applies the attempt rule in exam mode and shows the main window.
     void OpenBasa();
+    // Surname, first name and patronymic, each as typed, joined by single spaces.
+    QString fullName() const;
 
 protected:
     void systemClose() override { Image2_Click(); }
 
 private:
-    // Surname, first name and patronymic, each as typed, joined by single spaces.
-    QString fullName() const;
     void showPressedLook(ImageControl &image);
 
     Program &m_program;

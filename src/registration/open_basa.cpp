@@ -26,9 +26,9 @@ void frmUser::OpenBasa()
         const QString name = fullName();
         if (equalsText(run.UsersRs->Fields(QStringLiteral("username")), name)) {
             const FieldValue passed = run.UsersRs->Fields(QStringLiteral("chek"));
-            const bool success = passed.kind() == FieldValue::Kind::Boolean
-                                     ? passed.asBoolean()
-                                     : equalsNumber(passed, -1);
+            // Any non-zero number is a pass, as a Boolean column stores it; a column declared
+            // as a plain number keeps the 1 written for a pass.
+            const bool success = !passed.isNull() && !equalsNumber(passed, 0);
             m_runtime.MsgBox(QStringLiteral("\r\nЗачет для: < ") + name +
                                  QStringLiteral(" > уже засчитан\r\n\r\nРезультат: - ") +
                                  (success ? QStringLiteral("УСПЕШНО") : QStringLiteral("НЕ СДАН")),

@@ -32,11 +32,23 @@ void Runtime::DoEvents()
 
 void Runtime::End()
 {
-    if (!m_ended) {
-        m_ended = true;
-        m_ending.end();
-    }
+    end();
     throw ProgramEnded{};
+}
+
+void Runtime::end() noexcept
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    if (m_atEnd) {
+        try {
+            m_atEnd();
+        } catch (...) {
+            // Ending goes on: the process stops whatever closing a file said.
+        }
+    }
+    m_ending.end();
 }
 
 double Runtime::Time() const
@@ -86,10 +98,7 @@ void Runtime::report(const RuntimeError &error) noexcept
         End();
     } catch (...) {
         // Ended, or the report itself failed: either way nothing more runs.
-        if (!m_ended) {
-            m_ended = true;
-            m_ending.end();
-        }
+        end();
     }
 }
 

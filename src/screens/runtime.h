@@ -24,6 +24,8 @@ public:
     int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = {});
     void DoEvents();
     [[noreturn]] void End();
+    // What must happen however the program ends, just before it does: closing its files.
+    void atEnd(std::function<void()> action) { m_atEnd = std::move(action); }
 
     void Randomize() { m_random.randomize(); }
     double Rnd() { return m_random.next(); }
@@ -43,12 +45,14 @@ public:
 
 private:
     void report(const RuntimeError &error) noexcept;
+    void end() noexcept;
     void throwIfEnded() const;
 
     Clock &m_clock;
     RandomSource &m_random;
     MessageBoxes &m_boxes;
     Ending &m_ending;
+    std::function<void()> m_atEnd;
     QString m_appPath;
     Timers m_timers;
     bool m_ended = false;

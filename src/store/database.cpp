@@ -18,9 +18,10 @@
 
 namespace {
 
-// Long enough to ride out another program's commit, short enough that a file held locked is
-// reported at once instead of hanging the window.
-constexpr int busyTimeoutMs = 200;
+// How long a statement waits for another program's lock on the file (a backup, an indexer, a
+// second reader) before it gives up: long enough for them to finish, so that a result is not
+// lost to a passing lock.
+int lockWaitMs = 30000;
 // Enough for the few pages a question's select reads; a pass over the table gains nothing from
 // more.
 constexpr int cacheKiB = 512;
@@ -77,6 +78,20 @@ void readRow(const QSqlQuery &query, QVariantList &row)
         row[i] = query.value(static_cast<int>(i));
 }
 
+// The fields of the file's header that the engine checks on opening. A damaged one would
+// otherwise pass as a read-only file or show only at the first read.
+bool isSoundHeader(const QByteArray &header)
+{
+    if (header.size() < 100)
+        return false;
+    const auto byte = [&](int i) { return static_cast<unsigned char>(header[i]); };
+    const unsigned pageSize = byte(16) << 8 | byte(17);
+    const bool pageSizeOk = pageSize == 1 || (pageSize >= 512 && (pageSize & (pageSize - 1)) == 0);
+    const bool versionsOk = (byte(18) == 1 || byte(18) == 2) && (byte(19) == 1 || byte(19) == 2);
+    const bool fractionsOk = byte(21) == 64 && byte(22) == 32 && byte(23) == 32;
+    return pageSizeOk && versionsOk && fractionsOk;
+}
+
 // Refuses what cannot be opened for reading and writing as a database, before the engine sees
 // it: the engine would create a missing file and silently fall back to reading a read-only one.
 void checkFile(const QFileInfo &file)
@@ -91,9 +106,19 @@ void checkFile(const QFileInfo &file)
 
     QFile device(path);
     if (!device.open(QIODevice::ReadOnly))
-        throw EngineErrors::cannotOpen(path, device.errorString());
-    if (device.read(16) != QByteArrayLiteral("SQLite format 3\0"))
+        throw EngineErrors::cannotOpen(path, QStringLiteral("файл нельзя прочитать"),
+                                       device.errorString());
+    const QByteArray header = device.read(100);
+    if (header.mid(4, 15) == QByteArrayLiteral("Standard Jet DB") ||
+        header.mid(4, 15) == QByteArrayLiteral("Standard ACE DB"))
+        throw EngineErrors::notADatabase(
+            path, QStringLiteral("это база данных Microsoft Access (Jet), а программа читает банк "
+                                 "только в своём формате. Переведите банк командой "
+                                 "«quorvane-bank import СТАРЫЙ.mdb data.mdb»"));
+    if (!header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
         throw EngineErrors::notADatabase(path, QStringLiteral("файл не является базой данных"));
+    if (!isSoundHeader(header))
+        throw EngineErrors::notADatabase(path, QStringLiteral("заголовок файла повреждён"));
 
     // The owner, group and other bits are read as stored: for the superuser every file counts as
     // writable by the effective user.
@@ -120,14 +145,31 @@ std::optional<QVariantList> lastRowOfTableScan(const QSqlDatabase &database, con
         if (rowIdName.match(record.fieldName(i)).hasMatch())
             return std::nullopt;
 
+    // The statement must name the scanned object itself, and that object must be a table: a view
+    // scans the tables under it, whose row ids say nothing of the view's order.
+    static const QRegularExpression fromOne(
+        QStringLiteral(R"(^\s*select\s+\*\s+from\s+(\w+)(?:\s+where\b.*)?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch from = fromOne.match(sql);
+    if (!from.hasMatch())
+        return std::nullopt;
+
     QSqlQuery plan(database);
     if (!plan.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + sql) || !plan.next())
         return std::nullopt;
     static const QRegularExpression plainScan(QStringLiteral(R"(^SCAN (?:TABLE )?(\w+)$)"));
     const QRegularExpressionMatch scan = plainScan.match(plan.value(3).toString());
-    if (!scan.hasMatch() || plan.next())
+    if (!scan.hasMatch() || plan.next() ||
+        scan.captured(1).compare(from.captured(1), Qt::CaseInsensitive) != 0)
         return std::nullopt;
     plan.finish();
+
+    QSqlQuery kind(database);
+    kind.prepare(QStringLiteral("SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE"));
+    kind.addBindValue(scan.captured(1));
+    if (!kind.exec() || !kind.next() || kind.value(0).toString() != QLatin1String("table"))
+        return std::nullopt;
+    kind.finish();
 
     QSqlQuery columns(database);
     if (!columns.exec(
@@ -215,6 +257,15 @@ private:
     Registration m_registration;
     QSqlDatabase m_database;
     QString m_path;
+
+public:
+    // Every connection open in the process, for CloseAll.
+    static std::vector<Connection *> &open()
+    {
+        static std::vector<Connection *> connections;
+        return connections;
+    }
+    void close() { m_database.close(); }
 };
 
 Database::Connection::Connection(QString path)
@@ -226,7 +277,7 @@ Database::Connection::Connection(QString path)
     m_database.setDatabaseName(QUrl::fromLocalFile(m_path).toString(QUrl::FullyEncoded) +
                                QStringLiteral("?mode=rw"));
     m_database.setConnectOptions(
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(lockWaitMs));
     if (!m_database.open())
         throw EngineErrors::openFailed(m_path, m_database.lastError());
 
@@ -242,10 +293,12 @@ Database::Connection::Connection(QString path)
     run(QStringLiteral("BEGIN IMMEDIATE"));
     run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     run(QStringLiteral("ROLLBACK"));
+    open().push_back(this);
 }
 
 Database::Connection::~Connection()
 {
+    std::erase(open(), this);
     m_database.close();
     m_database = QSqlDatabase();
 }
@@ -378,6 +431,17 @@ void Database::Execute(const QString &sql, const QVariantList &boundValues)
 const QString &Database::path() const
 {
     return m_connection->path();
+}
+
+void DBEngine::CloseAll()
+{
+    for (Database::Connection *connection : Database::Connection::open())
+        connection->close();
+}
+
+void DBEngine::setLockWait(int milliseconds)
+{
+    lockWaitMs = milliseconds;
 }
 
 Database DBEngine::OpenDatabase(const QString &name)

@@ -69,4 +69,9 @@ public:
     // Opens an existing database file, named relative to the current working directory, shared,
     // for reading and writing. Never creates a file and changes nothing in it.
     static Database OpenDatabase(const QString &name);
+    // Closes every database still open, as the program ends: what was written is then in the file
+    // itself, and no journal or side file of the engine is left beside it.
+    static void CloseAll();
+    // How long a statement waits for another program's lock on the file before it fails.
+    static void setLockWait(int milliseconds);
 };

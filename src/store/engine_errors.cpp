@@ -56,90 +56,113 @@ RuntimeError fileMissing(const QString &name, const QString &folder)
         QStringLiteral("Не удаётся найти файл базы данных «%1» в папке «%2»").arg(name, folder)};
 }
 
-RuntimeError notADatabase(const QString &path, const QString &reason)
+RuntimeError notADatabase(const QString &path, const QString &reason, const QString &detail)
 {
-    return {3343, QStringLiteral("Нераспознаваемый формат базы данных «%1»: %2").arg(path, reason)};
+    return {3343, QStringLiteral("Нераспознаваемый формат базы данных «%1»: %2").arg(path, reason),
+            detail};
 }
 
-RuntimeError fileInUse(const QString &path, const QString &reason)
+RuntimeError fileInUse(const QString &path, const QString &detail)
 {
-    return {3045, QStringLiteral("Не удаётся использовать файл базы данных «%1»: он заблокирован "
-                                 "другим процессом (%2)")
-                      .arg(path, reason)};
+    return {3045,
+            QStringLiteral("Не удаётся открыть файл базы данных «%1»: он занят другой программой "
+                           "(например, резервным копированием) дольше, чем можно ждать. Закройте "
+                           "её и запустите тест снова")
+                .arg(path),
+            detail};
 }
 
-RuntimeError readOnly(const QString &path, const QString &reason)
-{
-    return {3051, QStringLiteral("Не удаётся открыть базу данных «%1» для чтения и записи: %2")
-                      .arg(path, reason)};
-}
-
-RuntimeError cannotOpen(const QString &path, const QString &reason)
+RuntimeError readOnly(const QString &path, const QString &reason, const QString &detail)
 {
     return {3051,
-            QStringLiteral("Не удаётся открыть файл базы данных «%1» (%2)").arg(path, reason)};
+            QStringLiteral("Не удаётся открыть базу данных «%1» для чтения и записи: %2")
+                .arg(path, reason),
+            detail};
+}
+
+RuntimeError cannotOpen(const QString &path, const QString &reason, const QString &detail)
+{
+    return {3051, QStringLiteral("Не удаётся открыть файл базы данных «%1»: %2").arg(path, reason),
+            detail};
 }
 
 RuntimeError openFailed(const QString &path, const QSqlError &error)
 {
+    const QString detail = engineMessage(error);
     switch (primaryCode(error)) {
     case Busy:
     case Locked:
-        return fileInUse(path, engineMessage(error));
+        return fileInUse(path, detail);
     case ReadOnly:
-        return readOnly(path, engineMessage(error));
+        return readOnly(path, QStringLiteral("файл или папка доступны только для чтения"), detail);
     case Corrupt:
     case NotADatabase:
-        return notADatabase(path, engineMessage(error));
+        return notADatabase(path, QStringLiteral("файл повреждён"), detail);
     default:
-        return cannotOpen(path, engineMessage(error));
+        return cannotOpen(path, QStringLiteral("ядро базы данных не смогло его прочитать"), detail);
     }
 }
 
 RuntimeError statementFailed(const QString &path, const QString &statement, const QSqlError &error)
 {
-    const QString message = engineMessage(error);
+    const QString detail = engineMessage(error);
     switch (primaryCode(error)) {
     case Busy:
     case Locked:
-        return {3050, QStringLiteral("Не удаётся заблокировать файл базы данных «%1»: он занят "
-                                     "другим процессом. Инструкция «%2» не выполнена (%3)")
-                          .arg(path, statement, message)};
+        return {3050,
+                QStringLiteral("Не удаётся заблокировать файл базы данных «%1»: он занят другой "
+                               "программой дольше, чем можно ждать. Инструкция «%2» не выполнена")
+                    .arg(path, statement),
+                detail};
     case ReadOnly:
-        return {3027, QStringLiteral("Не удаётся обновить: база данных «%1» доступна только для "
-                                     "чтения. Инструкция «%2» не выполнена (%3)")
-                          .arg(path, statement, message)};
+        return {3027,
+                QStringLiteral("Не удаётся обновить: база данных «%1» доступна только для чтения. "
+                               "Инструкция «%2» не выполнена")
+                    .arg(path, statement),
+                detail};
     case Corrupt:
     case NotADatabase:
-        return notADatabase(path, QStringLiteral("инструкция «%1» (%2)").arg(statement, message));
+        return notADatabase(
+            path, QStringLiteral("файл повреждён, инструкция «%1» не выполнена").arg(statement),
+            detail);
     case Full:
-        return {3026, QStringLiteral("Недостаточно места на диске для базы данных «%1». "
-                                     "Инструкция «%2» не выполнена (%3)")
-                          .arg(path, statement, message)};
+        return {3026,
+                QStringLiteral("Недостаточно места на диске для базы данных «%1». Инструкция «%2» "
+                               "не выполнена")
+                    .arg(path, statement),
+                detail};
     case IoError:
     case CantOpen:
-        return {3043, QStringLiteral("Ошибка диска при работе с базой данных «%1». Инструкция "
-                                     "«%2» не выполнена (%3)")
-                          .arg(path, statement, message)};
+        return {3043,
+                QStringLiteral("Ошибка диска при работе с базой данных «%1». Инструкция «%2» не "
+                               "выполнена")
+                    .arg(path, statement),
+                detail};
     case Constraint:
-        return {3022, QStringLiteral("Изменения не внесены: они нарушают ограничение таблицы. "
-                                     "Инструкция «%1» (%2)")
-                          .arg(statement, message)};
+        return {3022,
+                QStringLiteral("Изменения в базе данных «%1» не внесены: они нарушают ограничение "
+                               "таблицы. Инструкция «%2»")
+                    .arg(path, statement),
+                detail};
     default:
         break;
     }
     const QString table = namedIn(error, QStringLiteral("no such table:"));
     if (!table.isEmpty())
-        return {3078, QStringLiteral("Ядру базы данных не удаётся найти таблицу «%1». "
-                                     "Инструкция «%2» (%3)")
-                          .arg(table, statement, message)};
+        return {3078,
+                QStringLiteral("В базе данных «%1» нет таблицы «%2». Инструкция «%3» не выполнена")
+                    .arg(path, table, statement),
+                detail};
     const QString column = namedIn(error, QStringLiteral("no such column:"));
     if (!column.isEmpty())
-        return {3061, QStringLiteral("Неизвестное имя столбца «%1» в инструкции «%2» (%3)")
-                          .arg(column, statement, message)};
-    return {
-        3131,
-        QStringLiteral("Ядро базы данных отвергло инструкцию «%1» (%2)").arg(statement, message)};
+        return {3061,
+                QStringLiteral("В базе данных «%1» нет столбца «%2». Инструкция «%3» не выполнена")
+                    .arg(path, column, statement),
+                detail};
+    return {3131,
+            QStringLiteral("Ядро базы данных «%1» не может выполнить инструкцию «%2»")
+                .arg(path, statement),
+            detail};
 }
 
 RuntimeError notASelect(const QString &statement)

@@ -8,10 +8,11 @@ class QSqlError;
 // numbers them, each with a Russian description that names the file or the statement concerned.
 namespace EngineErrors {
 RuntimeError fileMissing(const QString &name, const QString &folder);
-RuntimeError notADatabase(const QString &path, const QString &reason);
-RuntimeError fileInUse(const QString &path, const QString &reason);
-RuntimeError readOnly(const QString &path, const QString &reason);
-RuntimeError cannotOpen(const QString &path, const QString &reason);
+// `detail` is the engine's own message, kept out of the description (RuntimeError::detail).
+RuntimeError notADatabase(const QString &path, const QString &reason, const QString &detail = {});
+RuntimeError fileInUse(const QString &path, const QString &detail = {});
+RuntimeError readOnly(const QString &path, const QString &reason, const QString &detail = {});
+RuntimeError cannotOpen(const QString &path, const QString &reason, const QString &detail = {});
 // A failure while opening: locked, read-only or damaged files get their own numbers.
 RuntimeError openFailed(const QString &path, const QSqlError &error);
 // A statement the engine refused or could not run.

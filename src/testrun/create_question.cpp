@@ -3,6 +3,7 @@
 #include "answer_code.h"
 #include "question_draw.h"
 #include "screens/runtime.h"
+#include "screens/runtime_error.h"
 #include "screens/scale.h"
 #include "screens/values.h"
 #include "shell/program.h"
@@ -43,6 +44,27 @@ qint16 takeAnswers(ControlArray<Control> &answers, IsTicked isTicked)
     for (int k = 1; k <= 4; ++k)
         answers.Unload(k);
     return answerCode(ticked);
+}
+
+// Writes the result into the attempt record. A result the file would not take is shown with the
+// error, so that the staff can write it down: the record still says "not passed".
+void recordResult(TestRunState &run, const QString &examinee)
+{
+    const bool passed = run.RightCount >= TestRunState::PassMark;
+    try {
+        run.Basa->Execute(passed ? Statements::RecordPass : Statements::RecordFail);
+    } catch (const RuntimeError &error) {
+        throw RuntimeError(
+            error.number(),
+            error.description() +
+                QStringLiteral("\r\n\r\nРезультат теста НЕ ЗАПИСАН в базу. Сообщите его "
+                               "экзаменатору: %1 — %2, правильных ответов %3 из %4.")
+                    .arg(examinee,
+                         passed ? QStringLiteral("тест сдан") : QStringLiteral("тест не сдан"))
+                    .arg(run.RightCount)
+                    .arg(TestRunState::TestLength),
+            error.detail());
+    }
 }
 
 } // namespace
@@ -108,15 +130,12 @@ void frmMain::showResult()
 {
     TestRunState &run = state();
     run.TestRunning = false;
-    if (run.RightCount >= TestRunState::PassMark) {
+    if (run.RightCount >= TestRunState::PassMark)
         m_ui->Label13->setText(QStringLiteral("Тест сдан... Ура!!!"));
-        if (run.ExamMode)
-            run.Basa->Execute(Statements::RecordPass);
-    } else {
+    else
         m_ui->Label13->setText(QStringLiteral("Тест не сдан..."));
-        if (run.ExamMode)
-            run.Basa->Execute(Statements::RecordFail);
-    }
+    if (run.ExamMode)
+        recordResult(run, m_program.frmUser->fullName());
     Timer1.setEnabled(false);
     m_ui->Picture4->setPicture(LoadResPicture(104));
     m_ui->Label14->setText(QStringLiteral("Время зачета: ") + m_ui->Label10->text());

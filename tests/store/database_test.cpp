@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -74,7 +76,8 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-// Every test runs in a fresh empty folder made the working directory.
+// Every test runs in a fresh empty folder made the working directory. Locks held on purpose are
+// given up on after a short wait.
 class DatabaseTest : public ::testing::Test
 {
 protected:
@@ -82,8 +85,13 @@ protected:
     {
         ASSERT_TRUE(m_folder.isValid());
         ASSERT_TRUE(QDir::setCurrent(m_folder.path()));
+        DBEngine::setLockWait(200);
     }
-    void TearDown() override { QDir::setCurrent(m_previous); }
+    void TearDown() override
+    {
+        DBEngine::setLockWait(30000);
+        QDir::setCurrent(m_previous);
+    }
 
     QString folder() const { return QDir(m_folder.path()).absolutePath(); }
     QString bankPath() const { return QDir(folder()).absoluteFilePath(QStringLiteral("data.mdb")); }
@@ -124,6 +132,7 @@ TEST_F(DatabaseTest, FileThatIsNoDatabaseIsRefusedAndLeftAsItWas)
         QByteArray(5000, 'x'),
         QByteArray(),
         QByteArrayLiteral("Standard Jet DB\0 a file of another engine"),
+        QByteArrayLiteral("\0\x01\0\0Standard ACE DB\0 a newer one"),
     };
     for (const QByteArray &bytes : contents) {
         SCOPED_TRACE(bytes.left(20).toStdString());
@@ -131,9 +140,84 @@ TEST_F(DatabaseTest, FileThatIsNoDatabaseIsRefusedAndLeftAsItWas)
         const RuntimeError error =
             errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
         EXPECT_TRUE(isError(error, 3343, {bankPath()}));
+        // An Access bank is named as such, with the way to bring it over.
+        if (bytes.mid(4, 9) == "Standard")
+            EXPECT_TRUE(isError(error, 3343, {"Access", "quorvane-bank import"}));
         EXPECT_EQ(bytesOf(bankPath()), bytes);
         EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
     }
+}
+
+TEST_F(DatabaseTest, ADamagedHeaderIsReportedAsDamageNotAsAReadOnlyFile)
+{
+    createBank();
+    QByteArray bytes = bytesOf(bankPath());
+    bytes[19] = 3; // a write version no engine knows
+    writeFile(bankPath(), bytes);
+    const RuntimeError error =
+        errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
+    EXPECT_TRUE(isError(error, 3343, {bankPath(), QStringLiteral("заголовок файла повреждён")}));
+    EXPECT_EQ(bytesOf(bankPath()), bytes);
+}
+
+TEST_F(DatabaseTest, AWriteWaitsForAnotherProgramsReadToFinish)
+{
+    createBank();
+    DBEngine::setLockWait(30000);
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    // Another program reads the file for a second, as a backup or an indexer does.
+    std::thread reader([path = bankPath()] {
+        SideConnection other(path);
+        other.run(QStringLiteral("BEGIN"));
+        other.value(QStringLiteral("SELECT count(*) FROM questions"));
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        other.run(QStringLiteral("COMMIT"));
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_NO_THROW(database.Execute(QStringLiteral("UPDATE users SET chek=1 WHERE id=1")));
+    reader.join();
+    SideConnection side(bankPath());
+    EXPECT_EQ(side.value(QStringLiteral("SELECT chek FROM users")).toInt(), 1);
+}
+
+TEST_F(DatabaseTest, ClosingAtTheEndLeavesWhatWasWrittenInTheFileItselfAndNoSideFiles)
+{
+    createBank();
+    {
+        SideConnection side(bankPath());
+        EXPECT_EQ(side.value(QStringLiteral("PRAGMA journal_mode = WAL")).toString(), "wal");
+    }
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    database.Execute(QStringLiteral("UPDATE users SET username=? , chek=0 WHERE id=1"),
+                     {QStringLiteral("Сидорова Анна Петровна")});
+    DBEngine::CloseAll();
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
+    // The file alone, copied elsewhere, holds the record.
+    QTemporaryDir elsewhere;
+    const QString copy = elsewhere.filePath(QStringLiteral("copy.mdb"));
+    ASSERT_TRUE(QFile::copy(bankPath(), copy));
+    SideConnection side(copy);
+    EXPECT_EQ(side.value(QStringLiteral("SELECT username FROM users")).toString(),
+              "Сидорова Анна Петровна");
+}
+
+TEST_F(DatabaseTest, TheLastRowOfAViewIsTheLastItReturns)
+{
+    createBank();
+    {
+        SideConnection side(bankPath());
+        side.run(QStringLiteral("ALTER TABLE questions RENAME TO stored"));
+        side.run(QStringLiteral("CREATE VIEW questions AS SELECT * FROM stored"));
+        side.run(QStringLiteral("CREATE VIEW reversed AS SELECT * FROM stored ORDER BY id DESC"));
+    }
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    Recordset questions = database.OpenRecordset(QStringLiteral("select * from questions"));
+    questions.MoveLast();
+    EXPECT_TRUE(equalsNumber(questions.Fields(QStringLiteral("id")), 3));
+    Recordset reversed = database.OpenRecordset(QStringLiteral("select * from reversed"));
+    EXPECT_TRUE(equalsNumber(reversed.Fields(QStringLiteral("id")), 3));
+    reversed.MoveLast();
+    EXPECT_TRUE(equalsNumber(reversed.Fields(QStringLiteral("id")), 1));
 }
 
 TEST_F(DatabaseTest, FolderNamedLikeTheFileIsRefused)
@@ -372,7 +456,7 @@ TEST_F(DatabaseTest, RejectedSelectsQuoteStatementAndWhatIsMissing)
     const RejectedCase cases[] = {
         {QStringLiteral("select * from nosuch"), 3078, QStringLiteral("nosuch")},
         {QStringLiteral("select nosuch from questions"), 3061, QStringLiteral("nosuch")},
-        {QStringLiteral("select * frm questions"), 3131, QStringLiteral("syntax error")},
+        {QStringLiteral("select * frm questions"), 3131, QString()},
         {QStringLiteral("select * from questions; DELETE FROM users"), 3131, QString()},
         {QStringLiteral("DELETE FROM users"), 3219, QString()},
     };
@@ -443,7 +527,7 @@ TEST_F(DatabaseTest, RefusedWritesQuoteStatementAndChangeNothing)
 {
     const RejectedCase cases[] = {
         {QStringLiteral("UPDATE nosuch SET chek=1 WHERE id=1"), 3078, QStringLiteral("nosuch")},
-        {QStringLiteral("UPDATE users SET chek=1 WHER id=1"), 3131, QStringLiteral("syntax error")},
+        {QStringLiteral("UPDATE users SET chek=1 WHER id=1"), 3131, QString()},
         {QStringLiteral("UPDATE users SET chek=1 WHERE id=1; DROP TABLE questions"), 3131,
          QString()},
         {QStringLiteral("select * from users"), 3065, QString()},
