@@ -62,6 +62,18 @@ INSTANTIATE_TEST_SUITE_P(NotTheSame, DifferentName,
                          ::testing::Values("Иванов|пётр|Сидорович", "Иванов|Пётр |Сидорович",
                                            "Иванов|Петр|Сидорович", "Петров|Пётр|Сидорович"));
 
+TEST_F(RegistrationTest, AnyNonZeroNumberIsAPassWhateverTheColumnIsDeclared)
+{
+    // Other tools declare the flag as a plain number, which keeps the 1 written for a pass.
+    bank.run("DROP TABLE users");
+    bank.run("CREATE TABLE users (id INTEGER, username TEXT, chek INTEGER)");
+    bank.run("INSERT INTO users VALUES (1, ?, 1)", {"Иванов Пётр Сидорович"});
+    enter("Пётр", "Иванов", "Сидорович");
+    fake.boxes.answer(vbOK);
+    click(user().Image1);
+    EXPECT_EQ(lastPrompt(), repeatedAttempt("Иванов Пётр Сидорович", "УСПЕШНО"));
+}
+
 TEST_F(RegistrationTest, ANullRecordedNameEqualsNobody)
 {
     bank.run("UPDATE users SET username=NULL, chek=1 WHERE id=1");

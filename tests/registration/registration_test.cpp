@@ -2,6 +2,8 @@
 
 #include "screens/scale.h"
 
+#include <QFile>
+
 namespace {
 
 struct NameCheck
@@ -81,10 +83,12 @@ TEST_F(RegistrationTest, ANameLongerThanAFieldShowsIsTakenWhole)
 
 TEST_F(RegistrationTest, SpacesAreNamesTooAndAreKeptAsTyped)
 {
-    enter("Пётр", "Иванов", " ");
+    enter("  ", " ", " ");
     click(user().Image1);
-    EXPECT_EQ(main().Label1->text(), "Тест для Иванов Пётр  ");
-    EXPECT_EQ(bank.value("select username from users").toString(), "Иванов Пётр  ");
+    EXPECT_TRUE(fake.boxes.asked().empty());
+    const QString name = QString(" ") + " " + "  " + " " + " ";
+    EXPECT_EQ(main().Label1->text(), "Тест для " + name);
+    EXPECT_EQ(bank.value("select username from users").toString(), name);
 }
 
 TEST_F(RegistrationTest, ADemonstrationRunAsksFirstChecksNoNamesAndWritesNothing)
@@ -112,6 +116,20 @@ TEST_F(RegistrationTest, ADemonstrationRunAsksFirstChecksNoNamesAndWritesNothing
     EXPECT_EQ(main().Label12->text(), "Всего вопросов в базе: 60");
     EXPECT_FALSE(fake.ended());
     EXPECT_EQ(bank.bytes(), before);
+}
+
+TEST_F(RegistrationTest, ADemonstrationRunShowsTheMainWindowBeforeItOpensTheBank)
+{
+    ASSERT_TRUE(QFile::remove(bank.bankPath()));
+    bool mainShownAtTheError = false;
+    fake.boxes.whileOpen(
+        [&] { fake.boxes.whileOpen([&] { mainShownAtTheError = program.frmMain->isVisible(); }); });
+    fake.boxes.answer(vbYes);
+    fake.boxes.answer(vbOK);
+    click(user().Image3);
+    ASSERT_EQ(fake.boxes.asked().size(), 2u);
+    EXPECT_TRUE(fake.boxes.asked()[1].prompt.contains("data.mdb"));
+    EXPECT_TRUE(mainShownAtTheError);
 }
 
 TEST_F(RegistrationTest, QuittingAsksAndYesEndsBeforeAnyBankIsOpened)

@@ -1,5 +1,10 @@
 #include "exam_fixture.h"
 
+#include "testrun/question_draw.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
 #include "screens/pictures.h"
 #include "screens/scale.h"
 
@@ -80,8 +85,85 @@ TEST_F(ExamTest, AFortyQuestionBankIsAskedWholeInSomeOrderWithTheBarAndNumberFol
     EXPECT_EQ(run().DrawnIds.front(), 0);
     EXPECT_EQ(run().DrawnIds.back(), 0);
     EXPECT_FLOAT_EQ(Width(*main().lblProgress), 1185);
-    // Re-seeded before every attempt, not once.
+    // Re-seeded before every attempt, not once per question.
     EXPECT_GE(fake.random.seeds(), 40);
+    EXPECT_EQ(fake.random.seeds(), fake.random.calls());
+}
+
+TEST_F(ExamTest, ADrawThatCanNeverFindANewQuestionFailsAtOnceInsteadOfHanging)
+{
+    // A 41st question from a bank of 40: every id is taken.
+    std::vector<qint16> drawn(42, 0);
+    for (qint16 k = 1; k <= 40; ++k)
+        drawn[k] = k;
+    EXPECT_THROW(drawQuestionId(fake.runtime, drawn, 40), std::logic_error);
+}
+
+TEST_F(ExamTest, AResultTheFileWillNotTakeIsShownForTheStaffToWriteDown)
+{
+    registerExam();
+    DBEngine::setLockWait(100);
+    pressActionButton();
+    for (int question = 1; question < 40; ++question) {
+        tick(question <= 32);
+        pressActionButton();
+    }
+    // Another program reads the file for longer than a write waits.
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+    other.setDatabaseName(bank.bankPath());
+    ASSERT_TRUE(other.open());
+    {
+        QSqlQuery hold(other);
+        ASSERT_TRUE(hold.exec("BEGIN"));
+        ASSERT_TRUE(hold.exec("SELECT count(*) FROM questions") && hold.next());
+        fake.boxes.answer(vbOK);
+        pressActionButton();
+        hold.finish();
+        hold.exec("COMMIT");
+    }
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other");
+    DBEngine::setLockWait(30000);
+
+    EXPECT_TRUE(fake.ended());
+    ASSERT_EQ(fake.boxes.asked().size(), 1u);
+    const QString &report = fake.boxes.asked()[0].prompt;
+    EXPECT_TRUE(report.contains("НЕ ЗАПИСАН")) << report.toStdString();
+    EXPECT_TRUE(report.contains("Иванов Пётр Сидорович — тест сдан, правильных ответов 32 из 40"))
+        << report.toStdString();
+    EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
+}
+
+class WriteAheadLogBank : public ExamTest
+{
+protected:
+    WriteAheadLogBank() { bank.run("PRAGMA journal_mode = WAL"); }
+    QStringList besideTheBank() const
+    {
+        return QDir(bank.workPath()).entryList(QDir::Files | QDir::Hidden);
+    }
+};
+
+TEST_F(WriteAheadLogBank, AnExamEndsWithTheRecordInTheFileItselfAndNothingBesideIt)
+{
+    registerExam();
+    takeExam(32);
+    QTest::mouseClick(main().Image1, Qt::LeftButton);
+    ASSERT_TRUE(fake.ended());
+    EXPECT_EQ(besideTheBank(), QStringList{"data.mdb"});
+    EXPECT_EQ(bank.value("select chek from users").toInt(), 1);
+}
+
+TEST_F(WriteAheadLogBank, ADemonstrationRunLeavesTheFileAsItWasAndNothingBesideIt)
+{
+    const QByteArray before = bank.bytes();
+    registerDemo();
+    takeExam(40);
+    QTest::mouseClick(main().Image1, Qt::LeftButton);
+    ASSERT_TRUE(fake.ended());
+    EXPECT_EQ(besideTheBank(), QStringList{"data.mdb"});
+    EXPECT_EQ(bank.bytes(), before);
 }
 
 TEST_F(ExamTest, ADemonstrationRunWritesNothing)
