@@ -124,6 +124,7 @@ private:
         int answers = 0;
         std::array<bool, 4> right{};
         std::array<int, 4> answerLines{};
+        bool unreadable = false;
     };
 
     void problem(int line, const QString &message) { m_result.problems.push_back({line, message}); }
@@ -148,8 +149,11 @@ private:
         }
         const QString key = line.left(colon).trimmed();
         std::optional<Value> value = read(line.mid(colon + 1).trimmed(), number);
-        if (!value)
+        if (!value) {
+            // Told already; what the block lacks because of it would only repeat it.
+            m_block->unreadable = true;
             return;
+        }
         if (key == QLatin1String("answer") || key == QLatin1String("answer*"))
             takeAnswer(*value, key.endsWith(QLatin1Char('*')), number);
         else if (key == QLatin1String("type"))
@@ -309,6 +313,8 @@ private:
         QuestionRow &row = b.row;
         row.id = b.id;
         auto blockProblem = [&](int line, const QString &message) {
+            if (b.unreadable)
+                return;
             problem(line ? line : b.line, QStringLiteral("вопрос %1: %2").arg(b.id).arg(message));
         };
         if (!b.fieldLines[Type])
@@ -456,18 +462,21 @@ BankSource parseBankSource(const QByteArray &bytes)
 QString bankSourceText(const BankTables &tables, QStringList &problems)
 {
     QString out = QString::fromUtf8(BankSourceHeader);
+    bool misplaced = false;
     for (std::size_t i = 0; i < tables.questions.size(); ++i) {
         const QuestionRow &row = tables.questions[i];
         const QString where = QStringLiteral("вопрос %1: ").arg(row.id.toString());
         const std::optional<QVariant> id = wholeOrNull(row.id);
         if (!id || id->isNull() || id->toLongLong() != qlonglong(i + 1)) {
-            problems.push_back(
-                QStringLiteral("строка %1 таблицы questions: номер (id) «%2» не на "
-                               "своём месте; источник держит только номера 1, 2, "
-                               "3 … подряд, в этом порядке")
-                    .arg(i + 1)
-                    .arg(row.id.isNull() ? QStringLiteral("пусто") : row.id.toString()));
-            continue;
+            // Every row after a misplaced one is misplaced too: the first says it all.
+            if (!misplaced)
+                problems.push_back(
+                    QStringLiteral("строка %1 таблицы questions: номер (id) «%2» не на "
+                                   "своём месте; источник держит только номера 1, 2, "
+                                   "3 … подряд, в этом порядке")
+                        .arg(i + 1)
+                        .arg(row.id.isNull() ? QStringLiteral("пусто") : row.id.toString()));
+            misplaced = true;
         }
         const std::optional<QVariant> type = wholeOrNull(row.type);
         const std::optional<QVariant> ball = wholeOrNull(row.ball);
