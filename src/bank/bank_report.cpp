@@ -7,9 +7,14 @@
 #include "store/statements.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMap>
 #include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUuid>
 
 #include <optional>
 
@@ -150,24 +155,60 @@ private:
     QSet<QString> m_used;
 };
 
-void warn(Database &basa, int lastId, const QString &picturesFolder, BankReport &report)
+// A value as the program's engine layer delivers it.
+FieldValue fieldValue(const QVariant &value)
 {
-    const auto rows = basa.Rows(
-        QStringLiteral("select id, type, question, answ1, answ2, answ3, answ4, ball, picture "
-                       "from questions where id between 1 and %1 and id = round(id) order by id")
-            .arg(lastId));
-    Warnings found(picturesFolder, report.warnings);
-    double previous = 0;
-    for (const auto &row : rows) {
-        // The question's select finds the first row of an id.
-        if (row[0].asNumber() == previous)
-            continue;
-        previous = row[0].asNumber();
-        found.question(row);
+    if (value.isNull())
+        return FieldValue::null();
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Double:
+        return FieldValue::number(value.toDouble());
+    case QMetaType::QByteArray:
+        return FieldValue::text(QString::fromUtf8(value.toByteArray()));
+    default:
+        return FieldValue::text(value.toString());
     }
-    found.unusedPictures();
-    report.pictures = found.used();
-    report.pictures.sort();
+}
+
+// One pass over the questions the draw can reach, on a read-only connection of its own: the
+// program's row reader keeps every row, which costs most of the time on a large bank.
+void warn(const QString &path, int lastId, const QString &picturesFolder, BankReport &report)
+{
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(
+            QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            QStringLiteral("?mode=ro"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (db.open() &&
+            query.exec(QStringLiteral("select id, type, question, answ1, answ2, answ3, answ4, "
+                                      "ball, picture from questions where id between 1 and %1 "
+                                      "and id = round(id) order by id")
+                           .arg(lastId))) {
+            Warnings found(picturesFolder, report.warnings);
+            std::vector<FieldValue> row(9, FieldValue::null());
+            double previous = 0;
+            while (query.next()) {
+                // The question's select finds the first row of an id.
+                const double id = query.value(0).toDouble();
+                if (id == previous)
+                    continue;
+                previous = id;
+                for (int i = 0; i < 9; ++i)
+                    row[std::size_t(i)] = fieldValue(query.value(i));
+                found.question(row);
+            }
+            found.unusedPictures();
+            report.pictures = found.used();
+            report.pictures.sort();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 } // namespace
@@ -193,7 +234,7 @@ BankReport inspectBankFile(const QString &path, const QString &picturesFolder)
                                       error.description());
         }
         if (report.lastId > 0)
-            warn(basa, report.lastId, picturesFolder, report);
+            warn(path, report.lastId, picturesFolder, report);
     } catch (const RuntimeError &error) {
         report.problems.push_back(error.description());
     }
