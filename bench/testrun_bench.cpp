@@ -1,3 +1,4 @@
+#include "sample_banks.h"
 #include "screens/look.h"
 #include "screens/picture_box.h"
 #include "screens/runtime.h"
@@ -7,7 +8,6 @@
 #include "shell/program.h"
 #include "store/bank_check.h"
 #include "store/bank_file.h"
-#include "store/bank_source.h"
 #include "store/database.h"
 #include "store/statements.h"
 #include "testrun/question_draw.h"
@@ -177,27 +177,6 @@ std::string self()
 
 // ---------------------------------------------------------------------------------------------
 // The banks
-
-std::vector<BankQuestion> sampleQuestions()
-{
-    QFile source(QStringLiteral(QUORVANE_SOURCE_DIR "/data/bank/questions.txt"));
-    if (!source.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read data/bank/questions.txt");
-    return parseBank(QString::fromUtf8(source.readAll()));
-}
-
-// The sample's questions over and over, so texts, kinds and pictures are as a real bank's.
-std::vector<BankQuestion> largestBank(const std::vector<BankQuestion> &sample)
-{
-    std::vector<BankQuestion> bank;
-    bank.reserve(LargestBank);
-    for (int id = 1; id <= LargestBank; ++id) {
-        BankQuestion question = sample[static_cast<std::size_t>(id - 1) % sample.size()];
-        question.id = id;
-        bank.push_back(std::move(question));
-    }
-    return bank;
-}
 
 struct Bank
 {
@@ -677,16 +656,16 @@ int benchAll(int exams, int drawTests, int opens, int pauseMs)
     QTemporaryDir root;
     std::vector<Bank> banks;
     try {
-        const std::vector<BankQuestion> sample = sampleQuestions();
-        banks.push_back({QStringLiteral("sample bank (%1 questions)").arg(sample.size()),
+        const BankTables sample = sampleBankTables();
+        banks.push_back({QStringLiteral("sample bank (%1 questions)").arg(sample.questions.size()),
                          root.filePath(QStringLiteral("sample"))});
         banks.push_back({QStringLiteral("bank of %1 questions").arg(LargestBank),
                          root.filePath(QStringLiteral("largest"))});
         QDir(root.path()).mkpath(QStringLiteral("sample"));
         QDir(root.path()).mkpath(QStringLiteral("largest"));
-        writeBankFile(QDir(banks[0].folder).filePath(QStringLiteral("data.mdb")), sample);
-        writeBankFile(QDir(banks[1].folder).filePath(QStringLiteral("data.mdb")),
-                      largestBank(sample));
+        writeBankTables(QDir(banks[0].folder).filePath(QStringLiteral("data.mdb")), sample);
+        writeBankTables(QDir(banks[1].folder).filePath(QStringLiteral("data.mdb")),
+                        largestBank(sample));
     } catch (const std::exception &error) {
         std::fprintf(stderr, "cannot build the banks: %s\n", error.what());
         return 1;

@@ -12,12 +12,6 @@ namespace {
 constexpr int TestLength = 40;
 constexpr int LargestBank = 32767;
 
-[[noreturn]] void refuse(const Database &basa, const QString &problem)
-{
-    throw RuntimeError(3000, QStringLiteral("Банк вопросов «%1» непригоден для тестирования: %2")
-                                 .arg(basa.path(), problem));
-}
-
 // True when the value compares as a number without a type mismatch.
 bool readsAsNumber(const FieldValue &value)
 {
@@ -41,70 +35,104 @@ double single(Database &basa, const QString &sql)
     return value.isNull() ? 0 : value.asNumber();
 }
 
+// An id that is not the whole number wanted, in a problem's words. A blob is read as a text, so
+// `kindSelect` tells the two apart: shown as a text, a blob would look like the number its bytes
+// spell.
+QString shownId(Database &basa, const FieldValue &id, const QString &kindSelect, bool lastRow)
+{
+    if (id.kind() == FieldValue::Kind::Text) {
+        Recordset kinds = basa.OpenRecordset(kindSelect);
+        if (lastRow)
+            kinds.MoveLast();
+        if (equalsText(kinds.Fields(QStringLiteral("kind")), QStringLiteral("blob")))
+            return QStringLiteral("хранится как двоичные данные, а не как число");
+        return QStringLiteral("«%1» хранится как текст, а не как число").arg(id.asText());
+    }
+    return QStringLiteral("«%1»").arg(id.isNull() ? QStringLiteral("пусто")
+                                                  : textOf(id, QStringLiteral("id")));
+}
+
+// Triggers on the two tables could change the bank when the attempt is recorded, after the check.
+void checkTriggers(Database &basa, QStringList &problems)
+{
+    const auto rows = basa.Rows(
+        QStringLiteral("select tbl_name, name from sqlite_master where type = 'trigger' and "
+                       "lower(tbl_name) in ('questions', 'users') order by tbl_name, name"));
+    for (const auto &row : rows)
+        problems.push_back(QStringLiteral("на таблице %1 есть триггер «%2»: он может изменить "
+                                          "банк во время экзамена; в банке вопросов триггеров "
+                                          "быть не должно")
+                               .arg(row[0].asText(), row[1].asText()));
+}
+
 // The draw may pick any id from 1 to N, the id of the last row, so each must find its question
 // as the question's select looks it up: a whole number equal to the id. Rows with other ids are
 // never asked and do no harm.
-void checkIds(Database &basa, int lastId)
+void checkIds(Database &basa, int lastId, const QString &asked, QStringList &problems)
 {
     if (lastId < TestLength)
-        refuse(basa, QStringLiteral("в нём %1 вопросов (номер последнего — %1), а для теста "
-                                    "нужно не меньше %2")
-                         .arg(lastId)
-                         .arg(TestLength));
-    const QString asked = QStringLiteral("id between 1 and %1 and id = round(id)").arg(lastId);
+        problems.push_back(QStringLiteral("в нём %1 вопросов (номер последнего — %1), а для "
+                                          "теста нужно не меньше %2")
+                               .arg(lastId)
+                               .arg(TestLength));
     if (single(basa, QStringLiteral("select count(distinct id) from questions where ") + asked) ==
         lastId)
         return;
-    const double missing = single(
-        basa, QStringLiteral("select min(n) from (select 1 as n union all select id + 1 from "
-                             "questions where %1) where n <= %2 and n not in (select id from "
-                             "questions where %1)")
-                  .arg(asked)
-                  .arg(lastId));
-    refuse(basa, QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1, номера "
-                                "последнего вопроса, без пропусков; номера %2 нет")
-                     .arg(lastId)
-                     .arg(plainDecimal(missing)));
+    // The first number of each run of missing ones.
+    const auto missing = basa.Rows(
+        QStringLiteral("select n from (select 1 as n union select id + 1 from questions where "
+                       "%1) where n <= %2 and n not in (select id from questions where %1) "
+                       "order by n")
+            .arg(asked)
+            .arg(lastId));
+    for (const auto &row : missing)
+        problems.push_back(QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1, "
+                                          "номера последнего вопроса, без пропусков; номера %2 "
+                                          "нет")
+                               .arg(lastId)
+                               .arg(plainDecimal(row[0].asNumber())));
 }
 
-void checkTexts(Database &basa)
+void checkTexts(Database &basa, const QString &asked, QStringList &problems)
 {
     static const char *const answers[] = {"answ1", "answ2", "answ3", "answ4"};
     // The rows with a text kind or code, or a missing text: only those need a closer look. A
     // value is at least the empty text only when it is a text (or a blob, which reads as one).
-    const auto rows = basa.Rows(QStringLiteral(
-        "select id, type, question, answ1, answ2, answ3, answ4, ball from questions where "
-        "type >= '' or ball >= '' or question is null or answ1 is null or answ2 is null or "
-        "answ3 is null or answ4 is null order by id"));
+    const auto rows = basa.Rows(
+        QStringLiteral(
+            "select id, type, question, answ1, answ2, answ3, answ4, ball from questions where (%1) "
+            "and (type >= '' or ball >= '' or question is null or answ1 is null or answ2 is null "
+            "or "
+            "answ3 is null or answ4 is null) order by id")
+            .arg(asked));
     for (const auto &row : rows) {
         const QString id = plainDecimal(row[0].asNumber());
-        if (!readsAsNumber(row[1]))
-            refuse(
-                basa,
+        const bool typeIsNumber = readsAsNumber(row[1]);
+        if (!typeIsNumber)
+            problems.push_back(
                 QStringLiteral("у вопроса %1 вид (type) «%2» — не число").arg(id, row[1].asText()));
         if (row[2].isNull())
-            refuse(basa, QStringLiteral("у вопроса %1 нет текста (question)").arg(id));
-        if (showsAnswers(row[1]))
+            problems.push_back(QStringLiteral("у вопроса %1 нет текста (question)").arg(id));
+        if (typeIsNumber && showsAnswers(row[1]))
             for (int k = 0; k < 4; ++k)
                 if (row[3 + k].isNull())
-                    refuse(basa, QStringLiteral("у вопроса %1 нет текста ответа %2 (%3)")
-                                     .arg(id)
-                                     .arg(k + 1)
-                                     .arg(QLatin1String(answers[k])));
+                    problems.push_back(QStringLiteral("у вопроса %1 нет текста ответа %2 (%3)")
+                                           .arg(id)
+                                           .arg(k + 1)
+                                           .arg(QLatin1String(answers[k])));
         if (!readsAsNumber(row[7]))
-            refuse(basa, QStringLiteral("у вопроса %1 код правильного ответа (ball) «%2» — "
-                                        "не число")
-                             .arg(id, row[7].asText()));
+            problems.push_back(QStringLiteral("у вопроса %1 код правильного ответа (ball) «%2» — "
+                                              "не число")
+                                   .arg(id, row[7].asText()));
     }
 }
 
 // One picture value of the bank: a whole number from 0 to 32767 whose file is a readable bitmap.
-// `id` names a question that has it.
-void checkPicture(Database &basa, const FieldValue &picture, const QString &id,
-                  const QString &picturesFolder)
+// `id` names a question that has it. Empty when it is sound.
+QString pictureProblem(const FieldValue &picture, const QString &id, const QString &picturesFolder)
 {
     if (equalsText(picture, QString()))
-        return;
+        return {};
     const QString shown = textOf(picture, QStringLiteral("picture"));
     qint16 number = -1;
     try {
@@ -114,57 +142,96 @@ void checkPicture(Database &basa, const FieldValue &picture, const QString &id,
     } catch (const RuntimeError &) {
     }
     if (number < 0)
-        refuse(basa, QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое "
-                                    "число от 0 до 32767")
-                         .arg(id, shown));
+        return QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое число от 0 до "
+                              "32767")
+            .arg(id, shown);
     const QString path = QDir(picturesFolder).filePath(QString::number(number) + ".bmp");
     if (!QFileInfo(path).isFile())
-        refuse(basa, QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, id));
+        return QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, id);
     // Read as the question will read it: a damaged file must not end an exam midway.
     if (!isReadablePicture(path))
-        refuse(basa, QStringLiteral("файл рисунка %1 для вопроса %2 не читается как "
-                                    "точечный рисунок")
-                         .arg(path, id));
+        return QStringLiteral("файл рисунка %1 для вопроса %2 не читается как точечный рисунок")
+            .arg(path, id);
+    return {};
 }
 
-void checkPictures(Database &basa, const QString &picturesFolder)
+void checkPictures(Database &basa, const QString &asked, const QString &picturesFolder,
+                   QStringList &problems)
 {
-    const auto rows = basa.Rows(QStringLiteral(
-        "select min(id), picture from questions where picture is not null group by picture"));
-    for (const auto &row : rows)
-        checkPicture(basa, row[1], plainDecimal(row[0].asNumber()), picturesFolder);
+    const auto rows = basa.Rows(
+        QStringLiteral("select min(id), picture from questions where picture is not null and "
+                       "(%1) group by picture order by min(id)")
+            .arg(asked));
+    for (const auto &row : rows) {
+        const QString problem =
+            pictureProblem(row[1], plainDecimal(row[0].asNumber()), picturesFolder);
+        if (!problem.isEmpty())
+            problems.push_back(problem);
+    }
+}
+
+[[noreturn]] void refuse(const Database &basa, const QString &problem)
+{
+    throw RuntimeError(3000, QStringLiteral("Банк вопросов «%1» непригоден для тестирования: %2")
+                                 .arg(basa.path(), problem));
 }
 
 } // namespace
 
-int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder)
+BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
+                           const QString &picturesFolder)
 {
+    BankInspection result;
+    checkTriggers(basa, result.problems);
     if (lastRowId.kind() != FieldValue::Kind::Number || lastRowId.asNumber() < 1 ||
-        lastRowId.asNumber() > LargestBank || lastRowId.asNumber() != int(lastRowId.asNumber()))
-        refuse(basa, QStringLiteral("номер последнего вопроса (id) «%1» — не целое число от 1 до "
-                                    "%2")
-                         .arg(lastRowId.isNull() ? QStringLiteral("пусто")
-                                                 : textOf(lastRowId, QStringLiteral("id")))
-                         .arg(LargestBank));
-    const int lastId = static_cast<int>(lastRowId.asNumber());
-    checkIds(basa, lastId);
-    checkTexts(basa);
-    checkPictures(basa, picturesFolder);
-    return lastId;
+        lastRowId.asNumber() > LargestBank || lastRowId.asNumber() != int(lastRowId.asNumber())) {
+        result.problems.push_back(
+            QStringLiteral("номер последнего вопроса (id) %1%2 от 1 до %3")
+                .arg(shownId(basa, lastRowId,
+                             QStringLiteral("select typeof(id) as kind from questions"), true),
+                     lastRowId.kind() == FieldValue::Kind::Text
+                         ? QString()
+                         : QStringLiteral(" — не целое число"))
+                .arg(LargestBank));
+        return result;
+    }
+    result.lastId = static_cast<int>(lastRowId.asNumber());
+    const QString asked =
+        QStringLiteral("id between 1 and %1 and id = round(id)").arg(result.lastId);
+    checkIds(basa, result.lastId, asked, result.problems);
+    checkTexts(basa, asked, result.problems);
+    checkPictures(basa, asked, picturesFolder, result.problems);
+    return result;
 }
 
-void checkAttemptRecord(const Database &basa, const FieldValue &firstRowId)
+int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder)
+{
+    const BankInspection inspection = inspectBank(basa, lastRowId, picturesFolder);
+    if (!inspection.problems.isEmpty())
+        refuse(basa, inspection.problems.front());
+    return inspection.lastId;
+}
+
+QString attemptRecordProblem(Database &basa, const FieldValue &firstRowId)
 {
     bool isOne = false;
     try {
         isOne = equalsNumber(firstRowId, 1);
     } catch (const RuntimeError &) {
     }
-    if (!isOne)
-        throw RuntimeError(
-            3000,
-            QStringLiteral("Запись о последнем экзаменуемом в «%1» непригодна: первая "
-                           "строка таблицы users должна иметь id 1, а у неё id «%2»")
-                .arg(basa.path(), firstRowId.isNull() ? QStringLiteral("пусто")
-                                                      : textOf(firstRowId, QStringLiteral("id"))));
+    if (isOne)
+        return {};
+    const QString shown =
+        shownId(basa, firstRowId, QStringLiteral("select typeof(id) as kind from users"), false);
+    return QStringLiteral("первая строка таблицы users должна иметь id 1, а у неё id %1")
+        .arg(shown);
+}
+
+void checkAttemptRecord(Database &basa, const FieldValue &firstRowId)
+{
+    const QString problem = attemptRecordProblem(basa, firstRowId);
+    if (!problem.isEmpty())
+        throw RuntimeError(3000,
+                           QStringLiteral("Запись о последнем экзаменуемом в «%1» непригодна: %2")
+                               .arg(basa.path(), problem));
 }

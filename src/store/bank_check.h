@@ -1,17 +1,31 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Database;
 class FieldValue;
 
-// Refuses, before anything is written, a question bank that cannot carry a whole test: one the
-// draw would loop on for ever, or one that would fail in the middle of an exam. `lastRowId` is the
-// id of the last row of "select * from questions"; `picturesFolder` holds the question pictures.
-// What the program can show (a Null code, a kind without answers) passes. Returns the last id, N.
+// Every reason the program has to refuse a question bank before anything is written: one the
+// draw would loop on for ever, or one that would fail in the middle of an exam. Only the rows the
+// draw can reach, ids 1 to N, are looked at. `lastRowId` is the id of the last row of
+// "select * from questions"; `picturesFolder` holds the question pictures. What the program can
+// show (a Null code, a kind without answers) passes.
+struct BankInspection
+{
+    int lastId = 0;       // N; 0 when the last row's id is not one
+    QStringList problems; // each names its question where it concerns one
+};
+BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
+                           const QString &picturesFolder);
+
+// The program's refusal: error 3000 naming the bank and its first problem. Returns N.
 int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder);
 
-// Refuses an attempt record whose first row, the one the name is compared with, is not the row
-// with id 1, the one the name and the result are written to: the rule would never see a repeat.
-// `firstRowId` is the id of the first row of "select * from users".
-void checkAttemptRecord(const Database &basa, const FieldValue &firstRowId);
+// The attempt record's problem, empty when there is none: its first row, the one the name is
+// compared with, must be the row with id 1, the one the name and the result are written to, or
+// the rule would never see a repeat. `firstRowId` is the id of the first row of
+// "select * from users".
+QString attemptRecordProblem(Database &basa, const FieldValue &firstRowId);
+// The program's refusal of such a record: error 3000 naming the bank.
+void checkAttemptRecord(Database &basa, const FieldValue &firstRowId);

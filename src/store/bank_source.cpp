@@ -1,131 +1,514 @@
 #include "bank_source.h"
 
-#include <QStringList>
+#include <QRegularExpression>
+#include <QStringDecoder>
 
-#include <stdexcept>
+#include <optional>
+
+const char *const BankSourceHeader =
+    "# Банк вопросов для программы Quorvane (источник для quorvane-bank make).\n"
+    "#\n"
+    "# Каждый вопрос — отдельный блок; блоки разделяются пустой строкой.\n"
+    "# Строки, начинающиеся с #, — комментарии. Кодировка UTF-8.\n"
+    "#\n"
+    "#   [N]        номер вопроса: 1, 2, 3 … подряд, без пропусков\n"
+    "#   type:      0 — один верный ответ (переключатели),\n"
+    "#              1 — один или несколько верных ответов (флажки),\n"
+    "#              другое число или пусто — ответы не показываются\n"
+    "#   picture:   необязательно: номер n рисунка, файл pictures/n.bmp\n"
+    "#   question:  текст вопроса\n"
+    "#   answer:    ответ; ровно четыре строки в порядке показа,\n"
+    "#   answer*:   звёздочкой отмечается верный ответ\n"
+    "#   ball:      необязательно: код верного ответа числом (или пусто);\n"
+    "#              тогда звёздочки не ставятся. Без него код — сумма весов\n"
+    "#              1, 4, 8, 16 отмеченных ответов\n"
+    "#\n"
+    "# Значение — остаток строки без пробелов по краям. В двойных кавычках оно\n"
+    "# берётся точно как написано: \\\" — кавычка, \\\\ — обратная косая черта,\n"
+    "# \\n и \\r — переводы строки, \\t — табуляция, \\uXXXX — любой знак;\n"
+    "# \"\" — пустой текст. Поле без значения после двоеточия — пусто (Null).\n";
 
 namespace {
 
 constexpr int Weights[4] = {1, 4, 8, 16};
+constexpr int LargestPicture = 32767;
+constexpr int TestLength = 40;
 
-[[noreturn]] void fail(int line, const QString &problem)
+const QString AnswerColumns[4] = {"answ1", "answ2", "answ3", "answ4"};
+
+// A field's value as written: nothing, a plain text, or a quoted one.
+struct Value
 {
-    throw std::runtime_error(QStringLiteral("строка %1: %2").arg(line).arg(problem).toStdString());
+    bool empty = true;
+    bool quoted = false;
+    QString text;
+};
+
+bool isWholeNumber(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral("^-?[0-9]{1,18}$"));
+    return digits.match(text).hasMatch();
 }
 
-int wholeNumber(const QString &text, int line, const QString &what)
+// A picture as the program reads it: a whole number from 0 to 32767, blanks around it allowed,
+// or the empty text.
+bool isPictureText(const QString &text)
 {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    const QString number = text.trimmed();
+    if (text.isEmpty())
+        return true;
+    if (!digits.match(number).hasMatch())
+        return false;
     bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (!ok || value < 0)
-        fail(line, QStringLiteral("%1 «%2» — не целое неотрицательное число").arg(what, text));
-    return value;
+    const int value = number.toInt(&ok);
+    return ok && value <= LargestPicture;
+}
+
+// The line and character of the first byte that is not UTF-8, as a problem.
+SourceProblem notUtf8(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return {1, QStringLiteral("файл в кодировке UTF-16; сохраните его в кодировке UTF-8")};
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = decoder(lines[i]);
+        if (decoder.hasError())
+            return {int(i + 1),
+                    QStringLiteral("текст не в кодировке UTF-8 (неверный байт около знака %1); "
+                                   "сохраните файл в кодировке UTF-8")
+                        .arg(text.indexOf(QChar::ReplacementCharacter) + 1)};
+    }
+    return {1, QStringLiteral("текст не в кодировке UTF-8")};
 }
 
 class Parser final
 {
 public:
-    std::vector<BankQuestion> run(const QString &text)
+    BankSource run(const QByteArray &bytes)
     {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = decoder(bytes);
+        if (decoder.hasError()) {
+            m_result.problems.push_back(notUtf8(bytes));
+            return std::move(m_result);
+        }
         const QStringList lines = text.split(QLatin1Char('\n'));
-        for (int i = 0; i < lines.size(); ++i)
-            take(lines[i].trimmed(), i + 1);
-        finish(static_cast<int>(lines.size()));
-        return std::move(m_questions);
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            take(lines[i].trimmed(), int(i + 1));
+        finish();
+        const auto count = m_result.tables.questions.size();
+        if (count < TestLength)
+            problem(0, QStringLiteral("вопросов %1, а для теста нужно не меньше %2")
+                           .arg(count)
+                           .arg(TestLength));
+        std::stable_sort(m_result.problems.begin(), m_result.problems.end(),
+                         [](const SourceProblem &a, const SourceProblem &b) {
+                             return (a.line == 0 ? INT_MAX : a.line) <
+                                    (b.line == 0 ? INT_MAX : b.line);
+                         });
+        return std::move(m_result);
     }
 
 private:
+    // The fields given once per block, and the line each was given on.
+    enum Field { Type, Picture, Question, Ball, FieldCount };
+
+    struct Block
+    {
+        int line = 0;
+        qlonglong id = 0;
+        QuestionRow row;
+        int fieldLines[FieldCount] = {};
+        int answers = 0;
+        std::array<bool, 4> right{};
+        std::array<int, 4> answerLines{};
+        bool unreadable = false;
+    };
+
+    void problem(int line, const QString &message) { m_result.problems.push_back({line, message}); }
+
     void take(const QString &line, int number)
     {
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             return;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            finish(number);
-            const int id = wholeNumber(line.mid(1, line.size() - 2), number, "номер вопроса");
-            if (id != static_cast<int>(m_questions.size()) + 1)
-                fail(number, QStringLiteral("номер вопроса %1, ожидался %2")
-                                 .arg(id)
-                                 .arg(m_questions.size() + 1));
-            m_current = BankQuestion{};
-            m_current->id = id;
-            m_answers = 0;
-            m_startLine = number;
-            m_hasType = false;
+            finish();
+            startBlock(line.mid(1, line.size() - 2).trimmed(), number);
             return;
         }
-        if (!m_current)
-            fail(number, QStringLiteral("строка вне блока вопроса"));
+        if (!m_block) {
+            problem(number, QStringLiteral("строка вне блока вопроса (блок начинается с [N])"));
+            return;
+        }
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
-        if (colon < 0)
-            fail(number, QStringLiteral("нет двоеточия после имени поля"));
+        if (colon < 0) {
+            problem(number, QStringLiteral("нет двоеточия после имени поля"));
+            return;
+        }
         const QString key = line.left(colon).trimmed();
-        const QString value = line.mid(colon + 1).trimmed();
-        if (key == QLatin1String("type")) {
-            m_current->type = wholeNumber(value, number, "вид вопроса");
-            if (m_current->type > 1)
-                fail(number, QStringLiteral("вид вопроса должен быть 0 или 1"));
-            m_hasType = true;
-        } else if (key == QLatin1String("picture")) {
-            m_current->picture = wholeNumber(value, number, "номер рисунка");
-            if (*m_current->picture > 32767)
-                fail(number, QStringLiteral("номер рисунка %1 больше 32767").arg(value.trimmed()));
-        } else if (key == QLatin1String("question")) {
-            m_current->question = value;
-        } else if (key == QLatin1String("answer") || key == QLatin1String("answer*")) {
-            if (m_answers == 4)
-                fail(number, QStringLiteral("больше четырёх ответов"));
-            m_current->answers[m_answers] = value;
-            m_current->right[m_answers] = key.endsWith(QLatin1Char('*'));
-            ++m_answers;
+        std::optional<Value> value = read(line.mid(colon + 1).trimmed(), number);
+        if (!value) {
+            // Told already; what the block lacks because of it would only repeat it.
+            m_block->unreadable = true;
+            return;
+        }
+        if (key == QLatin1String("answer") || key == QLatin1String("answer*"))
+            takeAnswer(*value, key.endsWith(QLatin1Char('*')), number);
+        else if (key == QLatin1String("type"))
+            takeField(Type, key, number) && takeNumber(m_block->row.type, *value, key, number);
+        else if (key == QLatin1String("ball"))
+            takeField(Ball, key, number) && takeNumber(m_block->row.ball, *value, key, number);
+        else if (key == QLatin1String("question"))
+            takeField(Question, key, number) && takeText(m_block->row.question, *value);
+        else if (key == QLatin1String("picture"))
+            takeField(Picture, key, number) && takePicture(*value, number);
+        else
+            problem(number, QStringLiteral("неизвестное поле «%1»").arg(key));
+    }
+
+    void startBlock(const QString &idText, int number)
+    {
+        const qlonglong expected = qlonglong(m_result.tables.questions.size()) + 1;
+        m_block = Block{};
+        m_block->line = number;
+        m_block->id = expected;
+        bool ok = false;
+        const qlonglong id = idText.toLongLong(&ok);
+        if (!ok || !isWholeNumber(idText))
+            problem(number, QStringLiteral("номер вопроса «%1» — не целое число").arg(idText));
+        else if (id != expected)
+            problem(number, QStringLiteral("номер вопроса %1, ожидался %2").arg(id).arg(expected));
+    }
+
+    // The value after the colon; a quoted one with its escapes undone.
+    std::optional<Value> read(const QString &written, int number)
+    {
+        Value value;
+        value.empty = written.isEmpty();
+        if (!written.startsWith(QLatin1Char('"'))) {
+            value.text = written;
+            return value;
+        }
+        value.quoted = true;
+        // The empty text, which a null QString would not be once stored.
+        value.text = QStringLiteral("");
+        for (qsizetype i = 1; i < written.size(); ++i) {
+            const QChar c = written[i];
+            if (c == QLatin1Char('"')) {
+                if (i != written.size() - 1) {
+                    problem(number, QStringLiteral("после закрывающей кавычки есть ещё текст; "
+                                                   "кавычка внутри пишется как \\\""));
+                    return std::nullopt;
+                }
+                return value;
+            }
+            if (c != QLatin1Char('\\')) {
+                value.text += c;
+                continue;
+            }
+            const QChar next = i + 1 < written.size() ? written[i + 1] : QChar();
+            i += 1;
+            switch (next.unicode()) {
+            case '"':
+            case '\\':
+                value.text += next;
+                break;
+            case 'n':
+                value.text += QLatin1Char('\n');
+                break;
+            case 'r':
+                value.text += QLatin1Char('\r');
+                break;
+            case 't':
+                value.text += QLatin1Char('\t');
+                break;
+            case 'u': {
+                bool ok = false;
+                const uint code = written.mid(i + 1, 4).toUInt(&ok, 16);
+                if (!ok || written.mid(i + 1, 4).size() != 4) {
+                    problem(number, QStringLiteral("после \\u нужны четыре шестнадцатеричные "
+                                                   "цифры"));
+                    return std::nullopt;
+                }
+                value.text += QChar(char16_t(code));
+                i += 4;
+                break;
+            }
+            default:
+                problem(number, QStringLiteral("неизвестное сочетание «\\%1» в кавычках; "
+                                               "допустимы \\\" \\\\ \\n \\r \\t \\uXXXX")
+                                    .arg(next));
+                return std::nullopt;
+            }
+        }
+        problem(number, QStringLiteral("нет закрывающей кавычки"));
+        return std::nullopt;
+    }
+
+    bool takeField(Field field, const QString &key, int number)
+    {
+        int &line = m_block->fieldLines[field];
+        if (line != 0) {
+            problem(number, QStringLiteral("поле «%1» уже задано в строке %2").arg(key).arg(line));
+            return false;
+        }
+        line = number;
+        return true;
+    }
+
+    bool takeNumber(QVariant &into, const Value &value, const QString &key, int number)
+    {
+        if (value.empty)
+            return true;
+        bool ok = false;
+        const qlonglong n = value.text.toLongLong(&ok);
+        if (value.quoted || !ok || !isWholeNumber(value.text)) {
+            problem(number, QStringLiteral("%1 «%2» — не целое число").arg(key, value.text));
+            return false;
+        }
+        into = n;
+        return true;
+    }
+
+    static bool takeText(QVariant &into, const Value &value)
+    {
+        if (!value.empty)
+            into = value.text;
+        return true;
+    }
+
+    bool takePicture(const Value &value, int number)
+    {
+        if (value.empty)
+            return true;
+        if (!isPictureText(value.text)) {
+            problem(number, QStringLiteral("номер рисунка «%1» — не целое число от 0 до %2")
+                                .arg(value.text)
+                                .arg(LargestPicture));
+            return false;
+        }
+        m_block->row.picture = value.text;
+        return true;
+    }
+
+    void takeAnswer(const Value &value, bool right, int number)
+    {
+        if (m_block->answers == 4) {
+            problem(number, QStringLiteral("больше четырёх ответов"));
+            return;
+        }
+        const int k = m_block->answers++;
+        takeText(m_block->row.answers[k], value);
+        m_block->right[k] = right;
+        m_block->answerLines[k] = number;
+    }
+
+    void finish()
+    {
+        if (!m_block)
+            return;
+        Block &b = *m_block;
+        QuestionRow &row = b.row;
+        row.id = b.id;
+        auto blockProblem = [&](int line, const QString &message) {
+            if (b.unreadable)
+                return;
+            problem(line ? line : b.line, QStringLiteral("вопрос %1: %2").arg(b.id).arg(message));
+        };
+        if (!b.fieldLines[Type])
+            blockProblem(b.line, QStringLiteral("нет поля type"));
+        if (!b.fieldLines[Question])
+            blockProblem(b.line, QStringLiteral("нет поля question"));
+        else if (row.question.isNull())
+            blockProblem(b.fieldLines[Question], QStringLiteral("нет текста вопроса"));
+        if (b.answers != 4)
+            blockProblem(b.line, QStringLiteral("ответов %1, нужно 4").arg(b.answers));
+        const bool showsAnswers =
+            !row.type.isNull() && (row.type.toLongLong() == 0 || row.type.toLongLong() == 1);
+        for (int k = 0; k < b.answers; ++k)
+            if (showsAnswers && row.answers[k].isNull())
+                blockProblem(b.answerLines[k],
+                             QStringLiteral("пустой ответ %1: у вопроса с ответами (type 0 или 1) "
+                                            "текст ответа обязателен; пустой текст — \"\"")
+                                 .arg(k + 1));
+        const int rightCount = int(std::count(b.right.begin(), b.right.end(), true));
+        if (b.fieldLines[Ball]) {
+            if (rightCount > 0)
+                blockProblem(b.fieldLines[Ball],
+                             QStringLiteral("задан код ball, и отмечены верные ответы; "
+                                            "нужно что-то одно"));
         } else {
-            fail(number, QStringLiteral("неизвестное поле «%1»").arg(key));
+            int code = 0;
+            for (int k = 0; k < 4; ++k)
+                code += b.right[k] ? Weights[k] : 0;
+            row.ball = qlonglong(code);
+            if (row.type == QVariant(qlonglong(0)) && rightCount != 1)
+                blockProblem(b.line, QStringLiteral("у вопроса с одним ответом отмечено "
+                                                    "верных: %1")
+                                         .arg(rightCount));
+            if (row.type == QVariant(qlonglong(1)) && rightCount == 0)
+                blockProblem(b.line, QStringLiteral("не отмечен ни один верный ответ"));
+        }
+        m_result.pictureLines.push_back(b.fieldLines[Picture]);
+        m_result.tables.questions.push_back(std::move(row));
+        m_block.reset();
+    }
+
+    BankSource m_result;
+    std::optional<Block> m_block;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+bool needsQuotes(const QString &text)
+{
+    if (text.isEmpty() || text.startsWith(QLatin1Char('"')) || text.front().isSpace() ||
+        text.back().isSpace())
+        return true;
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph)
+            return true;
+    return false;
+}
+
+QString quoted(const QString &text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        default:
+            if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+                c.category() == QChar::Separator_Paragraph)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
         }
     }
+    return out + QLatin1Char('"');
+}
 
-    void finish(int number)
-    {
-        if (!m_current)
-            return;
-        const BankQuestion &q = *m_current;
-        const QString where = QStringLiteral("вопрос %1 (с строки %2)").arg(q.id).arg(m_startLine);
-        if (!m_hasType)
-            fail(number, where + QStringLiteral(": нет поля type"));
-        if (q.question.isEmpty())
-            fail(number, where + QStringLiteral(": нет текста вопроса"));
-        if (m_answers != 4)
-            fail(number, where + QStringLiteral(": ответов %1, нужно 4").arg(m_answers));
-        for (const QString &answer : q.answers)
-            if (answer.isEmpty())
-                fail(number, where + QStringLiteral(": пустой ответ"));
-        const int rightCount = static_cast<int>(std::count(q.right.begin(), q.right.end(), true));
-        if (q.type == 0 && rightCount != 1)
-            fail(number, where + QStringLiteral(": у вопроса с одним ответом отмечено верных: %1")
-                                     .arg(rightCount));
-        if (q.type == 1 && rightCount == 0)
-            fail(number, where + QStringLiteral(": не отмечен ни один верный ответ"));
-        m_questions.push_back(q);
-        m_current.reset();
-    }
+// "key: value", the value plain where that reads back the same, else quoted; a Null is nothing.
+QString field(const QString &key, const QVariant &value)
+{
+    if (value.isNull())
+        return key + QLatin1String(":\n");
+    const QString text = value.toString();
+    return key + QLatin1String(": ") + (needsQuotes(text) ? quoted(text) : text) +
+           QLatin1Char('\n');
+}
 
-    std::vector<BankQuestion> m_questions;
-    std::optional<BankQuestion> m_current;
-    int m_answers = 0;
-    int m_startLine = 0;
-    bool m_hasType = false;
-};
+// A whole number or Null as the source writes it; empty when the value is neither.
+std::optional<QVariant> wholeOrNull(const QVariant &value)
+{
+    if (value.isNull())
+        return QVariant();
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        return value.toLongLong();
+    const QString text = value.toString().trimmed();
+    if (isWholeNumber(text))
+        return text.toLongLong();
+    return std::nullopt;
+}
+
+// The right answers a kind can be scored with by ticks, when the code is such a set.
+std::optional<std::array<bool, 4>> ticksFor(const QVariant &type, const QVariant &ball)
+{
+    if (type.isNull() || ball.isNull())
+        return std::nullopt;
+    const qlonglong kind = type.toLongLong();
+    const qlonglong code = ball.toLongLong();
+    std::array<bool, 4> right{};
+    int count = 0;
+    qlonglong rest = code;
+    for (int k = 3; k >= 0; --k)
+        if (rest >= Weights[k] && (rest & Weights[k])) {
+            right[k] = true;
+            rest -= Weights[k];
+            ++count;
+        }
+    if (rest != 0 || count == 0)
+        return std::nullopt;
+    if ((kind == 0 && count == 1) || kind == 1)
+        return right;
+    return std::nullopt;
+}
 
 } // namespace
 
-int BankQuestion::ball() const
+BankSource parseBankSource(const QByteArray &bytes)
 {
-    int code = 0;
-    for (int k = 0; k < 4; ++k)
-        if (right[k])
-            code += Weights[k];
-    return code;
+    return Parser().run(bytes);
 }
 
-std::vector<BankQuestion> parseBank(const QString &text)
+QString bankSourceText(const BankTables &tables, QStringList &problems)
 {
-    return Parser().run(text);
+    QString out = QString::fromUtf8(BankSourceHeader);
+    bool misplaced = false;
+    for (std::size_t i = 0; i < tables.questions.size(); ++i) {
+        const QuestionRow &row = tables.questions[i];
+        const QString where = QStringLiteral("вопрос %1: ").arg(row.id.toString());
+        const std::optional<QVariant> id = wholeOrNull(row.id);
+        if (!id || id->isNull() || id->toLongLong() != qlonglong(i + 1)) {
+            // Every row after a misplaced one is misplaced too: the first says it all.
+            if (!misplaced)
+                problems.push_back(
+                    QStringLiteral("строка %1 таблицы questions: номер (id) «%2» не на "
+                                   "своём месте; источник держит только номера 1, 2, "
+                                   "3 … подряд, в этом порядке")
+                        .arg(i + 1)
+                        .arg(row.id.isNull() ? QStringLiteral("пусто") : row.id.toString()));
+            misplaced = true;
+        }
+        const std::optional<QVariant> type = wholeOrNull(row.type);
+        const std::optional<QVariant> ball = wholeOrNull(row.ball);
+        if (!type)
+            problems.push_back(
+                where +
+                QStringLiteral("вид (type) «%1» — не целое число").arg(row.type.toString()));
+        if (!ball)
+            problems.push_back(
+                where +
+                QStringLiteral("код (ball) «%1» — не целое число").arg(row.ball.toString()));
+        if (!row.picture.isNull() && !isPictureText(row.picture.toString()))
+            problems.push_back(where +
+                               QStringLiteral("номер рисунка (picture) «%1» — не целое число "
+                                              "от 0 до %2")
+                                   .arg(row.picture.toString())
+                                   .arg(LargestPicture));
+        if (!type || !ball || !problems.isEmpty())
+            continue;
+
+        out += QStringLiteral("\n[%1]\n").arg(i + 1);
+        out += field(QStringLiteral("type"), *type);
+        if (!row.picture.isNull())
+            out += field(QStringLiteral("picture"), row.picture);
+        out += field(QStringLiteral("question"), row.question);
+        const std::optional<std::array<bool, 4>> right = ticksFor(*type, *ball);
+        if (!right)
+            out += field(QStringLiteral("ball"), *ball);
+        for (int k = 0; k < 4; ++k)
+            out +=
+                field(right && (*right)[k] ? QStringLiteral("answer*") : QStringLiteral("answer"),
+                      row.answers[k]);
+    }
+    return problems.isEmpty() ? out : QString();
 }

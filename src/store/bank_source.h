@@ -1,28 +1,46 @@
 #pragma once
 
-#include <QString>
+#include "bank_tables.h"
 
-#include <array>
-#include <optional>
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
 #include <vector>
 
-// One question as the bank's text source writes it.
-struct BankQuestion
-{
-    int id = 0;
-    int type = 0;
-    std::optional<int> picture;
-    QString question;
-    std::array<QString, 4> answers;
-    std::array<bool, 4> right{};
+// The text form of a bank, meant to be read and edited by people.
+//
+// One block per question: "[N]" (1, 2, 3 … without gaps), then the fields "type:", "picture:"
+// (optional), "question:", an optional "ball:", and exactly four "answer:" lines in display
+// order, "answer*:" marking a right one. Each field at most once; '#' starts a comment line.
+// A value is the rest of the line, blanks around it dropped; written in double quotes it is
+// taken exactly, with \" \\ \n \r \t and \uXXXX standing for a quote, a backslash, the line
+// breaks, a tab and any character. A field with nothing after the colon is empty (Null).
+// Without "ball:" the code is the sum of the weights 1, 4, 8, 16 of the starred answers.
+// The file is UTF-8, with or without a byte-order mark, with LF or CR LF line ends.
 
-    // The stored code of the right answers: the sum of the weights 1, 4, 8, 16 of their
-    // positions.
-    int ball() const;
+// What the source says about each question, and every problem found, each with its line.
+struct SourceProblem
+{
+    int line = 0; // 0: the source as a whole
+    QString message;
 };
 
-// Reads the text form of a bank: blocks of "[id]", "type:", optional "picture:", "question:" and
-// four "answer:" lines, "answer*:" marking a right one; '#' starts a comment line. Ids run from 1
-// without gaps; a single-choice question has exactly one right answer, a multiple-choice one at
-// least one. Throws std::runtime_error naming the line of the first fault.
-std::vector<BankQuestion> parseBank(const QString &text);
+struct BankSource
+{
+    BankTables tables;                   // the questions only
+    std::vector<int> pictureLines;       // per question: the line of its picture, 0 without one
+    std::vector<SourceProblem> problems; // in the order of their lines
+};
+
+// Reads a source. A text that is not UTF-8 gives one problem, at the line of its first bad byte.
+BankSource parseBankSource(const QByteArray &bytes);
+
+// Writes the questions as a source that parseBankSource reads back value for value. The values
+// the form cannot hold (numbers that do not run 1, 2, 3 …, a code or kind that is not a whole
+// number, a picture that is not one) are listed in `problems`, one "вопрос N: …" each, and
+// nothing is returned.
+QString bankSourceText(const BankTables &tables, QStringList &problems);
+
+// The comment that heads a written source and explains its form.
+extern const char *const BankSourceHeader;

@@ -1,6 +1,6 @@
 #include "frm_main.h"
 
-#include "screens/form_look.h"
+#include "main_layout.h"
 #include "screens/runtime.h"
 #include "screens/scale.h"
 #include "shell/program.h"
@@ -8,24 +8,8 @@
 
 #include <QIcon>
 
-namespace {
-
-std::unique_ptr<Ui::frmMain> setUp(QWidget &window)
-{
-    // A compact default font, so the status strip's date fits its 64-pixel label; set before the
-    // controls exist, since styled controls take their font when they are made.
-    QFont compact = window.font();
-    compact.setPixelSize(11);
-    window.setFont(compact);
-    auto ui = std::make_unique<Ui::frmMain>();
-    ui->setupUi(&window);
-    return ui;
-}
-
-} // namespace
-
 frmMain::frmMain(Program &program)
-    : Form(program.runtime), m_program(program), m_ui(setUp(*this)),
+    : Form(program.runtime), m_program(program), m_ui(setUpMainLayout(*this)),
       Timer1(program.runtime, 1000, false, this), Timer2(program.runtime, 1000, false, this),
       Option1(QStringLiteral("Option1"), *m_ui->Option1_0),
       Check1(QStringLiteral("Check1"), *m_ui->Check1_0)
@@ -34,17 +18,9 @@ frmMain::frmMain(Program &program)
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvane.ico")));
     setScaleMode(*this, ScaleMode::Pixels);
     setScaleMode(*m_ui->Picture1, ScaleMode::Pixels);
-    // Captions show texts from the bank and the examinee's name exactly as written, never as
-    // markup.
-    for (QLabel *label : findChildren<QLabel *>())
-        label->setTextFormat(Qt::PlainText);
 
     m_ui->pic->setPicture(layoutPicture(QStringLiteral("skin.bmp")));
     m_ui->Picture4->setPicture(LoadResPicture(101));
-    for (QWidget *control : std::initializer_list<QWidget *>{
-             m_ui->Label6, m_ui->Label14, m_ui->Label15, m_ui->Label16, m_ui->Label17,
-             m_ui->Label18, m_ui->Option1_0, m_ui->Check1_0})
-        setFontPoints(*control, 9.75);
 
     onMouseDown(*m_ui->Picture4, m_runtime, [this](const MouseArgs &a) { Picture4_MouseDown(a); });
     onMouseUp(*m_ui->Picture4, m_runtime, [this](const MouseArgs &a) { Picture4_MouseUp(a); });

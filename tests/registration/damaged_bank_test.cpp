@@ -61,6 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
                "у вопроса 9 нет текста"},
         Damage{"NullAnswer", "UPDATE questions SET answ3 = NULL WHERE id = 10",
                "у вопроса 10 нет текста ответа 3"},
+        Damage{"NullCheckBoxAnswer", "UPDATE questions SET answ2 = NULL WHERE id = 11",
+               "у вопроса 11 нет текста ответа 2"},
         Damage{"TextCode", "UPDATE questions SET ball = 'четыре' WHERE id = 11",
                "«четыре» — не число"},
         Damage{"EmptyCode", "UPDATE questions SET ball = '' WHERE id = 11", "не число"},
@@ -112,11 +114,41 @@ TEST_F(PlainIdsTest, RowsThatAreNeverAskedDoNoHarm)
     bank.run("UPDATE questions SET id = 100 WHERE id = 60");
     bank.run("INSERT INTO questions SELECT 60, question, answ1, answ2, answ3, answ4, ball, "
              "picture, type FROM questions WHERE id = 4");
+    // What would be refused in a row that is asked.
+    bank.run("UPDATE questions SET question = NULL, picture = '99' WHERE id = 0");
+    bank.run("UPDATE questions SET answ1 = NULL, ball = 'x' WHERE id = -3");
+    bank.run("UPDATE questions SET question = NULL, type = 'y', picture = 'z' WHERE id = 100");
     enter("Пётр", "Иванов", "Сидорович");
     click(user().Image1);
     EXPECT_FALSE(fake.ended()) << lastPrompt().toStdString();
     EXPECT_EQ(main().Label12->text(), "Всего вопросов в базе: 60");
     EXPECT_EQ(program.state.DrawnIds.size(), 62u);
+}
+
+TEST_F(PlainIdsTest, ALastIdStoredAsABlobIsSaidToBeOneNotShownAsTheNumberItSpells)
+{
+    bank.run("UPDATE questions SET id = CAST('60' AS BLOB) WHERE id = 60");
+    fake.boxes.answer(vbYes);
+    fake.boxes.answer(vbOK);
+    click(user().Image3);
+    EXPECT_TRUE(lastPrompt().contains("(id) хранится как двоичные данные"))
+        << lastPrompt().toStdString();
+    EXPECT_FALSE(lastPrompt().contains("«60»")) << lastPrompt().toStdString();
+    EXPECT_TRUE(fake.ended());
+}
+
+TEST_F(RegistrationTest, ATriggerThatWouldEmptyTheBankWhenTheAttemptIsRecordedIsRefusedFirst)
+{
+    bank.run("CREATE TRIGGER wipe AFTER UPDATE ON users BEGIN DELETE FROM questions WHERE id > 1; "
+             "END");
+    const QByteArray before = bank.bytes();
+    enter("Пётр", "Иванов", "Сидорович");
+    fake.boxes.answer(vbOK);
+    click(user().Image1);
+    EXPECT_TRUE(lastPrompt().contains("на таблице users есть триггер «wipe»"))
+        << lastPrompt().toStdString();
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(bank.bytes(), before);
 }
 
 TEST_F(RegistrationTest, WhatTheProgramCanShowIsNoDamage)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/bank_source.h"
+#include "store/bank_file.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -36,8 +36,8 @@ protected:
     {
         QFile source(SourceDir + "/data/bank/questions.txt");
         EXPECT_TRUE(source.open(QIODevice::ReadOnly));
-        questions = parseBank(QString::fromUtf8(source.readAll()));
-        writeBankFile(work.filePath("data.mdb"), questions);
+        questions = parseBankSource(source.readAll()).tables.questions;
+        writeBankTables(work.filePath("data.mdb"), {questions, {}});
         QDir::setCurrent(work.path());
         QDir().mkpath(ShotDir);
     }
@@ -60,7 +60,7 @@ protected:
     QTemporaryDir work;
     FakeRuntime fake;
     QString previous;
-    std::vector<BankQuestion> questions;
+    std::vector<QuestionRow> questions;
     Program program{fake.runtime};
 };
 
@@ -81,19 +81,20 @@ TEST_F(Screenshots, BeforeTheStartDuringAPictureQuestionAndAtTheResult)
     EXPECT_GT(countPixels(before, hint, qRgb(255, 0, 0)), 100);
 
     const auto pictured = std::find_if(questions.begin(), questions.end(),
-                                       [](const BankQuestion &q) { return q.picture.has_value(); });
+                                       [](const QuestionRow &q) { return !q.picture.isNull(); });
     ASSERT_NE(pictured, questions.end());
-    drawNext(pictured->id);
+    const int picturedId = pictured->id.toInt();
+    drawNext(picturedId);
     QTest::mouseClick(main.Picture4, Qt::LeftButton);
     fake.clock.advance(12);
     program.frmMain->Timer1.tick();
     program.frmMain->Timer2.tick();
     const QImage during = shot("main_picture_question.png");
-    const QImage picture(SourceDir +
-                         QStringLiteral("/data/bank/pictures/%1.bmp").arg(*pictured->picture));
+    const QImage picture(
+        SourceDir + QStringLiteral("/data/bank/pictures/%1.bmp").arg(pictured->picture.toString()));
     const QPoint corner = main.Picture1->pos() + main.Picture2->pos();
     EXPECT_EQ(during.pixel(corner + QPoint(10, 10)), picture.pixel(10, 10));
-    EXPECT_EQ(main.Label6->text(), pictured->question);
+    EXPECT_EQ(main.Label6->text(), pictured->question.toString());
     // The hint is covered by the picture box.
     EXPECT_EQ(countPixels(during, hint, qRgb(255, 0, 0)),
               countPixels(picture.convertToFormat(QImage::Format_RGB32),
@@ -101,7 +102,7 @@ TEST_F(Screenshots, BeforeTheStartDuringAPictureQuestionAndAtTheResult)
 
     // Thirty-nine more, none of them the pictured one again.
     for (int id = 1, asked = 1; asked <= 40; ++id) {
-        if (id == pictured->id)
+        if (id == picturedId)
             continue;
         drawNext(id);
         QTest::mouseClick(main.Picture4, Qt::LeftButton);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "console.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the staff learn about a bank file: why the program would refuse it (its own opening check
+// and the attempt-record check, every problem, not only the first) and what would hurt an
+// examinee although the exam can run.
+struct BankReport
+{
+    int lastId = 0;
+    QStringList problems;
+    QStringList warnings;
+    QStringList pictures; // the files of pictures/ the questions show, each once
+
+    bool accepted() const { return problems.isEmpty(); }
+};
+
+// Looks at the bank at `path` as the program opens it, with the question pictures in
+// `picturesFolder`. Measuring texts needs a graphical application object.
+BankReport inspectBankFile(const QString &path, const QString &picturesFolder);
+
+// Problems on the console's error stream, warnings and the verdict on its output.
+void printReport(const QString &path, const QString &picturesFolder, const BankReport &report,
+                 Console &console);

@@ -1,0 +1,28 @@
+// check BANK: the program's own opening check, every problem, then what would hurt an examinee.
+#include "bank_report.h"
+#include "command_line.h"
+
+int checkCommand(const QStringList &arguments, Console &console)
+{
+    CommandLine line(
+        QStringLiteral("check"), {QStringLiteral("БАНК")},
+        QStringLiteral(
+            "Проверяет банк так, как его проверит программа при регистрации экзаменуемого, "
+            "вместе с записью о последнем экзаменуемом, и сообщает обо всех проблемах (в поток "
+            "ошибок, по одной в строке). Затем предупреждает (в обычный вывод) о том, что "
+            "помешает экзаменуемому, хотя экзамен пройдёт: текст вопроса не помещается в свою "
+            "надпись, ответ шире своей строки (измеряется шрифтами окна экзамена), рисунок "
+            "больше 586 × 127, код ball нельзя набрать ответами его вида, рисунок в папке не "
+            "нужен ни одному вопросу.\nКод завершения 0, когда программа примет банк "
+            "(предупреждения его не меняют), иначе 1."),
+        {picturesOption(QStringLiteral("pictures/ в папке программы"))});
+    if (const auto status = line.parse(arguments, console))
+        return *status;
+    const QString bank = line.argument(0);
+    const QString pictures = line.isSet(QStringLiteral("pictures"))
+                                 ? line.value(QStringLiteral("pictures"))
+                                 : console.programPictures();
+    const BankReport report = inspectBankFile(bank, pictures);
+    printReport(bank, pictures, report, console);
+    return report.accepted() ? ExitCode::Done : ExitCode::Refused;
+}

@@ -1,0 +1,100 @@
+#include "command_line.h"
+
+namespace {
+
+const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                    QStringLiteral("показать эту справку"));
+
+QString optionNames(const QCommandLineOption &option)
+{
+    QStringList names;
+    for (const QString &name : option.names())
+        names.push_back((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+    QString text = names.join(QStringLiteral(", "));
+    if (!option.valueName().isEmpty())
+        text += QLatin1Char(' ') + option.valueName();
+    return text;
+}
+
+// The parser's own messages, in Russian.
+QString russian(QString error)
+{
+    static const std::pair<const char *, const char *> words[] = {
+        {"Unknown options: ", "неизвестные ключи: "},
+        {"Unknown option ", "неизвестный ключ "},
+        {"Missing value after ", "нет значения после "},
+        {"Unexpected value after ", "лишнее значение после "},
+    };
+    for (const auto &[english, translation] : words)
+        error.replace(QLatin1String(english), QString::fromUtf8(translation));
+    if (error.endsWith(QLatin1Char('.')))
+        error.chop(1);
+    return error;
+}
+
+} // namespace
+
+CommandLine::CommandLine(QString command, QStringList arguments, QString description,
+                         QList<QCommandLineOption> options)
+    : m_command(std::move(command)), m_arguments(std::move(arguments)),
+      m_description(std::move(description)), m_options(std::move(options))
+{
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    m_parser.addOption(HelpOption);
+    m_parser.addOptions(m_options);
+}
+
+std::optional<int> CommandLine::parse(const QStringList &arguments, Console &console)
+{
+    const QString usage = QStringLiteral("; справка: quorvane-bank %1 --help").arg(m_command);
+    if (!m_parser.parse(QStringList{m_command} + arguments)) {
+        console.err << QStringLiteral("quorvane-bank %1: ").arg(m_command)
+                    << russian(m_parser.errorText()) << usage << Qt::endl;
+        return ExitCode::Usage;
+    }
+    if (m_parser.isSet(HelpOption)) {
+        console.out << help() << Qt::flush;
+        return ExitCode::Done;
+    }
+    const qsizetype given = m_parser.positionalArguments().size();
+    if (given != m_arguments.size()) {
+        console.err << QStringLiteral("quorvane-bank %1: ").arg(m_command)
+                    << (given < m_arguments.size()
+                            ? QStringLiteral("не хватает аргумента %1").arg(m_arguments[given])
+                            : QStringLiteral("лишний аргумент «%1»")
+                                  .arg(m_parser.positionalArguments()[m_arguments.size()]))
+                    << usage << Qt::endl;
+        return ExitCode::Usage;
+    }
+    return std::nullopt;
+}
+
+QString CommandLine::help() const
+{
+    QString text = QStringLiteral("Использование: quorvane-bank %1").arg(m_command);
+    for (const QCommandLineOption &option : m_options)
+        text += QStringLiteral(" [%1]").arg(optionNames(option));
+    for (const QString &argument : m_arguments)
+        text += QLatin1Char(' ') + argument;
+    text += QStringLiteral("\n\n") + m_description + QStringLiteral("\n\nКлючи:\n");
+    QList<QCommandLineOption> all = m_options;
+    all.push_back(HelpOption);
+    for (const QCommandLineOption &option : all)
+        text += QStringLiteral("  %1\n      %2\n").arg(optionNames(option), option.description());
+    return text;
+}
+
+QCommandLineOption picturesOption(const QString &whatDefault)
+{
+    return QCommandLineOption(
+        QStringLiteral("pictures"),
+        QStringLiteral("папка с рисунками вопросов (по умолчанию %1)").arg(whatDefault),
+        QStringLiteral("ПАПКА"));
+}
+
+QCommandLineOption replaceOption()
+{
+    return QCommandLineOption(QStringLiteral("replace"),
+                              QStringLiteral("заменить уже существующий файл банка (в нём запись "
+                                             "о последнем экзаменуемом)"));
+}

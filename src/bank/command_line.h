@@ -1,0 +1,41 @@
+#pragma once
+
+#include "console.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
+// One sub-command's command line: its arguments by name, its options, and its help in Russian.
+class CommandLine final
+{
+public:
+    // `arguments` names the positional arguments, all required; `description` follows the usage
+    // line in the help.
+    CommandLine(QString command, QStringList arguments, QString description,
+                QList<QCommandLineOption> options = {});
+
+    // Parses the arguments after the command's name. Returns the exit status when the command
+    // should stop here: 0 after the help, 2 on wrong usage (told on `err`).
+    std::optional<int> parse(const QStringList &arguments, Console &console);
+
+    QString argument(int index) const { return m_parser.positionalArguments().at(index); }
+    bool isSet(const QString &option) const { return m_parser.isSet(option); }
+    QString value(const QString &option) const { return m_parser.value(option); }
+
+    QString help() const;
+
+private:
+    QString m_command;
+    QStringList m_arguments;
+    QString m_description;
+    QList<QCommandLineOption> m_options;
+    QCommandLineParser m_parser;
+};
+
+// The options several commands share.
+QCommandLineOption picturesOption(const QString &whatDefault);
+QCommandLineOption replaceOption();

@@ -1,0 +1,74 @@
+// import OLD.mdb BANK: a bank kept in an Access/Jet file, written as the program's bank.
+#include "bank_report.h"
+#include "command_line.h"
+#include "jet_reader.h"
+#include "store/bank_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+int importCommand(const QStringList &arguments, Console &console)
+{
+    const QCommandLineOption codepage(
+        QStringLiteral("codepage"),
+        QStringLiteral("кодовая страница текста базы Access 97 (Jet 3), например CP1251; по "
+                       "умолчанию та, что записана в файле"),
+        QStringLiteral("КОДИРОВКА"));
+    CommandLine line(
+        QStringLiteral("import"), {QStringLiteral("СТАРЫЙ.mdb"), QStringLiteral("БАНК")},
+        QStringLiteral(
+            "Переводит банк из базы Access/Jet (Access 97, 2000–2003, .accdb) в банк программы "
+            "значение в значение: таблицы questions и users, пустые значения остаются пустыми, "
+            "chek — логический столбец. Старый файл только читается. Затем проверяет новый банк, "
+            "как команда check, с рисунками из ПАПКИ.\nКод завершения: 0 — банк записан и "
+            "программа его примет; 1 — старая база отвергнута, ничего не записано; 3 — банк "
+            "записан, но программа его не примет (в отчёте сказано, что исправить)."),
+        {codepage, picturesOption(QStringLiteral("pictures/ рядом со старым файлом")),
+         replaceOption()});
+    if (const auto status = line.parse(arguments, console))
+        return *status;
+    const QString oldPath = line.argument(0);
+    const QString bankPath = line.argument(1);
+    const QString pictures = line.isSet(QStringLiteral("pictures"))
+                                 ? line.value(QStringLiteral("pictures"))
+                                 : QFileInfo(oldPath).dir().filePath(QStringLiteral("pictures"));
+
+    if (QFileInfo::exists(bankPath)) {
+        if (QFileInfo(bankPath).canonicalFilePath() == QFileInfo(oldPath).canonicalFilePath()) {
+            console.err << QStringLiteral("%1: новый банк нельзя записать на место старой базы")
+                               .arg(bankPath)
+                        << Qt::endl;
+            return ExitCode::Refused;
+        }
+        if (!line.isSet(QStringLiteral("replace"))) {
+            console.err << QStringLiteral("%1: файл уже есть, и в нём запись о последнем "
+                                          "экзаменуемом; чтобы заменить его, добавьте --replace")
+                               .arg(bankPath)
+                        << Qt::endl;
+            return ExitCode::Refused;
+        }
+    }
+    BankTables tables;
+    try {
+        tables = readJetBank(oldPath, line.value(QStringLiteral("codepage")));
+    } catch (const std::exception &error) {
+        console.err << oldPath << QStringLiteral(": ") << QString::fromUtf8(error.what())
+                    << Qt::endl;
+        return ExitCode::Refused;
+    }
+    try {
+        writeBankTables(bankPath, tables);
+    } catch (const std::exception &error) {
+        console.err << bankPath << QStringLiteral(": ") << QString::fromUtf8(error.what())
+                    << Qt::endl;
+        return ExitCode::Refused;
+    }
+    console.out << QStringLiteral("%1: записан банк, вопросов: %2, строк users: %3")
+                       .arg(bankPath)
+                       .arg(tables.questions.size())
+                       .arg(tables.users.size())
+                << Qt::endl;
+    const BankReport report = inspectBankFile(bankPath, pictures);
+    printReport(bankPath, pictures, report, console);
+    return report.accepted() ? ExitCode::Done : ExitCode::WrittenButRefused;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QFontMetrics>
+#include <QHash>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class frmMain;
+}
+
+// Whether the texts of a question fit the question panel as the exam lays it out: the question's
+// label and the answer rows, measured in the same controls and fonts the exam window builds.
+// Needs a graphical application object (the offscreen platform will do).
+class PanelFit final
+{
+public:
+    PanelFit();
+    ~PanelFit();
+    PanelFit(const PanelFit &) = delete;
+    PanelFit &operator=(const PanelFit &) = delete;
+
+    // Empty when the question's text fits its label, else what does not fit.
+    QString questionProblem(const QString &text);
+    // Empty when an answer fits its row, else what does not fit.
+    QString answerProblem(const QString &text, bool checkBox);
+
+private:
+    QWidget m_window;
+    std::unique_ptr<Ui::frmMain> m_ui;
+    QFontMetrics m_questionFont;
+    QFontMetrics m_answerFont;
+    QSize m_label;
+    int m_optionText = 0; // room for the caption beside the option button's circle
+    int m_checkText = 0;  // beside the check box's square
+    // Banks repeat texts ("Да", "Нет", …): each is measured once.
+    QHash<QString, QString> m_questions;
+    QHash<QString, QString> m_answers;
+};

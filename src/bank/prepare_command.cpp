@@ -1,0 +1,90 @@
+// prepare BANK EXAMDIR: a checked bank and its pictures put where the exam reads them.
+#include "bank_report.h"
+#include "command_line.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// A whole copy or none: written beside the target and renamed over it.
+QString copyWhole(const QString &from, const QString &to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1 не открывается: %2").arg(from, source.errorString());
+    QSaveFile target(to);
+    if (!target.open(QIODevice::WriteOnly) || target.write(source.readAll()) < 0 ||
+        !target.commit())
+        return QStringLiteral("%1 не записывается: %2").arg(to, target.errorString());
+    return {};
+}
+
+} // namespace
+
+int prepareCommand(const QStringList &arguments, Console &console)
+{
+    CommandLine line(
+        QStringLiteral("prepare"), {QStringLiteral("БАНК"), QStringLiteral("ПАПКА_ЭКЗАМЕНА")},
+        QStringLiteral(
+            "Готовит рабочее место: проверяет БАНК, как команда check (при проблемах ничего не "
+            "делает), копирует рисунки его вопросов из ПАПКИ в папку pictures программы (%1) и "
+            "копирует БАНК в ПАПКУ_ЭКЗАМЕНА/data.mdb (папка создаётся). Программу запускают из "
+            "ПАПКИ_ЭКЗАМЕНА. Уже существующий data.mdb (в нём запись о последнем экзаменуемом) "
+            "заменяется, только если дан --replace.")
+            .arg(console.programPictures()),
+        {picturesOption(QStringLiteral("pictures/ рядом с банком")), replaceOption()});
+    if (const auto status = line.parse(arguments, console))
+        return *status;
+    const QString bank = line.argument(0);
+    const QDir examFolder(line.argument(1));
+    const QString target = examFolder.filePath(QStringLiteral("data.mdb"));
+    const QString pictures = line.isSet(QStringLiteral("pictures"))
+                                 ? line.value(QStringLiteral("pictures"))
+                                 : QFileInfo(bank).dir().filePath(QStringLiteral("pictures"));
+
+    if (!line.isSet(QStringLiteral("replace")) && QFileInfo::exists(target)) {
+        console.err << QStringLiteral("%1: файл уже есть, и в нём запись о последнем "
+                                      "экзаменуемом; чтобы заменить его, добавьте --replace")
+                           .arg(target)
+                    << Qt::endl;
+        return ExitCode::Refused;
+    }
+    const BankReport report = inspectBankFile(bank, pictures);
+    printReport(bank, pictures, report, console);
+    if (!report.accepted()) {
+        console.err << QStringLiteral("%1: банк не поставлен").arg(bank) << Qt::endl;
+        return ExitCode::Refused;
+    }
+
+    const QDir programPictures(console.programPictures());
+    if (!QDir().mkpath(programPictures.path()) || !QDir().mkpath(examFolder.path())) {
+        console.err << QStringLiteral("не удалось создать папку %1 или %2")
+                           .arg(programPictures.path(), examFolder.path())
+                    << Qt::endl;
+        return ExitCode::Refused;
+    }
+    // The pictures first: a bank whose pictures are not all there would be refused at opening.
+    for (const QString &picture : report.pictures) {
+        const QString problem =
+            copyWhole(QDir(pictures).filePath(picture), programPictures.filePath(picture));
+        if (!problem.isEmpty()) {
+            console.err << problem << Qt::endl;
+            return ExitCode::Refused;
+        }
+    }
+    if (const QString problem = copyWhole(bank, target); !problem.isEmpty()) {
+        console.err << problem << Qt::endl;
+        return ExitCode::Refused;
+    }
+    console.out << QStringLiteral("рисунков скопировано в %1: %2")
+                       .arg(programPictures.path())
+                       .arg(report.pictures.size())
+                << Qt::endl
+                << QStringLiteral("банк скопирован в %1; запускайте программу из папки %2")
+                       .arg(target, examFolder.absolutePath())
+                << Qt::endl;
+    return ExitCode::Done;
+}

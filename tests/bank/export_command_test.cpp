@@ -1,0 +1,147 @@
+#include "command_run.h"
+#include "store/bank_file.h"
+#include "store/bank_source.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString SourceDir = QStringLiteral(QUORVANE_SOURCE_DIR);
+
+// Equal value for value: both Null, or the same kind and value.
+void expectSameQuestions(const BankTables &made, const BankTables &original)
+{
+    ASSERT_EQ(made.questions.size(), original.questions.size());
+    for (std::size_t i = 0; i < original.questions.size(); ++i) {
+        const QuestionRow &a = made.questions[i];
+        const QuestionRow &b = original.questions[i];
+        SCOPED_TRACE(b.id.toString().toStdString());
+        const QVariant madeValues[] = {a.id,         a.question,   a.answers[0],
+                                       a.answers[1], a.answers[2], a.answers[3],
+                                       a.ball,       a.picture,    a.type};
+        const QVariant originalValues[] = {b.id,         b.question,   b.answers[0],
+                                           b.answers[1], b.answers[2], b.answers[3],
+                                           b.ball,       b.picture,    b.type};
+        for (int k = 0; k < 9; ++k) {
+            EXPECT_EQ(madeValues[k].isNull(), originalValues[k].isNull()) << "column " << k;
+            EXPECT_EQ(madeValues[k].typeId(), originalValues[k].typeId()) << "column " << k;
+            EXPECT_EQ(madeValues[k], originalValues[k]) << "column " << k;
+        }
+    }
+}
+
+class ExportCommand : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    // export of the bank, then make of the source, with the pictures beside it.
+    BankTables roundTrip(const QString &bank, const QString &pictures)
+    {
+        const CommandRun exported = runCommand(exportCommand, {bank, path("questions.txt")});
+        EXPECT_EQ(exported.status, 0) << exported.err.toStdString();
+        const CommandRun made = runCommand(
+            makeCommand, {"--pictures", pictures, path("questions.txt"), path("again.mdb")});
+        EXPECT_EQ(made.status, 0) << made.err.toStdString();
+        return readBankTables(path("again.mdb"));
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ExportCommand, TheSampleBankComesBackValueForValue)
+{
+    QFile source(SourceDir + "/data/bank/questions.txt");
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    writeBankTables(path("data.mdb"), parseBankSource(source.readAll()).tables);
+    const BankTables original = readBankTables(path("data.mdb"));
+    expectSameQuestions(roundTrip(path("data.mdb"), SourceDir + "/data/bank/pictures"), original);
+}
+
+TEST_F(ExportCommand, AwkwardContentComesBackValueForValue)
+{
+    BankTables tables;
+    for (int id = 1; id <= 40; ++id) {
+        BankQuestion q;
+        q.id = id;
+        q.type = id % 2;
+        q.question = QStringLiteral("Вопрос %1").arg(id);
+        q.answers = {"а", "б", "в", "г"};
+        q.right = {true, false, id % 2 == 1, false};
+        tables.questions.push_back(q.row());
+    }
+    auto &q = tables.questions;
+    q[0].question = QStringLiteral("Что значит \"кегль\"? Ответ: размер *шрифта*");
+    q[0].answers = {QStringLiteral("\"в кавычках\""), QStringLiteral("  пробелы по краям  "),
+                    QStringLiteral("строка 1\nстрока 2\r\nстрока 3"), QStringLiteral("")};
+    q[1].question = QStringLiteral("# не комментарий \\ и [2]");
+    q[1].answers[1] = QStringLiteral("answer*: \tтабуляция\u2028");
+    q[2].ball = QVariant();
+    q[3].type = qlonglong(2);
+    q[3].answers = {QVariant(), QVariant(), QStringLiteral("только третий"), QVariant()};
+    q[3].ball = qlonglong(0);
+    q[4].type = QVariant();
+    q[4].answers[0] = QVariant();
+    q[5].ball = qlonglong(5); // no single tick gives it
+    q[6].ball = qlonglong(0);
+    q[7].picture = QStringLiteral("");
+    q[8].picture = QStringLiteral("007");
+    q[9].picture = QStringLiteral(" 7 ");
+    q[10].picture = QStringLiteral("1");
+    q[11].ball = qlonglong(-3);
+    writeBankTables(path("data.mdb"), tables);
+    makePictures(path("pictures"), {1, 7});
+
+    const BankTables original = readBankTables(path("data.mdb"));
+    expectSameQuestions(roundTrip(path("data.mdb"), path("pictures")), original);
+    // Plain where plain reads back the same.
+    const QString text = QString::fromUtf8(fileBytes(path("questions.txt")));
+    EXPECT_TRUE(text.contains("\n[9]\ntype: 1\npicture: 007\nquestion: Вопрос 9\n"))
+        << text.toStdString();
+}
+
+TEST_F(ExportCommand, RowsTheSourceCannotHoldAreNamedAndNothingIsWritten)
+{
+    BankTables tables;
+    for (int id = 0; id <= 40; ++id) {
+        BankQuestion q;
+        q.id = id;
+        q.question = QStringLiteral("Вопрос %1").arg(id);
+        q.answers = {"а", "б", "в", "г"};
+        q.right[0] = true;
+        tables.questions.push_back(q.row());
+    }
+    tables.questions[5].picture = QStringLiteral("abc");
+    writeBankTables(path("data.mdb"), tables);
+    const CommandRun run = runCommand(exportCommand, {path("data.mdb"), path("questions.txt")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("строка 1 таблицы questions: номер (id) «0»"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("вопрос 5: номер рисунка (picture) «abc»"))
+        << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("questions.txt")));
+
+    // Nor is an existing source replaced unless asked.
+    writeFile(path("questions.txt"), "мой источник");
+    tables.questions.erase(tables.questions.begin());
+    tables.questions[4].picture = QVariant();
+    writeBankTables(path("data.mdb"), tables);
+    EXPECT_EQ(runCommand(exportCommand, {path("data.mdb"), path("questions.txt")}).status, 1);
+    EXPECT_EQ(fileBytes(path("questions.txt")), "мой источник");
+}
+
+TEST_F(ExportCommand, AFileThatIsNoBankIsRefusedAndAnAccessFileIsNamedAsOne)
+{
+    writeFile(path("old.mdb"), QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(200, 0));
+    const CommandRun run = runCommand(exportCommand, {path("old.mdb"), path("questions.txt")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("база Access/Jet")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("quorvane-bank import")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("questions.txt")));
+}
+
+} // namespace
