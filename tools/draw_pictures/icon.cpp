@@ -1,5 +1,6 @@
 #include "icon.h"
 
+#include <QImage>
 #include <QtEndian>
 
 #include <array>
@@ -122,6 +123,20 @@ QByteArray iconImage(const char *const *rows, int size)
 }
 
 } // namespace
+
+QImage iconPixels(int size)
+{
+    const char *const *rows = size == 16 ? small : large;
+    const int side = size == 16 ? 16 : 32;
+    QImage image(side, side, QImage::Format_ARGB32);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const char letter = rows[y][x];
+            const Ink &ink = inks[static_cast<size_t>(inkIndex(letter))];
+            image.setPixel(x, y, letter == '.' ? 0u : qRgb(ink.r, ink.g, ink.b));
+        }
+    return image;
+}
 
 QByteArray iconFile()
 {

@@ -1,14 +1,16 @@
 // Draws the program's pictures: the window backgrounds, the button faces, the action-button
-// bitmaps and the icon. Run by hand when the artwork changes:
-//     QT_QPA_PLATFORM=offscreen draw_pictures [folder]
-// The folder defaults to src/screens/pictures of the source tree. Nothing is written unless the
-// skin passes every check its outline depends on.
+// bitmaps and the icon, and the icon again for the desktop's icon theme. Run by hand when the
+// artwork changes:
+//     QT_QPA_PLATFORM=offscreen draw_pictures [folder [icon-theme-folder]]
+// The folders default to src/screens/pictures and data/icons/hicolor of the source tree. Nothing
+// is written unless the skin passes every check its outline depends on.
 
 #include "faces.h"
 #include "icon.h"
 #include "paint.h"
 #include "palette.h"
 #include "skin.h"
+#include "theme_icon.h"
 #include "window_backgrounds.h"
 
 #include <QBuffer>
@@ -43,6 +45,25 @@ QStringList iconProblems(const QByteArray &bytes)
     return problems;
 }
 
+// The icon theme's layout: one folder per size, and one for the scalable picture.
+QStringList writeThemeIcons(const QString &folder)
+{
+    QStringList problems;
+    const QDir out(folder);
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QString apps = QStringLiteral("%1x%1/apps").arg(size);
+        const QString path = out.filePath(apps + QStringLiteral("/quorvane.png"));
+        if (!out.mkpath(apps) || !themeIcon(size).save(path, "PNG"))
+            problems << QStringLiteral("cannot write %1").arg(path);
+    }
+    const QByteArray svg = themeIconSvg();
+    QFile svgOut(out.filePath(QStringLiteral("scalable/apps/quorvane.svg")));
+    if (!out.mkpath(QStringLiteral("scalable/apps")) || !svgOut.open(QIODevice::WriteOnly) ||
+        svgOut.write(svg) != svg.size())
+        problems << QStringLiteral("cannot write %1").arg(svgOut.fileName());
+    return problems;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -54,6 +75,9 @@ int main(int argc, char **argv)
     const QString folder = arguments.size() > 1
                                ? arguments.at(1)
                                : QStringLiteral(QUORVANE_SOURCE_DIR "/src/screens/pictures");
+    const QString iconThemeFolder = arguments.size() > 2
+                                        ? arguments.at(2)
+                                        : QStringLiteral(QUORVANE_SOURCE_DIR "/data/icons/hicolor");
 
     QStringList problems = fontProblems();
     if (!problems.isEmpty()) {
@@ -110,6 +134,7 @@ int main(int argc, char **argv)
     QFile iconOut(out.filePath(QStringLiteral("quorvane.ico")));
     if (!iconOut.open(QIODevice::WriteOnly) || iconOut.write(icon) != icon.size())
         problems << QStringLiteral("cannot write %1").arg(iconOut.fileName());
+    problems << writeThemeIcons(iconThemeFolder);
 
     for (const QString &problem : problems)
         err << problem << '\n';
