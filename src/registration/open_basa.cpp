@@ -7,6 +7,7 @@
 #include "ui_frm_main.h"
 
 #include <QDir>
+#include <QSysInfo>
 
 void frmUser::OpenBasa()
 {
@@ -36,7 +37,15 @@ void frmUser::OpenBasa()
             m_runtime.DoEvents();
             m_runtime.End();
         }
-        run.Basa->Execute(Statements::RecordExaminee, {name});
+        // The attempt counts from here; a bank that keeps a journal gets its row in the same
+        // step, so the record and the journal never disagree.
+        std::vector<Database::Change> changes{{Statements::RecordExaminee, {name}}};
+        if (run.Basa->HasTable(Journal::Table)) {
+            run.JournalAttempt =
+                Journal::Attempt{name, m_runtime.now(), lastId, QSysInfo::machineHostName()};
+            changes.push_back(Journal::start(*run.JournalAttempt));
+        }
+        run.Basa->ExecuteTogether(changes);
     }
 
     const auto upperBound = static_cast<int>(run.DrawnIds.size()) - 1;

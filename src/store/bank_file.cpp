@@ -19,6 +19,10 @@ const char *const BankSchema[] = {
     "CREATE TABLE questions (id INTEGER PRIMARY KEY, question TEXT, answ1 TEXT, answ2 TEXT, "
     "answ3 TEXT, answ4 TEXT, ball INTEGER, picture TEXT, type INTEGER)",
     "CREATE TABLE users (id INTEGER PRIMARY KEY, username TEXT, chek BOOLEAN)",
+    // The results journal (journal.h): one row per exam attempt, finished or not.
+    "CREATE TABLE attempts (id INTEGER PRIMARY KEY, username TEXT NOT NULL, started TEXT NOT NULL, "
+    "finished TEXT, right_answers INTEGER, passed BOOLEAN, questions INTEGER NOT NULL, "
+    "host TEXT NOT NULL)",
     nullptr,
 };
 

@@ -37,5 +37,6 @@ void writeBankFile(const QString &path, const std::vector<BankQuestion> &questio
 // them. Throws std::runtime_error with the reason in Russian.
 BankTables readBankTables(const QString &path);
 
-// The tables of data.mdb. `chek` is declared BOOLEAN, so it reads back as True or False.
+// The tables of data.mdb, the results journal among them. `chek` is declared BOOLEAN, so it
+// reads back as True or False.
 extern const char *const BankSchema[];

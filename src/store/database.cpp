@@ -428,6 +428,41 @@ void Database::Execute(const QString &sql, const QVariantList &boundValues)
     query.finish();
 }
 
+void Database::ExecuteTogether(const std::vector<Change> &changes)
+{
+    if (changes.empty())
+        return;
+    QSqlDatabase database = m_connection->database();
+    const auto control = [&](const QString &statement) {
+        QSqlQuery query(database);
+        if (!query.exec(statement))
+            throw EngineErrors::statementFailed(path(), changes.front().sql, query.lastError());
+    };
+    // Immediate: the write lock is taken (or waited for) before the first change, not between
+    // two of them.
+    control(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        for (const Change &change : changes)
+            Execute(change.sql, change.boundValues);
+        control(QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery(database).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+bool Database::HasTable(const QString &name)
+{
+    QSqlQuery query(m_connection->database());
+    query.prepare(QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
+    query.addBindValue(name);
+    if (!query.exec() || !query.next())
+        throw EngineErrors::statementFailed(path(), QStringLiteral("sqlite_master"),
+                                            query.lastError());
+    return query.value(0).toInt() > 0;
+}
+
 const QString &Database::path() const
 {
     return m_connection->path();

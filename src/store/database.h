@@ -50,6 +50,17 @@ public:
     // can change what the statement does.
     void Execute(const QString &sql, const QVariantList &boundValues);
 
+    // A statement that changes data, with the values bound to its '?' placeholders.
+    struct Change
+    {
+        QString sql;
+        QVariantList boundValues;
+    };
+    // Runs changes as one: when this returns all of them are on disk; when it fails, none is.
+    void ExecuteTogether(const std::vector<Change> &changes);
+    // Whether the file holds a table of that name (any letter case).
+    bool HasTable(const QString &name);
+
     // Absolute path of the file.
     const QString &path() const;
 

@@ -48,11 +48,15 @@ qint16 takeAnswers(ControlArray<Control> &answers, IsTicked isTicked)
 
 // Writes the result into the attempt record. A result the file would not take is shown with the
 // error, so that the staff can write it down: the record still says "not passed".
-void recordResult(TestRunState &run, const QString &examinee)
+void recordResult(TestRunState &run, const QString &examinee, const QDateTime &now)
 {
     const bool passed = run.RightCount >= TestRunState::PassMark;
+    std::vector<Database::Change> changes{
+        {passed ? Statements::RecordPass : Statements::RecordFail, {}}};
+    if (run.JournalAttempt)
+        changes.push_back(Journal::finish(*run.JournalAttempt, now, run.RightCount, passed));
     try {
-        run.Basa->Execute(passed ? Statements::RecordPass : Statements::RecordFail);
+        run.Basa->ExecuteTogether(changes);
     } catch (const RuntimeError &error) {
         throw RuntimeError(
             error.number(),
@@ -135,7 +139,7 @@ void frmMain::showResult()
     else
         m_ui->Label13->setText(QStringLiteral("Тест не сдан..."));
     if (run.ExamMode)
-        recordResult(run, m_program.frmUser->fullName());
+        recordResult(run, m_program.frmUser->fullName(), m_runtime.now());
     Timer1.setEnabled(false);
     m_ui->Picture4->setPicture(LoadResPicture(104));
     m_ui->Label14->setText(QStringLiteral("Время зачета: ") + m_ui->Label10->text());

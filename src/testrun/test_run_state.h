@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/field_value.h"
+#include "store/journal.h"
 
 #include <QtGlobal>
 
@@ -34,4 +35,6 @@ struct TestRunState
     std::optional<Database> Basa;
     std::optional<Recordset> QuestionsRs;
     std::optional<Recordset> UsersRs;
+    // The exam attempt in the bank's results journal, when the bank keeps one.
+    std::optional<Journal::Attempt> JournalAttempt;
 };
