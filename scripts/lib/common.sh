@@ -27,7 +27,8 @@ ensure_packages() {
 
 # What every build of the program needs.
 # shellcheck disable=SC2034 # read by the scripts that source this file
-BUILD_PACKAGES=(cmake g++ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite)
+BUILD_PACKAGES=(cmake g++ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite
+    pkg-config libxcb1-dev)
 
 # Makefiles stand in where Ninja is missing, and need make.
 make_unless_ninja() {
