@@ -54,8 +54,11 @@ public:
 
 protected:
     void systemClose() override { Image1_Click(); }
+    void showEvent(QShowEvent *event) override;
 
 private:
+    bool m_iconGiven = false;
+
     void drawQuestion();
     void presentQuestion(qint16 id);
     void scoreAnswer();

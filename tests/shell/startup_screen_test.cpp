@@ -171,8 +171,9 @@ std::optional<QByteArray> xProperty(QWidget &window, const char *name)
 }
 
 // What a task bar shows for each window: the splash and the registration window have no caption
-// and so no name, not the program's; the main window is named by its caption.
-TEST(WindowNames, TheSplashAndTheRegistrationWindowAreNamelessAndTheMainWindowHasItsCaption)
+// and so no name, not the program's; the main window is named by its caption and has the
+// program's icon.
+TEST(WindowNames, TheSplashAndTheRegistrationWindowAreNamelessAndTheMainWindowHasItsCaptionAndIcon)
 {
     FakeRuntime fake;
     Program program{fake.runtime};
@@ -191,6 +192,9 @@ TEST(WindowNames, TheSplashAndTheRegistrationWindowAreNamelessAndTheMainWindowHa
     }
     EXPECT_EQ(QString::fromUtf8(xProperty(*program.frmMain, "_NET_WM_NAME").value_or("")),
               QStringLiteral("Кварцелин по специальности \"Оператор компьютерного набора\""));
+    const QList<QSize> iconSizes = program.frmMain->windowIcon().availableSizes();
+    EXPECT_TRUE(iconSizes.contains(QSize(32, 32)) && iconSizes.contains(QSize(16, 16)));
+    EXPECT_FALSE(xProperty(*program.frmMain, "_NET_WM_ICON").value_or("").isEmpty());
 }
 
 } // namespace
