@@ -2,6 +2,7 @@
 
 #include "runtime.h"
 #include "timer.h"
+#include "window_name.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -37,4 +38,13 @@ void Form::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     m_runtime.run([this] { systemClose(); });
+}
+
+bool Form::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    // The window system's window now exists, with the name Qt gave it.
+    if (event->type() == QEvent::WinIdChange)
+        keepEmptyCaptionNameless(*this);
+    return handled;
 }

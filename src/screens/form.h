@@ -32,6 +32,7 @@ protected:
     // The form stays unless the form routes it to its own exit.
     virtual void systemClose() {}
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
     Runtime &m_runtime;
 

@@ -15,7 +15,6 @@ frmMain::frmMain(Program &program)
       Check1(QStringLiteral("Check1"), *m_ui->Check1_0)
 {
     setFixedSize(690, 493);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/quorvane.ico")));
     setScaleMode(*this, ScaleMode::Pixels);
     setScaleMode(*m_ui->Picture1, ScaleMode::Pixels);
 
@@ -32,6 +31,17 @@ frmMain::frmMain(Program &program)
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    // The icon is given as the window is first shown, before it is mapped: reading it loads the
+    // icon image format, which the hidden window has no use for during start-up.
+    if (!m_iconGiven) {
+        m_iconGiven = true;
+        setWindowIcon(QIcon(QStringLiteral(":/icons/quorvane.ico")));
+    }
+    Form::showEvent(event);
+}
 
 TestRunState &frmMain::state()
 {

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "screens/answer_rows.h"
 #include "screens/control_array.h"
 #include "screens/events.h"
 #include "screens/form.h"
 #include "screens/pictures.h"
 #include "screens/timer.h"
-
-#include <QCheckBox>
-#include <QRadioButton>
 
 #include <memory>
 
@@ -51,13 +49,16 @@ public:
 
     Timer Timer1;
     Timer Timer2;
-    ControlArray<QRadioButton> Option1;
-    ControlArray<QCheckBox> Check1;
+    ControlArray<AnswerOption> Option1;
+    ControlArray<AnswerCheck> Check1;
 
 protected:
     void systemClose() override { Image1_Click(); }
+    void showEvent(QShowEvent *event) override;
 
 private:
+    bool m_iconGiven = false;
+
     void drawQuestion();
     void presentQuestion(qint16 id);
     void scoreAnswer();

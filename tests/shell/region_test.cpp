@@ -91,6 +91,28 @@ TEST(RegionFromPicture, TheBoxSizeIsReadInItsContainersScaleRoundedHalfToEven)
     EXPECT_TRUE(sameArea(RegionFromPicture(pic, key), QRegion(0, 0, 4, 2)));
 }
 
+// The key read from the box and matched against its pixels keeps red and blue apart: beside the
+// key lies the same colour with the two swapped, which belongs to the window.
+TEST(RegionFromPicture, AColouredKeyIsReadAndMatchedWithRedAndBlueInTheirPlaces)
+{
+    QImage picture(4, 1, QImage::Format_RGB32);
+    picture.setPixel(0, 0, qRgb(255, 0, 128));
+    picture.setPixel(1, 0, qRgb(128, 0, 255));
+    picture.setPixel(2, 0, qRgb(15, 80, 112));
+    picture.setPixel(3, 0, qRgb(255, 0, 128));
+    QWidget window;
+    setScaleMode(window, ScaleMode::Pixels);
+    PictureBox pic(&window);
+    pic.setPicture(picture);
+    setWidth(pic, 4);
+    setHeight(pic, 1);
+
+    // As start-up reads it: the point (1, 1) of the box, in twips.
+    const qint64 key = pic.Point(1, 1);
+    EXPECT_EQ(key, 255 + 128 * 65536);
+    EXPECT_EQ(runsOf(RegionFromPicture(pic, key)), std::vector<QRect>{QRect(1, 0, 2, 1)});
+}
+
 TEST(WindowRegion, AnEmptyRegionHidesTheWholeWindowRatherThanNone)
 {
     QWidget window;

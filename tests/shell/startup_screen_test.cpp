@@ -13,7 +13,11 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <sstream>
 
 // Start-up on a real X server: what the shaped main window leaves of itself on the screen.
@@ -138,6 +142,59 @@ TEST_F(StartupOnScreen, TheShownMainWindowShowsItsSkinInsideTheOutlineAndWhatLie
     // Some of the skin shows between the controls wherever there is an outline at all.
     if (!outline.isEmpty())
         EXPECT_GT(check->skinPixels, 0);
+}
+
+// A property of a window as the X server holds it, read over a connection of the test's own;
+// nullopt when the window has none.
+std::optional<QByteArray> xProperty(QWidget &window, const char *name)
+{
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    std::optional<QByteArray> value;
+    auto *atom = xcb_intern_atom_reply(
+        connection,
+        xcb_intern_atom(connection, false, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
+    if (atom) {
+        auto *reply = xcb_get_property_reply(
+            connection,
+            xcb_get_property(connection, false, static_cast<xcb_window_t>(window.winId()),
+                             atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+            nullptr);
+        if (reply && reply->type != XCB_NONE)
+            value = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                               xcb_get_property_value_length(reply));
+        std::free(reply);
+        std::free(atom);
+    }
+    xcb_disconnect(connection);
+    return value;
+}
+
+// What a task bar shows for each window: the splash and the registration window have no caption
+// and so no name, not the program's; the main window is named by its caption and has the
+// program's icon.
+TEST(WindowNames, TheSplashAndTheRegistrationWindowAreNamelessAndTheMainWindowHasItsCaptionAndIcon)
+{
+    FakeRuntime fake;
+    Program program{fake.runtime};
+    program.frmLoad.Show();
+    program.frmUser.Show();
+    program.frmMain.Show();
+    QGuiApplication::sync();
+
+    for (QWidget *window :
+         {static_cast<QWidget *>(&*program.frmLoad), static_cast<QWidget *>(&*program.frmUser)}) {
+        for (const char *name : {"_NET_WM_NAME", "WM_NAME"}) {
+            const std::optional<QByteArray> value = xProperty(*window, name);
+            EXPECT_TRUE(!value || value->isEmpty()) << window->metaObject()->className() << " "
+                                                    << name << " \"" << value->data() << "\"";
+        }
+    }
+    EXPECT_EQ(QString::fromUtf8(xProperty(*program.frmMain, "_NET_WM_NAME").value_or("")),
+              QStringLiteral("Кварцелин по специальности \"Оператор компьютерного набора\""));
+    const QList<QSize> iconSizes = program.frmMain->windowIcon().availableSizes();
+    EXPECT_TRUE(iconSizes.contains(QSize(32, 32)) && iconSizes.contains(QSize(16, 16)));
+    EXPECT_FALSE(xProperty(*program.frmMain, "_NET_WM_ICON").value_or("").isEmpty());
 }
 
 } // namespace

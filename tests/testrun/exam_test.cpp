@@ -8,6 +8,8 @@
 #include "screens/pictures.h"
 #include "screens/scale.h"
 
+#include <QImage>
+#include <QPixmap>
 #include <QSet>
 
 namespace {
@@ -219,6 +221,30 @@ TEST_F(ExamTest, AnswersAppearAsFourControlsOfTheQuestionsKindAtTheirPlaces)
         EXPECT_EQ(main().Label6->text(), QStringLiteral("Вопрос %1").arg(shownId()));
         pressActionButton();
     }
+}
+
+// A row is one strip of the panel's colour from end to end, and a click anywhere on it ticks it,
+// also far to the right of a short caption.
+TEST_F(ExamTest, AnAnswerRowShowsThePanelsColourAndTakesAClickAcrossItsWholeWidth)
+{
+    registerDemo();
+    pressActionButton();
+    bool sawOptions = false;
+    bool sawChecks = false;
+    for (int question = 1; question <= 40 && !(sawOptions && sawChecks); ++question) {
+        const bool single = shownId() % 2 == 0;
+        (single ? sawOptions : sawChecks) = true;
+        QAbstractButton &row = single ? static_cast<QAbstractButton &>(program.frmMain->Option1(2))
+                                      : program.frmMain->Check1(2);
+        const QPoint blank(row.width() - 10, row.height() / 2);
+        const QImage look = row.grab().toImage();
+        EXPECT_EQ(look.pixel(blank), qRgb(224, 224, 224)) << (single ? "option" : "check box");
+        EXPECT_EQ(look.pixel(row.width() - 1, 0), qRgb(224, 224, 224));
+        QTest::mouseClick(&row, Qt::LeftButton, {}, blank);
+        EXPECT_TRUE(row.isChecked()) << (single ? "option" : "check box");
+        pressActionButton();
+    }
+    EXPECT_TRUE(sawOptions && sawChecks);
 }
 
 TEST_F(ExamTest, AQuestionPictureShowsAndTheNextQuestionWithoutOneClearsIt)
