@@ -79,6 +79,15 @@ int prepareCommand(const QStringList &arguments, Console &console)
         console.err << problem << Qt::endl;
         return ExitCode::Refused;
     }
+    // Every examinee's account writes the attempt record, whoever prepared the bank.
+    const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    if (!QFile::setPermissions(target, everyone)) {
+        console.err << QStringLiteral("%1: не удалось разрешить запись всем пользователям")
+                           .arg(target)
+                    << Qt::endl;
+        return ExitCode::Refused;
+    }
     console.out << QStringLiteral("рисунков скопировано в %1: %2")
                        .arg(programPictures.path())
                        .arg(report.pictures.size())

@@ -2,6 +2,7 @@
 #include "store/bank_file.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -44,6 +45,8 @@ TEST_F(PrepareCommand, PutsTheBankAndTheQuestionsPicturesWhereTheExamReadsThem)
     EXPECT_EQ(fileBytes(program.filePath("pictures/3.bmp")),
               fileBytes(staff.filePath("pictures/3.bmp")));
     EXPECT_EQ(QDir(exam()).entryList(QDir::Files | QDir::Hidden), QStringList{"data.mdb"});
+    // Examinees' accounts write the record.
+    EXPECT_TRUE(QFileInfo(QDir(exam()).filePath("data.mdb")).permissions() & QFile::WriteOther);
     EXPECT_TRUE(run.out.contains(exam())) << run.out.toStdString();
 }
 
