@@ -1,0 +1,119 @@
+#include "exam_fixture.h"
+
+#include <QSysInfo>
+
+namespace {
+
+// The results journal beside the attempt record, through whole exams.
+class JournalTest : public ExamTest
+{
+protected:
+    QVariant journal(const QString &column)
+    {
+        return bank.value("select " + column + " from attempts order by id desc limit 1");
+    }
+    int attempts() { return bank.value("select count(*) from attempts").toInt(); }
+    int chek() { return bank.value("select chek from users").toInt(); }
+    void leave() { QTest::mouseClick(main().Image1, Qt::LeftButton); }
+};
+
+TEST_F(JournalTest, AnExamAddsItsRowAtRegistrationAndCompletesItAtTheResult)
+{
+    fake.clock.set(QDateTime(QDate(2026, 12, 9), QTime(9, 30, 0)));
+    registerExam();
+    ASSERT_EQ(attempts(), 1);
+    EXPECT_EQ(journal("username").toString(), "Иванов Пётр Сидорович");
+    EXPECT_TRUE(journal("started").toString().startsWith("2026-12-09T09:30:00"));
+    EXPECT_TRUE(journal("finished").isNull());
+    EXPECT_EQ(journal("questions").toInt(), 40);
+    EXPECT_EQ(journal("host").toString(), QSysInfo::machineHostName());
+
+    fake.clock.advance(20 * 60);
+    takeExam(32);
+    EXPECT_EQ(attempts(), 1);
+    EXPECT_TRUE(journal("finished").toString().startsWith("2026-12-09T09:50:00"));
+    EXPECT_EQ(journal("right_answers").toInt(), 32);
+    EXPECT_EQ(journal("passed").toInt(), 1);
+    EXPECT_EQ(chek(), 1);
+}
+
+TEST_F(JournalTest, AFailIsJournaledAsAFail)
+{
+    registerExam();
+    takeExam(31);
+    EXPECT_EQ(journal("passed").toInt(), 0);
+    EXPECT_EQ(journal("right_answers").toInt(), 31);
+    EXPECT_EQ(chek(), 0);
+}
+
+TEST_F(JournalTest, AnExamLeftMidwayKeepsItsRowWithoutAFinish)
+{
+    registerExam();
+    pressActionButton();
+    fake.boxes.answer(vbYes);
+    leave();
+    ASSERT_TRUE(fake.ended());
+    EXPECT_EQ(attempts(), 1);
+    EXPECT_TRUE(journal("finished").isNull());
+    EXPECT_TRUE(journal("passed").isNull());
+    EXPECT_EQ(chek(), 0);
+}
+
+TEST_F(JournalTest, ARefusedRepeatAndADemonstrationWriteNothing)
+{
+    bank.run("UPDATE users SET username=?, chek=1 WHERE id=1", {"Иванов Пётр Сидорович"});
+    const QByteArray before = bank.bytes();
+    fake.boxes.answer(vbOK);
+    auto &user = program.frmUser->ui();
+    user.Text1->setText("Пётр");
+    user.Text2->setText("Иванов");
+    user.Text3->setText("Сидорович");
+    QTest::mouseClick(user.Image1, Qt::LeftButton);
+    ASSERT_TRUE(fake.ended());
+    EXPECT_EQ(bank.bytes(), before);
+}
+
+TEST_F(JournalTest, ABankWithoutAJournalWorksAsBeforeAndGetsNone)
+{
+    bank.run("DROP TABLE attempts");
+    registerExam();
+    takeExam(32);
+    EXPECT_EQ(chek(), 1);
+    EXPECT_EQ(bank.value("select count(*) from sqlite_master where name='attempts'").toInt(), 0);
+}
+
+TEST_F(JournalTest, ARecordAndItsJournalRowAreWrittenTogetherOrNotAtAll)
+{
+    // A journal that refuses its row makes the whole registration fail: the record keeps the
+    // previous examinee.
+    bank.run("UPDATE users SET username='Прежний', chek=1 WHERE id=1");
+    bank.run("DROP TABLE attempts");
+    bank.run("CREATE TABLE attempts (id INTEGER PRIMARY KEY, username TEXT CHECK (0), "
+             "started TEXT, finished TEXT, right_answers INTEGER, passed BOOLEAN, "
+             "questions INTEGER, host TEXT)");
+    fake.boxes.answer(vbOK);
+    auto &user = program.frmUser->ui();
+    user.Text1->setText("Пётр");
+    user.Text2->setText("Иванов");
+    user.Text3->setText("Сидорович");
+    QTest::mouseClick(user.Image1, Qt::LeftButton);
+    ASSERT_TRUE(fake.ended());
+    EXPECT_EQ(bank.value("select username from users").toString(), "Прежний");
+    EXPECT_EQ(chek(), 1);
+    EXPECT_EQ(attempts(), 0);
+}
+
+TEST_F(JournalTest, AResultAndItsJournalRowAreWrittenTogetherOrNotAtAll)
+{
+    registerExam();
+    // The journal refuses the finish: the record must not say "passed" either.
+    bank.run("CREATE TRIGGER refuse BEFORE UPDATE OF finished ON attempts BEGIN "
+             "SELECT RAISE(ABORT, 'refused'); END");
+    fake.boxes.answer(vbOK);
+    takeExam(40);
+    ASSERT_TRUE(fake.ended());
+    EXPECT_EQ(chek(), 0);
+    EXPECT_TRUE(journal("finished").isNull());
+}
+
+} // namespace
