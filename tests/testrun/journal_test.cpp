@@ -15,6 +15,15 @@ protected:
     int attempts() { return bank.value("select count(*) from attempts").toInt(); }
     int chek() { return bank.value("select chek from users").toInt(); }
     void leave() { QTest::mouseClick(main().Image1, Qt::LeftButton); }
+    // Registers the fixture's examinee where the program ends instead of showing the test.
+    void registerRefused()
+    {
+        auto &user = program.frmUser->ui();
+        user.Text1->setText("Пётр");
+        user.Text2->setText("Иванов");
+        user.Text3->setText("Сидорович");
+        QTest::mouseClick(user.Image1, Qt::LeftButton);
+    }
 };
 
 TEST_F(JournalTest, AnExamAddsItsRowAtRegistrationAndCompletesItAtTheResult)
@@ -64,11 +73,7 @@ TEST_F(JournalTest, ARefusedRepeatAndADemonstrationWriteNothing)
     bank.run("UPDATE users SET username=?, chek=1 WHERE id=1", {"Иванов Пётр Сидорович"});
     const QByteArray before = bank.bytes();
     fake.boxes.answer(vbOK);
-    auto &user = program.frmUser->ui();
-    user.Text1->setText("Пётр");
-    user.Text2->setText("Иванов");
-    user.Text3->setText("Сидорович");
-    QTest::mouseClick(user.Image1, Qt::LeftButton);
+    registerRefused();
     ASSERT_TRUE(fake.ended());
     EXPECT_EQ(bank.bytes(), before);
 }
@@ -92,11 +97,7 @@ TEST_F(JournalTest, ARecordAndItsJournalRowAreWrittenTogetherOrNotAtAll)
              "started TEXT, finished TEXT, right_answers INTEGER, passed BOOLEAN, "
              "questions INTEGER, host TEXT)");
     fake.boxes.answer(vbOK);
-    auto &user = program.frmUser->ui();
-    user.Text1->setText("Пётр");
-    user.Text2->setText("Иванов");
-    user.Text3->setText("Сидорович");
-    QTest::mouseClick(user.Image1, Qt::LeftButton);
+    registerRefused();
     ASSERT_TRUE(fake.ended());
     EXPECT_EQ(bank.value("select username from users").toString(), "Прежний");
     EXPECT_EQ(chek(), 1);
