@@ -103,8 +103,9 @@ TEST_F(ExamTest, ADrawThatCanNeverFindANewQuestionFailsAtOnceInsteadOfHanging)
 
 TEST_F(ExamTest, AResultTheFileWillNotTakeIsShownForTheStaffToWriteDown)
 {
-    registerExam();
+    // Set before the bank opens: the wait belongs to the connection.
     DBEngine::setLockWait(100);
+    registerExam();
     pressActionButton();
     for (int question = 1; question < 40; ++question) {
         tick(question <= 32);
