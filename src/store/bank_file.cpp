@@ -150,10 +150,22 @@ void refuseOtherFiles(const QString &path)
 QSqlDatabase &openReadOnly(Connection &connection, const QString &path)
 {
     refuseOtherFiles(path);
-    return connection.open(
+    QSqlDatabase &db = connection.open(
         QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
             QStringLiteral("?mode=ro"),
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+    // The engine reads nothing before the first statement; a write cut short (the program
+    // killed, the power cut) must be undone first, and a reader that changes nothing cannot.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        const QString journal = path + QStringLiteral("-journal");
+        if (QFileInfo::exists(journal))
+            fail(QStringLiteral("запись в банк прервана (рядом лежит «%1»): её отменит программа, "
+                                "когда снова откроет банк; здесь банк только читается")
+                     .arg(QFileInfo(journal).fileName()));
+        fail(QStringLiteral("банк не читается: ") + probe.lastError().text());
+    }
+    return db;
 }
 
 // The tables' columns, so that a missing one is named rather than reported by the engine.
