@@ -57,7 +57,9 @@ std::optional<int> CommandLine::parse(const QStringList &arguments, Console &con
         return ExitCode::Done;
     }
     const qsizetype given = m_parser.positionalArguments().size();
-    if (given != m_arguments.size()) {
+    const bool repeatsLast =
+        !m_arguments.isEmpty() && m_arguments.back().endsWith(QChar(u'\u2026'));
+    if (given < m_arguments.size() || (given > m_arguments.size() && !repeatsLast)) {
         console.err << QStringLiteral("quorvane-bank %1: ").arg(m_command)
                     << (given < m_arguments.size()
                             ? QStringLiteral("не хватает аргумента %1").arg(m_arguments[given])

@@ -13,8 +13,8 @@
 class CommandLine final
 {
 public:
-    // `arguments` names the positional arguments, all required; `description` follows the usage
-    // line in the help.
+    // `arguments` names the positional arguments, all required; a last name ending in "…" takes
+    // one or more. `description` follows the usage line in the help.
     CommandLine(QString command, QStringList arguments, QString description,
                 QList<QCommandLineOption> options = {});
 
@@ -23,6 +23,8 @@ public:
     std::optional<int> parse(const QStringList &arguments, Console &console);
 
     QString argument(int index) const { return m_parser.positionalArguments().at(index); }
+    // The arguments from `index` on: those the repeated last name took.
+    QStringList arguments(int index) const { return m_parser.positionalArguments().mid(index); }
     bool isSet(const QString &option) const { return m_parser.isSet(option); }
     QString value(const QString &option) const { return m_parser.value(option); }
 

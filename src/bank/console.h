@@ -39,3 +39,4 @@ int checkCommand(const QStringList &arguments, Console &console);
 int exportCommand(const QStringList &arguments, Console &console);
 int importCommand(const QStringList &arguments, Console &console);
 int prepareCommand(const QStringList &arguments, Console &console);
+int resultsCommand(const QStringList &arguments, Console &console);

@@ -21,14 +21,16 @@ const Command Commands[] = {
     {"export", "записать банк текстовым источником", false, exportCommand},
     {"import", "перевести банк из базы Access/Jet (.mdb, .accdb)", true, importCommand},
     {"prepare", "поставить проверенный банк и его рисунки на рабочее место", true, prepareCommand},
+    {"results", "вывести журнал попыток экзамена одного или нескольких банков (таблицей или CSV)",
+     false, resultsCommand},
 };
 
 QString toolHelp()
 {
     QString text = QStringLiteral(
         "Использование: quorvane-bank КОМАНДА [КЛЮЧИ] АРГУМЕНТЫ\n\n"
-        "Банки вопросов программы Quorvane: сборка, проверка, выгрузка, перевод из Access и "
-        "установка на рабочее место.\n\nКоманды:\n");
+        "Банки вопросов программы Quorvane: сборка, проверка, выгрузка, перевод из Access, "
+        "установка на рабочее место и журнал попыток экзамена.\n\nКоманды:\n");
     for (const Command &command : Commands)
         text += QStringLiteral("  %1\n      %2\n")
                     .arg(QLatin1String(command.name), QString::fromUtf8(command.summary));
@@ -37,7 +39,8 @@ QString toolHelp()
         "  -h, --help     показать эту справку\n"
         "  -v, --version  показать версию\n\n"
         "Код завершения: 0 — сделано, 1 — входные данные отвергнуты, 2 — неверный вызов;\n"
-        "import: 3 — банк записан, но программа его не примет.\n");
+        "import: 3 — банк записан, но программа его не примет;\n"
+        "results: 1 — хотя бы один банк не прочитан (попытки остальных выведены).\n");
     return text;
 }
 

@@ -147,6 +147,27 @@ void refuseOtherFiles(const QString &path)
     fail(QStringLiteral("«%1» не является банком вопросов (базой данных)").arg(path));
 }
 
+QSqlDatabase &openReadOnly(Connection &connection, const QString &path)
+{
+    refuseOtherFiles(path);
+    QSqlDatabase &db = connection.open(
+        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            QStringLiteral("?mode=ro"),
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+    // The engine reads nothing before the first statement; a write cut short (the program
+    // killed, the power cut) must be undone first, and a reader that changes nothing cannot.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        const QString journal = path + QStringLiteral("-journal");
+        if (QFileInfo::exists(journal))
+            fail(QStringLiteral("запись в банк прервана (рядом лежит «%1»): её отменит программа, "
+                                "когда снова откроет банк; здесь банк только читается")
+                     .arg(QFileInfo(journal).fileName()));
+        fail(QStringLiteral("банк не читается: ") + probe.lastError().text());
+    }
+    return db;
+}
+
 // The tables' columns, so that a missing one is named rather than reported by the engine.
 void requireColumns(QSqlDatabase &db, const QString &table, const QStringList &columns)
 {
@@ -249,12 +270,8 @@ void writeBankFile(const QString &path, const std::vector<BankQuestion> &questio
 
 BankTables readBankTables(const QString &path)
 {
-    refuseOtherFiles(path);
     Connection connection;
-    QSqlDatabase &db = connection.open(
-        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-            QStringLiteral("?mode=ro"),
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+    QSqlDatabase &db = openReadOnly(connection, path);
     requireColumns(
         db, QStringLiteral("questions"),
         {"id", "question", "answ1", "answ2", "answ3", "answ4", "ball", "picture", "type"});
@@ -287,4 +304,53 @@ BankTables readBankTables(const QString &path)
         tables.users.push_back(std::move(row));
     }
     return tables;
+}
+
+std::vector<Journal::Entry> readJournal(const QString &path)
+{
+    Connection connection;
+    QSqlDatabase &db = openReadOnly(connection, path);
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                 "name = ? COLLATE NOCASE"));
+    query.addBindValue(Journal::Table);
+    run(query, QStringLiteral("список таблиц"));
+    if (!query.next() || query.value(0).toInt() == 0)
+        fail(QStringLiteral("в банке нет журнала попыток (таблицы attempts): банк сделан не "
+                            "командой quorvane-bank make или import"));
+    requireColumns(
+        db, Journal::Table,
+        {"id", "username", "started", "finished", "right_answers", "passed", "questions", "host"});
+
+    std::vector<Journal::Entry> entries;
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT id, username, started, finished, right_answers, passed, "
+                                 "questions, host FROM attempts ORDER BY id"));
+    run(query, QStringLiteral("таблица attempts"));
+    while (query.next()) {
+        const QString row =
+            QStringLiteral("попытка %1 (id в таблице attempts)").arg(query.value(0).toString());
+        const auto time = [&](int column, const QString &what) {
+            const QDateTime moment = Journal::timeFromText(query.value(column).toString());
+            if (!moment.isValid())
+                fail(QStringLiteral("%1: %2 «%3» — не время")
+                         .arg(row, what, query.value(column).toString()));
+            return moment;
+        };
+        Journal::Entry entry;
+        entry.username = query.value(1).toString();
+        entry.started = time(2, QStringLiteral("начало (started)"));
+        if (!query.value(3).isNull())
+            entry.finished = time(3, QStringLiteral("окончание (finished)"));
+        if (!query.value(4).isNull())
+            entry.rightAnswers = query.value(4).toInt();
+        if (!query.value(5).isNull())
+            entry.passed = query.value(5).toBool();
+        entry.questions = query.value(6).toInt();
+        entry.host = query.value(7).toString();
+        entries.push_back(std::move(entry));
+    }
+    if (query.lastError().isValid())
+        fail(QStringLiteral("таблица attempts: ") + query.lastError().text());
+    return entries;
 }

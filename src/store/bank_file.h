@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bank_tables.h"
+#include "journal.h"
 
 #include <QString>
 
@@ -36,6 +37,11 @@ void writeBankFile(const QString &path, const std::vector<BankQuestion> &questio
 // Reads the two tables of a data.mdb without changing it, rows in the order the file returns
 // them. Throws std::runtime_error with the reason in Russian.
 BankTables readBankTables(const QString &path);
+
+// Reads the results journal of a data.mdb without changing it, in the order the rows were
+// added. A bank without the journal (made by another tool), or with a row whose time is not a
+// time, is refused: throws std::runtime_error with the reason in Russian.
+std::vector<Journal::Entry> readJournal(const QString &path);
 
 // The tables of data.mdb, the results journal among them. `chek` is declared BOOLEAN, so it
 // reads back as True or False.

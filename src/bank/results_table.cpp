@@ -1,0 +1,133 @@
+#include "results_table.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+enum class Form { Table, Csv };
+
+QStringList headings(bool showBank)
+{
+    QStringList names{"Начало",    "Окончание",        "Экзаменуемый", "Правильных",
+                      "Результат", "Вопросов в банке", "Рабочее место"};
+    if (showBank)
+        names.push_back(QStringLiteral("Банк"));
+    return names;
+}
+
+// Whether a column holds numbers, which read best aligned to the right.
+bool numeric(qsizetype column)
+{
+    return column == 3 || column == 5;
+}
+
+QString readableTime(const QDateTime &time)
+{
+    const int offset = time.offsetFromUtc();
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) +
+           QStringLiteral("%1%2:%3")
+               .arg(QChar(offset < 0 ? u'-' : u'+'))
+               .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
+               .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
+}
+
+QStringList fields(const ResultRow &row, bool showBank, Form form)
+{
+    const Journal::Entry &attempt = row.attempt;
+    const QString none = form == Form::Table ? QStringLiteral("—") : QString();
+    const auto time = [form](const QDateTime &moment) {
+        return form == Form::Table ? readableTime(moment) : Journal::timeText(moment);
+    };
+    QStringList values{
+        time(attempt.started),
+        attempt.finished ? time(*attempt.finished) : none,
+        attempt.username,
+        attempt.rightAnswers ? QString::number(*attempt.rightAnswers) : none,
+        !attempt.finished                ? QStringLiteral("не закончен")
+        : attempt.passed.value_or(false) ? QStringLiteral("сдан")
+                                         : QStringLiteral("не сдан"),
+        QString::number(attempt.questions),
+        attempt.host,
+    };
+    if (showBank)
+        values.push_back(row.bank);
+    return values;
+}
+
+// Characters as the terminal shows them: a Cyrillic letter is one, a combining mark none.
+qsizetype width(const QString &text)
+{
+    qsizetype count = 0;
+    for (const char32_t c : text.toUcs4()) {
+        const QChar::Category category = QChar::category(c);
+        if (category != QChar::Mark_NonSpacing && category != QChar::Mark_Enclosing &&
+            category != QChar::Other_Format)
+            ++count;
+    }
+    return count;
+}
+
+QString csvField(const QString &value)
+{
+    static const QRegularExpression needsQuotes(QStringLiteral("[;\"\r\n]"));
+    if (!value.contains(needsQuotes))
+        return value;
+    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+} // namespace
+
+QString resultsTable(const std::vector<ResultRow> &rows, bool showBank)
+{
+    std::vector<QStringList> lines{headings(showBank)};
+    for (const ResultRow &row : rows) {
+        QStringList values = fields(row, showBank, Form::Table);
+        // One attempt, one line, whatever another tool stored in the name.
+        static const QRegularExpression breaks(QStringLiteral("[\\r\\n\\t]"));
+        for (QString &value : values)
+            value.replace(breaks, QStringLiteral(" "));
+        lines.push_back(values);
+    }
+    std::vector<qsizetype> widths(lines.front().size(), 0);
+    for (const QStringList &line : lines)
+        for (qsizetype k = 0; k < line.size(); ++k)
+            widths[k] = std::max(widths[k], width(line[k]));
+
+    QString text;
+    for (const QStringList &line : lines) {
+        QString out;
+        for (qsizetype k = 0; k < line.size(); ++k) {
+            const QString padding(widths[k] - width(line[k]), u' ');
+            if (k > 0)
+                out += QStringLiteral("  ");
+            out += numeric(k) ? padding + line[k] : line[k] + padding;
+        }
+        // No blanks at the line's end, where the last column is padded.
+        while (out.endsWith(u' '))
+            out.chop(1);
+        text += out + u'\n';
+    }
+    if (rows.empty())
+        text += QStringLiteral("попыток нет\n");
+    return text;
+}
+
+QString resultsCsv(const std::vector<ResultRow> &rows, bool showBank)
+{
+    const auto record = [](const QStringList &values) {
+        QStringList quoted;
+        for (const QString &value : values)
+            quoted.push_back(csvField(value));
+        return quoted.join(u';') + QStringLiteral("\r\n");
+    };
+    // The byte-order mark tells a spreadsheet program the file is UTF-8, not the locale's code
+    // page.
+    QString text = QChar(0xFEFF) + record(headings(showBank));
+    for (const ResultRow &row : rows)
+        text += record(fields(row, showBank, Form::Csv));
+    return text;
+}
