@@ -73,10 +73,14 @@ qsizetype width(const QString &text)
 
 QString csvField(const QString &value)
 {
+    // A name typed as "=…", "+…", "-…" or "@…" would run as a formula in a spreadsheet: the
+    // apostrophe keeps it text there.
+    static const QRegularExpression formulaStart(QStringLiteral("^[=+\\-@\t\r]"));
+    const QString text = value.contains(formulaStart) ? u'\'' + value : value;
     static const QRegularExpression needsQuotes(QStringLiteral("[;\"\r\n]"));
-    if (!value.contains(needsQuotes))
-        return value;
-    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    if (!text.contains(needsQuotes))
+        return text;
+    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 } // namespace

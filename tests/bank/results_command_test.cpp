@@ -104,7 +104,7 @@ TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
 {
     const QString name = QStringLiteral("Кузнецова; \"Мария\"");
     const QString one = bank("one.mdb", {{{name, at(9, 10, 0, 3), 41, "kab1"}, 33},
-                                         {{"Орлов", at(9, 11, 0, 3), 41, "kab1"}, std::nullopt}});
+                                         {{"=1+1", at(9, 11, 0, 3), 41, "kab1"}, std::nullopt}});
     const CommandRun run = runCommand(resultsCommand, {"--csv", one});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QString(QChar(0xFEFF)) +
@@ -112,7 +112,8 @@ TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
                            "Рабочее место\r\n"
                            "2026-12-09T10:00:00+03:00;2026-12-09T10:40:00+03:00;\"Кузнецова; "
                            "\"\"Мария\"\"\";33;сдан;41;kab1\r\n"
-                           "2026-12-09T11:00:00+03:00;;Орлов;;не закончен;41;kab1\r\n");
+                           // A name that reads as a formula stays text.
+                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1\r\n");
 }
 
 TEST_F(ResultsCommand, SinceTakesTheDateTheWorkstationSaw)
