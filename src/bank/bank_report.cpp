@@ -2,19 +2,15 @@
 
 #include "panel_fit.h"
 #include "screens/runtime_error.h"
+#include "sqlite_rows.h"
 #include "store/bank_check.h"
 #include "store/database.h"
 #include "store/statements.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
-#include <QMap>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QUrl>
-#include <QUuid>
 
 #include <optional>
 
@@ -62,30 +58,42 @@ bool ticksCanGive(int type, double code)
     return false;
 }
 
+// The column of each value in the warnings' select.
+enum Column { Id, Type, Question, FirstAnswer, Ball = FirstAnswer + 4, Picture };
+
+// A text and what is wrong with it, keyed by the bytes the file stores: the texts of a bank
+// repeat ("Да", "Нет", …), and each is converted and measured once.
+using Verdicts = QHash<QByteArray, QString>;
+
 class Warnings final
 {
 public:
     Warnings(const QString &picturesFolder, QStringList &out) : m_folder(picturesFolder), m_out(out)
     {}
 
-    void question(const std::vector<FieldValue> &row)
+    void question(const SqliteRows &row)
     {
-        const QString id = plainDecimal(row[0].asNumber());
-        const std::optional<double> type = numberOf(row[1]);
-        if (row[2].kind() != FieldValue::Kind::Null)
-            add(id, m_fit.questionProblem(textOf(row[2], QStringLiteral("question"))));
+        m_id = row.number(Id);
+        const std::optional<double> type = numberAt(row, Type);
+        if (!row.isNull(Question))
+            add(textProblem(row, Question, m_questions,
+                            [this](const QString &text) { return m_fit.questionProblem(text); }));
         const bool answersShown = type && (*type == 0 || *type == 1);
-        if (answersShown)
+        if (answersShown) {
+            const bool checkBox = *type == 1;
             for (int k = 0; k < 4; ++k)
-                if (!row[3 + k].isNull()) {
-                    const QString problem =
-                        m_fit.answerProblem(textOf(row[3 + k], QString()), *type == 1);
+                if (!row.isNull(FirstAnswer + k)) {
+                    const QString &problem = textProblem(
+                        row, FirstAnswer + k, checkBox ? m_checkAnswers : m_optionAnswers,
+                        [this, checkBox](const QString &text) {
+                            return m_fit.answerProblem(text, checkBox);
+                        });
                     if (!problem.isEmpty())
-                        add(id, QStringLiteral("ответ %1: %2").arg(k + 1).arg(problem));
+                        add(QStringLiteral("ответ %1: %2").arg(k + 1).arg(problem));
                 }
-        if (answersShown)
-            code(id, int(*type), row[7]);
-        picture(id, row[8]);
+            code(int(*type), numberAt(row, Ball));
+        }
+        picture(row);
     }
 
     QStringList used() const { return m_used.values(); }
@@ -103,30 +111,65 @@ public:
     }
 
 private:
-    void add(const QString &id, const QString &problem)
+    static std::optional<double> numberAt(const SqliteRows &row, int column)
+    {
+        if (row.isNumber(column))
+            return row.number(column);
+        return numberOf(row.value(column));
+    }
+
+    // What `measure` finds wrong with the text of a column, the same text measured once.
+    template <typename Measure>
+    const QString &textProblem(const SqliteRows &row, int column, Verdicts &known,
+                               const Measure &measure)
+    {
+        if (!row.isText(column)) {
+            m_other = measure(textOf(row.value(column), QString()));
+            return m_other;
+        }
+        const QByteArrayView stored = row.storedText(column);
+        const auto found = known.constFind(QByteArray::fromRawData(stored.data(), stored.size()));
+        if (found != known.cend())
+            return *found;
+        const QByteArray key = stored.toByteArray();
+        return *known.insert(key, measure(row.value(column).asText()));
+    }
+
+    void add(const QString &problem)
     {
         if (!problem.isEmpty())
-            m_out.push_back(QStringLiteral("вопрос %1: %2").arg(id, problem));
+            m_out.push_back(QStringLiteral("вопрос %1: %2").arg(plainDecimal(m_id), problem));
     }
 
-    void code(const QString &id, int type, const FieldValue &ball)
+    void code(int type, std::optional<double> value)
     {
-        const std::optional<double> value = numberOf(ball);
         if (!value)
-            add(id, QStringLiteral("код правильного ответа (ball) пуст: ни один ответ не "
-                                   "засчитается"));
+            add(QStringLiteral("код правильного ответа (ball) пуст: ни один ответ не "
+                               "засчитается"));
         else if (!ticksCanGive(type, *value))
-            add(id, type == 0 ? QStringLiteral("код (ball) %1 нельзя набрать одним ответом "
-                                               "(type 0): возможны только 1, 4, 8, 16")
-                                    .arg(plainDecimal(*value))
-                              : QStringLiteral("код (ball) %1 нельзя набрать флажками (type 1): "
-                                               "возможны суммы весов 1, 4, 8, 16")
-                                    .arg(plainDecimal(*value)));
+            add(type == 0 ? QStringLiteral("код (ball) %1 нельзя набрать одним ответом "
+                                           "(type 0): возможны только 1, 4, 8, 16")
+                                .arg(plainDecimal(*value))
+                          : QStringLiteral("код (ball) %1 нельзя набрать флажками (type 1): "
+                                           "возможны суммы весов 1, 4, 8, 16")
+                                .arg(plainDecimal(*value)));
     }
 
-    void picture(const QString &id, const FieldValue &value)
+    void picture(const SqliteRows &row)
     {
-        if (value.isNull() || equalsText(value, QString()))
+        if (row.isNull(Picture))
+            return;
+        // A stored text seen before has been dealt with: skipped, or its file taken as used.
+        QByteArray stored;
+        if (row.isText(Picture)) {
+            const QByteArrayView view = row.storedText(Picture);
+            if (m_pictures.contains(QByteArray::fromRawData(view.data(), view.size())))
+                return;
+            stored = view.toByteArray();
+            m_pictures.insert(stored);
+        }
+        const FieldValue value = row.value(Picture);
+        if (equalsText(value, QString()))
             return;
         qint16 number = -1;
         try {
@@ -140,75 +183,49 @@ private:
         m_used.insert(name);
         const QSize size = QImageReader(QDir(m_folder).filePath(name)).size();
         if (size.width() > PictureBox.width() || size.height() > PictureBox.height())
-            add(id, QStringLiteral("рисунок %1 размером %2 × %3 больше места для рисунка (%4 × "
-                                   "%5): края обрежутся")
-                        .arg(name)
-                        .arg(size.width())
-                        .arg(size.height())
-                        .arg(PictureBox.width())
-                        .arg(PictureBox.height()));
+            add(QStringLiteral("рисунок %1 размером %2 × %3 больше места для рисунка (%4 × "
+                               "%5): края обрежутся")
+                    .arg(name)
+                    .arg(size.width())
+                    .arg(size.height())
+                    .arg(PictureBox.width())
+                    .arg(PictureBox.height()));
     }
 
     QString m_folder;
     QStringList &m_out;
     PanelFit m_fit;
+    double m_id = 0; // of the question being looked at
+    Verdicts m_questions;
+    Verdicts m_optionAnswers;
+    Verdicts m_checkAnswers;
+    QString m_other;
+    QSet<QByteArray> m_pictures;
     QSet<QString> m_used;
 };
 
-// A value as the program's engine layer delivers it.
-FieldValue fieldValue(const QVariant &value)
-{
-    if (value.isNull())
-        return FieldValue::null();
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-    case QMetaType::Double:
-        return FieldValue::number(value.toDouble());
-    case QMetaType::QByteArray:
-        return FieldValue::text(QString::fromUtf8(value.toByteArray()));
-    default:
-        return FieldValue::text(value.toString());
-    }
-}
-
-// One pass over the questions the draw can reach, on a read-only connection of its own: the
-// program's row reader keeps every row, which costs most of the time on a large bank.
+// One pass over the questions the draw can reach, on a read-only connection of its own.
 void warn(const QString &path, int lastId, const QString &picturesFolder, BankReport &report)
 {
-    const QString name = QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(
-            QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-            QStringLiteral("?mode=ro"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
-        QSqlQuery query(db);
-        query.setForwardOnly(true);
-        if (db.open() &&
-            query.exec(QStringLiteral("select id, type, question, answ1, answ2, answ3, answ4, "
-                                      "ball, picture from questions where id between 1 and %1 "
-                                      "and id = round(id) order by id")
-                           .arg(lastId))) {
-            Warnings found(picturesFolder, report.warnings);
-            std::vector<FieldValue> row(9, FieldValue::null());
-            double previous = 0;
-            while (query.next()) {
-                // The question's select finds the first row of an id.
-                const double id = query.value(0).toDouble();
-                if (id == previous)
-                    continue;
-                previous = id;
-                for (int i = 0; i < 9; ++i)
-                    row[std::size_t(i)] = fieldValue(query.value(i));
-                found.question(row);
-            }
-            found.unusedPictures();
-            report.pictures = found.used();
-            report.pictures.sort();
-        }
+    SqliteRows rows(path, QStringLiteral("select id, type, question, answ1, answ2, answ3, answ4, "
+                                         "ball, picture from questions where id between 1 and %1 "
+                                         "and id = round(id) order by id")
+                              .arg(lastId));
+    if (!rows.ok())
+        return;
+    Warnings found(picturesFolder, report.warnings);
+    double previous = 0;
+    while (rows.next()) {
+        // The question's select finds the first row of an id.
+        const double id = rows.number(Id);
+        if (id == previous)
+            continue;
+        previous = id;
+        found.question(rows);
     }
-    QSqlDatabase::removeDatabase(name);
+    found.unusedPictures();
+    report.pictures = found.used();
+    report.pictures.sort();
 }
 
 } // namespace
@@ -217,21 +234,25 @@ BankReport inspectBankFile(const QString &path, const QString &picturesFolder)
 {
     BankReport report;
     try {
-        Database basa = DBEngine::OpenDatabase(path);
-        Recordset questions = basa.OpenRecordset(Statements::SelectQuestions);
-        questions.MoveLast();
-        const BankInspection inspection =
-            inspectBank(basa, questions.Fields(QStringLiteral("id")), picturesFolder);
-        report.lastId = inspection.lastId;
-        report.problems = inspection.problems;
-        try {
-            const Recordset users = basa.OpenRecordset(Statements::SelectUsers);
-            const QString problem = attemptRecordProblem(basa, users.Fields(QStringLiteral("id")));
-            if (!problem.isEmpty())
-                report.problems.push_back(problem);
-        } catch (const RuntimeError &error) {
-            report.problems.push_back(QStringLiteral("запись о последнем экзаменуемом: ") +
-                                      error.description());
+        {
+            // Closed before the warnings read the file through a connection of their own.
+            Database basa = DBEngine::OpenDatabase(path);
+            Recordset questions = basa.OpenRecordset(Statements::SelectQuestions);
+            questions.MoveLast();
+            const BankInspection inspection =
+                inspectBank(basa, questions.Fields(QStringLiteral("id")), picturesFolder);
+            report.lastId = inspection.lastId;
+            report.problems = inspection.problems;
+            try {
+                const Recordset users = basa.OpenRecordset(Statements::SelectUsers);
+                const QString problem =
+                    attemptRecordProblem(basa, users.Fields(QStringLiteral("id")));
+                if (!problem.isEmpty())
+                    report.problems.push_back(problem);
+            } catch (const RuntimeError &error) {
+                report.problems.push_back(QStringLiteral("запись о последнем экзаменуемом: ") +
+                                          error.description());
+            }
         }
         if (report.lastId > 0)
             warn(path, report.lastId, picturesFolder, report);
