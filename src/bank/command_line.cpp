@@ -1,5 +1,8 @@
 #include "command_line.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
@@ -99,4 +102,22 @@ QCommandLineOption replaceOption()
     return QCommandLineOption(QStringLiteral("replace"),
                               QStringLiteral("заменить уже существующий файл банка (в нём запись "
                                              "о последнем экзаменуемом)"));
+}
+
+QString CommandLine::picturesBeside(const QString &file) const
+{
+    if (isSet(QStringLiteral("pictures")))
+        return value(QStringLiteral("pictures"));
+    return QFileInfo(file).dir().filePath(QStringLiteral("pictures"));
+}
+
+bool CommandLine::keepsExistingBank(const QString &bank, Console &console) const
+{
+    if (isSet(QStringLiteral("replace")) || !QFileInfo::exists(bank))
+        return false;
+    console.err << QStringLiteral("%1: файл уже есть, и в нём запись о последнем экзаменуемом; "
+                                  "чтобы заменить его, добавьте --replace")
+                       .arg(bank)
+                << Qt::endl;
+    return true;
 }

@@ -29,25 +29,17 @@ int importCommand(const QStringList &arguments, Console &console)
         return *status;
     const QString oldPath = line.argument(0);
     const QString bankPath = line.argument(1);
-    const QString pictures = line.isSet(QStringLiteral("pictures"))
-                                 ? line.value(QStringLiteral("pictures"))
-                                 : QFileInfo(oldPath).dir().filePath(QStringLiteral("pictures"));
+    const QString pictures = line.picturesBeside(oldPath);
 
-    if (QFileInfo::exists(bankPath)) {
-        if (QFileInfo(bankPath).canonicalFilePath() == QFileInfo(oldPath).canonicalFilePath()) {
-            console.err << QStringLiteral("%1: новый банк нельзя записать на место старой базы")
-                               .arg(bankPath)
-                        << Qt::endl;
-            return ExitCode::Refused;
-        }
-        if (!line.isSet(QStringLiteral("replace"))) {
-            console.err << QStringLiteral("%1: файл уже есть, и в нём запись о последнем "
-                                          "экзаменуемом; чтобы заменить его, добавьте --replace")
-                               .arg(bankPath)
-                        << Qt::endl;
-            return ExitCode::Refused;
-        }
+    if (QFileInfo::exists(bankPath) &&
+        QFileInfo(bankPath).canonicalFilePath() == QFileInfo(oldPath).canonicalFilePath()) {
+        console.err
+            << QStringLiteral("%1: новый банк нельзя записать на место старой базы").arg(bankPath)
+            << Qt::endl;
+        return ExitCode::Refused;
     }
+    if (line.keepsExistingBank(bankPath, console))
+        return ExitCode::Refused;
     BankTables tables;
     try {
         tables = readJetBank(oldPath, line.value(QStringLiteral("codepage")));

@@ -66,17 +66,10 @@ int makeCommand(const QStringList &arguments, Console &console)
         return *status;
     const QString sourcePath = line.argument(0);
     const QString bankPath = line.argument(1);
-    const QString pictures = line.isSet(QStringLiteral("pictures"))
-                                 ? line.value(QStringLiteral("pictures"))
-                                 : QFileInfo(sourcePath).dir().filePath(QStringLiteral("pictures"));
+    const QString pictures = line.picturesBeside(sourcePath);
 
-    if (!line.isSet(QStringLiteral("replace")) && QFileInfo::exists(bankPath)) {
-        console.err << QStringLiteral("%1: файл уже есть, и в нём запись о последнем "
-                                      "экзаменуемом; чтобы заменить его, добавьте --replace")
-                           .arg(bankPath)
-                    << Qt::endl;
+    if (line.keepsExistingBank(bankPath, console))
         return ExitCode::Refused;
-    }
     QFile file(sourcePath);
     if (!file.open(QIODevice::ReadOnly)) {
         console.err << QStringLiteral("%1: не открывается: %2").arg(sourcePath, file.errorString())

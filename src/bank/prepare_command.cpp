@@ -41,17 +41,10 @@ int prepareCommand(const QStringList &arguments, Console &console)
     const QString bank = line.argument(0);
     const QDir examFolder(line.argument(1));
     const QString target = examFolder.filePath(QStringLiteral("data.mdb"));
-    const QString pictures = line.isSet(QStringLiteral("pictures"))
-                                 ? line.value(QStringLiteral("pictures"))
-                                 : QFileInfo(bank).dir().filePath(QStringLiteral("pictures"));
+    const QString pictures = line.picturesBeside(bank);
 
-    if (!line.isSet(QStringLiteral("replace")) && QFileInfo::exists(target)) {
-        console.err << QStringLiteral("%1: файл уже есть, и в нём запись о последнем "
-                                      "экзаменуемом; чтобы заменить его, добавьте --replace")
-                           .arg(target)
-                    << Qt::endl;
+    if (line.keepsExistingBank(target, console))
         return ExitCode::Refused;
-    }
     const BankReport report = inspectBankFile(bank, pictures);
     printReport(bank, pictures, report, console);
     if (!report.accepted()) {
@@ -83,9 +76,9 @@ int prepareCommand(const QStringList &arguments, Console &console)
     const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                         QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
     if (!QFile::setPermissions(target, everyone)) {
-        console.err << QStringLiteral("%1: не удалось разрешить запись всем пользователям")
-                           .arg(target)
-                    << Qt::endl;
+        console.err
+            << QStringLiteral("%1: не удалось разрешить запись всем пользователям").arg(target)
+            << Qt::endl;
         return ExitCode::Refused;
     }
     console.out << QStringLiteral("рисунков скопировано в %1: %2")
