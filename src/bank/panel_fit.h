@@ -30,8 +30,6 @@ public:
     QString answerProblem(QStringView text, bool checkBox);
 
 private:
-    bool questionSurelyFits(QStringView text);
-
     QWidget m_window;
     std::unique_ptr<Ui::frmMain> m_ui;
     QFontMetrics m_questionFont;
@@ -39,8 +37,6 @@ private:
     QSize m_label;
     int m_optionText = 0; // room for the caption beside the option button's circle
     int m_checkText = 0;  // beside the check box's square
-    int m_visibleLines = 1;
-    qreal m_overhang = 0; // how far a line's last glyph may reach beyond its advance
     WidthBound m_questionBound;
     WidthBound m_answerBound;
 };

@@ -19,8 +19,8 @@ public:
     // it beyond the margin (surrogates, combining marks, controls, scripts that join or reorder,
     // characters the font itself lacks).
     qreal advance(QChar c);
-    // The width shaping can give a run whose advances add up to `sum`: kerning, ligatures and
-    // the rounding of positions stay within this margin for the scripts `advance` takes.
+    // The widest shaping can make a run whose advances add up to `sum`: kerning and the
+    // rounding of positions stay within this margin for the characters `advance` takes.
     static qreal inflated(qreal sum) { return sum * 1.03 + 2; }
 
 private:
