@@ -33,3 +33,17 @@ BankTables largestBank(const BankTables &sample)
     }
     return bank;
 }
+
+BankTables largestDistinctBank(const BankTables &sample)
+{
+    BankTables bank = largestBank(sample);
+    for (QuestionRow &question : bank.questions) {
+        const QString number = question.id.toString();
+        if (!question.question.isNull())
+            question.question = question.question.toString() + QStringLiteral(" (%1)").arg(number);
+        for (QVariant &answer : question.answers)
+            if (!answer.isNull())
+                answer = answer.toString() + QLatin1Char(' ') + number;
+    }
+    return bank;
+}

@@ -61,10 +61,6 @@ bool ticksCanGive(int type, double code)
 // The column of each value in the warnings' select.
 enum Column { Id, Type, Question, FirstAnswer, Ball = FirstAnswer + 4, Picture };
 
-// A text and what is wrong with it, keyed by the bytes the file stores: the texts of a bank
-// repeat ("Да", "Нет", …), and each is converted and measured once.
-using Verdicts = QHash<QByteArray, QString>;
-
 class Warnings final
 {
 public:
@@ -76,18 +72,14 @@ public:
         m_id = row.number(Id);
         const std::optional<double> type = numberAt(row, Type);
         if (!row.isNull(Question))
-            add(textProblem(row, Question, m_questions,
-                            [this](const QString &text) { return m_fit.questionProblem(text); }));
+            add(m_fit.questionProblem(textAt(row, Question)));
         const bool answersShown = type && (*type == 0 || *type == 1);
         if (answersShown) {
             const bool checkBox = *type == 1;
             for (int k = 0; k < 4; ++k)
                 if (!row.isNull(FirstAnswer + k)) {
-                    const QString &problem = textProblem(
-                        row, FirstAnswer + k, checkBox ? m_checkAnswers : m_optionAnswers,
-                        [this, checkBox](const QString &text) {
-                            return m_fit.answerProblem(text, checkBox);
-                        });
+                    const QString problem =
+                        m_fit.answerProblem(textAt(row, FirstAnswer + k), checkBox);
                     if (!problem.isEmpty())
                         add(QStringLiteral("ответ %1: %2").arg(k + 1).arg(problem));
                 }
@@ -118,21 +110,13 @@ private:
         return numberOf(row.value(column));
     }
 
-    // What `measure` finds wrong with the text of a column, the same text measured once.
-    template <typename Measure>
-    const QString &textProblem(const SqliteRows &row, int column, Verdicts &known,
-                               const Measure &measure)
+    // The text of a column as the program reads it.
+    QStringView textAt(const SqliteRows &row, int column)
     {
-        if (!row.isText(column)) {
-            m_other = measure(textOf(row.value(column), QString()));
-            return m_other;
-        }
-        const QByteArrayView stored = row.storedText(column);
-        const auto found = known.constFind(QByteArray::fromRawData(stored.data(), stored.size()));
-        if (found != known.cend())
-            return *found;
-        const QByteArray key = stored.toByteArray();
-        return *known.insert(key, measure(row.value(column).asText()));
+        if (row.isText(column))
+            return row.text(column);
+        m_other = textOf(row.value(column), QString());
+        return m_other;
     }
 
     void add(const QString &problem)
@@ -196,10 +180,7 @@ private:
     QStringList &m_out;
     PanelFit m_fit;
     double m_id = 0; // of the question being looked at
-    Verdicts m_questions;
-    Verdicts m_optionAnswers;
-    Verdicts m_checkAnswers;
-    QString m_other;
+    QString m_other; // a value stored as something else than a text, as text
     QSet<QByteArray> m_pictures;
     QSet<QString> m_used;
 };

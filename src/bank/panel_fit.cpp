@@ -26,9 +26,24 @@ int captionRoom(QAbstractButton &button)
     return button.width() - added;
 }
 
-bool hasLineBreak(const QString &text)
+bool hasLineBreak(QStringView text)
 {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+constexpr int WrappedText = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+
+// The sum of the text's advances, or a negative number when only shaping can tell its width.
+qreal advanceSum(WidthBound &bound, QStringView text)
+{
+    qreal sum = 0;
+    for (const QChar c : text) {
+        const qreal advance = bound.advance(c);
+        if (advance < 0)
+            return -1;
+        sum += advance;
+    }
+    return sum;
 }
 
 } // namespace
@@ -36,22 +51,25 @@ bool hasLineBreak(const QString &text)
 PanelFit::PanelFit()
     : m_ui(setUpMainLayout(m_window)), m_questionFont(m_ui->Label6->font()),
       m_answerFont(m_ui->Option1_0->font()), m_label(m_ui->Label6->size()),
-      m_optionText(captionRoom(*m_ui->Option1_0)), m_checkText(captionRoom(*m_ui->Check1_0))
+      m_optionText(captionRoom(*m_ui->Option1_0)), m_checkText(captionRoom(*m_ui->Check1_0)),
+      m_questionBound(m_ui->Label6->font()), m_answerBound(m_ui->Option1_0->font())
 {}
 
 PanelFit::~PanelFit() = default;
 
-QString PanelFit::questionProblem(const QString &text)
+QString PanelFit::questionProblem(QStringView view)
 {
-    const auto known = m_questions.constFind(text);
-    if (known != m_questions.cend())
-        return *known;
+    // One line that fits needs no wrapping to be sure of. A text that wraps is always laid out:
+    // the layout may report a wrapped line up to a point wider than its words, so whether a
+    // line overflows the label cannot be told from a bound.
+    const qreal sum = advanceSum(m_questionBound, view);
+    if (sum >= 0 && WidthBound::inflated(sum) <= m_label.width())
+        return QString();
+    const QString text = view.toString();
     QString problem;
-    // One line that fits needs no wrapping to be sure of.
     if (hasLineBreak(text) || m_questionFont.horizontalAdvance(text) > m_label.width()) {
         const QRect needed =
-            m_questionFont.boundingRect(QRect(0, 0, m_label.width(), 100000),
-                                        Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+            m_questionFont.boundingRect(QRect(0, 0, m_label.width(), 100000), WrappedText, text);
         const int lineHeight = m_questionFont.lineSpacing();
         if (needed.width() > m_label.width())
             problem = QStringLiteral("в тексте вопроса есть слово шире надписи (%1 точек): оно "
@@ -65,29 +83,23 @@ QString PanelFit::questionProblem(const QString &text)
                           .arg((needed.height() + lineHeight - 1) / lineHeight)
                           .arg(m_label.height() / lineHeight);
     }
-    m_questions.insert(text, problem);
     return problem;
 }
 
-QString PanelFit::answerProblem(const QString &text, bool checkBox)
+QString PanelFit::answerProblem(QStringView text, bool checkBox)
 {
-    const QString key = (checkBox ? QLatin1Char('1') : QLatin1Char('0')) + text;
-    const auto known = m_answers.constFind(key);
-    if (known != m_answers.cend())
-        return *known;
-    QString problem;
+    if (hasLineBreak(text))
+        return QStringLiteral("в тексте есть перевод строки, а строка ответа вмещает одну "
+                              "строку текста");
     const int room = checkBox ? m_checkText : m_optionText;
-    if (hasLineBreak(text)) {
-        problem = QStringLiteral("в тексте есть перевод строки, а строка ответа вмещает одну "
-                                 "строку текста");
-    } else {
-        const int width = m_answerFont.horizontalAdvance(text);
-        if (width > room)
-            problem = QStringLiteral("текст шириной %1 точек не помещается в строку ответа: "
-                                     "места %2 точек, конец обрежется")
-                          .arg(width)
-                          .arg(room);
-    }
-    m_answers.insert(key, problem);
-    return problem;
+    const qreal sum = advanceSum(m_answerBound, text);
+    if (sum >= 0 && WidthBound::inflated(sum) <= room)
+        return QString();
+    const int width = m_answerFont.horizontalAdvance(text.toString());
+    if (width > room)
+        return QStringLiteral("текст шириной %1 точек не помещается в строку ответа: места %2 "
+                              "точек, конец обрежется")
+            .arg(width)
+            .arg(room);
+    return QString();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "width_bound.h"
+
 #include <QFontMetrics>
-#include <QHash>
 #include <QString>
 #include <QWidget>
 
@@ -13,7 +14,8 @@ class frmMain;
 
 // Whether the texts of a question fit the question panel as the exam lays it out: the question's
 // label and the answer rows, measured in the same controls and fonts the exam window builds.
-// Needs a graphical application object (the offscreen platform will do).
+// Needs a graphical application object (the offscreen platform will do). Most texts are settled by
+// a bound of their width; only those near or over the limit are shaped and measured exactly.
 class PanelFit final
 {
 public:
@@ -23,9 +25,9 @@ public:
     PanelFit &operator=(const PanelFit &) = delete;
 
     // Empty when the question's text fits its label, else what does not fit.
-    QString questionProblem(const QString &text);
+    QString questionProblem(QStringView text);
     // Empty when an answer fits its row, else what does not fit.
-    QString answerProblem(const QString &text, bool checkBox);
+    QString answerProblem(QStringView text, bool checkBox);
 
 private:
     QWidget m_window;
@@ -35,7 +37,6 @@ private:
     QSize m_label;
     int m_optionText = 0; // room for the caption beside the option button's circle
     int m_checkText = 0;  // beside the check box's square
-    // Banks repeat texts ("Да", "Нет", …): each is measured once.
-    QHash<QString, QString> m_questions;
-    QHash<QString, QString> m_answers;
+    WidthBound m_questionBound;
+    WidthBound m_answerBound;
 };

@@ -79,6 +79,12 @@ QByteArrayView SqliteRows::storedText(int column) const
     return {reinterpret_cast<const char *>(text), sqlite3_column_bytes(m_statement, column)};
 }
 
+QStringView SqliteRows::text(int column) const
+{
+    const void *text = sqlite3_column_text16(m_statement, column);
+    return {static_cast<const QChar *>(text), sqlite3_column_bytes16(m_statement, column) / 2};
+}
+
 FieldValue SqliteRows::value(int column) const
 {
     switch (m_types[std::size_t(column)]) {

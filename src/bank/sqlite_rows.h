@@ -34,6 +34,9 @@ public:
     // The bytes of a text as the file stores them, for comparing texts without converting them;
     // only for a column that holds a text. Valid until the next call on this object.
     QByteArrayView storedText(int column) const;
+    // A text as the Qt driver converts it, without a QString of its own; only for a column that
+    // holds a text. Valid until the next call on this object.
+    QStringView text(int column) const;
     // The value as the Qt driver delivers it to the program.
     FieldValue value(int column) const;
 

@@ -1,0 +1,83 @@
+#include "bank/panel_fit.h"
+#include "testrun/main_layout.h"
+#include "ui_frm_main.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Kerned pairs, quotes, dashes and digits: where shaping a text differs most from adding up the
+// advances of its characters.
+const QString Words = QStringLiteral("«Ваш» ответ — “AVATAR” Те ‘ТАУ’ WA Yo 12,5%; fi-fl… ");
+
+// The longest start of `text` that `fits` takes.
+QString longestFitting(const QString &text, const std::function<bool(const QString &)> &fits)
+{
+    qsizetype n = 0;
+    while (n < text.size() && fits(text.left(n + 1)))
+        ++n;
+    return text.left(n);
+}
+
+class PanelFitTest : public ::testing::Test
+{
+protected:
+    PanelFitTest() : m_ui(setUpMainLayout(m_window)) {}
+
+    QWidget m_window;
+    std::unique_ptr<Ui::frmMain> m_ui;
+    PanelFit fit;
+};
+
+TEST_F(PanelFitTest, AnAnswerJustOverItsRoomIsWarnedWithItsExactWidthAndOneJustUnderIsNot)
+{
+    const QFontMetrics font(m_ui->Option1_0->font());
+    const QString text = Words.repeated(20);
+    for (const bool checkBox : {false, true}) {
+        const QString tooWide = fit.answerProblem(text, checkBox);
+        const int room = QRegularExpression(QStringLiteral("места (\\d+) точек"))
+                             .match(tooWide)
+                             .captured(1)
+                             .toInt();
+        ASSERT_GT(room, 0) << tooWide.toStdString();
+        const QString under = longestFitting(
+            text, [&](const QString &start) { return font.horizontalAdvance(start) <= room; });
+        const QString over = text.left(under.size() + 1);
+        EXPECT_EQ(fit.answerProblem(under, checkBox), QString()) << under.toStdString();
+        EXPECT_EQ(fit.answerProblem(over, checkBox),
+                  QStringLiteral("текст шириной %1 точек не помещается в строку ответа: места %2 "
+                                 "точек, конец обрежется")
+                      .arg(font.horizontalAdvance(over))
+                      .arg(room));
+    }
+}
+
+TEST_F(PanelFitTest, AQuestionJustOverItsLabelsLinesIsWarnedAndOneJustUnderIsNot)
+{
+    const QFontMetrics font(m_ui->Label6->font());
+    const QSize label = m_ui->Label6->size();
+    const QString text = Words.repeated(20);
+    const auto wrapped = [&](const QString &start) {
+        return font.boundingRect(QRect(0, 0, label.width(), 100000),
+                                 Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, start);
+    };
+    // One line just short of the label's width, then the most lines the label shows.
+    const QString oneLine = longestFitting(
+        text, [&](const QString &start) { return font.horizontalAdvance(start) <= label.width(); });
+    EXPECT_EQ(fit.questionProblem(oneLine), QString()) << oneLine.toStdString();
+    const QString under = longestFitting(
+        text, [&](const QString &start) { return wrapped(start).height() <= label.height(); });
+    const QString over = text.left(under.size() + 1);
+    ASSERT_GT(under.size(), oneLine.size());
+    if (wrapped(under).width() <= label.width())
+        EXPECT_EQ(fit.questionProblem(under), QString()) << under.toStdString();
+    EXPECT_TRUE(fit.questionProblem(over).startsWith(
+        QStringLiteral("текст вопроса не помещается в надпись %1 × %2: нужно строк")
+            .arg(label.width())
+            .arg(label.height())))
+        << fit.questionProblem(over).toStdString();
+}
+
+} // namespace
