@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace {
 
 // The width a button leaves for its caption: its own width less what the style adds to the text
@@ -46,6 +48,22 @@ qreal advanceSum(WidthBound &bound, QStringView text)
     return sum;
 }
 
+// Whether the layout may always break a line between `before` and `after`, a space run between
+// them: before a letter or digit, unless the run follows an opening bracket or quote.
+bool surelyBreaks(QChar before, QChar after)
+{
+    if (!after.isLetterOrNumber())
+        return false;
+    switch (before.category()) {
+    case QChar::Punctuation_Open:
+    case QChar::Punctuation_InitialQuote:
+    case QChar::Punctuation_FinalQuote:
+        return false;
+    default:
+        return before != QLatin1Char('"') && before != QLatin1Char('\'');
+    }
+}
+
 } // namespace
 
 PanelFit::PanelFit()
@@ -53,19 +71,75 @@ PanelFit::PanelFit()
       m_answerFont(m_ui->Option1_0->font()), m_label(m_ui->Label6->size()),
       m_optionText(captionRoom(*m_ui->Option1_0)), m_checkText(captionRoom(*m_ui->Check1_0)),
       m_questionBound(m_ui->Label6->font()), m_answerBound(m_ui->Option1_0->font())
-{}
+{
+    // Laid-out lines are a line's height apart plus the leading, which some fonts make negative.
+    const QFontMetricsF metrics(m_ui->Label6->font());
+    m_lineHeight = std::max(metrics.lineSpacing(), metrics.height());
+}
 
 PanelFit::~PanelFit() = default;
 
+int PanelFit::linesAtMost(QStringView text)
+{
+    // Words laid line by line at the bound of their widths, broken only where the layout surely
+    // can break too: the layout then fits at least as much on each line. A point of room is
+    // kept, as the layout may report a wrapped line a point wider than its words.
+    const qreal room = m_label.width() - 2;
+    int lines = 1;
+    bool lineStarted = false;
+    qreal line = 0;   // the current line's advances, to the end of its last word
+    qreal spaces = 0; // the spaces after that word
+    const auto place = [&](qreal word) {
+        if (lineStarted && WidthBound::inflated(line + spaces + word) <= room) {
+            line += spaces + word;
+            return true;
+        }
+        if (WidthBound::inflated(word) > room)
+            return false; // a word wider than a line: only the layout can tell where it goes
+        lines += lineStarted ? 1 : 0;
+        lineStarted = true;
+        line = word;
+        return true;
+    };
+    qreal word = 0;      // the word being read, with any spaces it cannot be broken at
+    qreal trailing = 0;  // the spaces after it so far
+    bool inWord = false; // whether a character other than a space has been read
+    QChar last;          // the last character other than a space
+    for (const QChar c : text) {
+        const qreal advance = m_questionBound.advance(c);
+        if (advance < 0)
+            return -1;
+        if (c == QLatin1Char(' ')) {
+            trailing += advance;
+            continue;
+        }
+        if (inWord && trailing > 0 && surelyBreaks(last, c)) {
+            if (!place(word))
+                return -1;
+            spaces = trailing;
+            word = 0;
+        } else {
+            word += trailing;
+        }
+        trailing = 0;
+        word += advance;
+        inWord = true;
+        last = c;
+    }
+    if (inWord && !place(word))
+        return -1;
+    return lines;
+}
+
 QString PanelFit::questionProblem(QStringView view)
 {
-    // One line that fits needs no wrapping to be sure of. A text that wraps is always laid out:
-    // the layout may report a wrapped line up to a point wider than its words, so whether a
-    // line overflows the label cannot be told from a bound.
-    const qreal sum = advanceSum(m_questionBound, view);
-    if (sum >= 0 && WidthBound::inflated(sum) <= m_label.width())
+    const int lines = linesAtMost(view);
+    if (lines > 0 && lines * m_lineHeight <= m_label.height())
         return QString();
     const QString text = view.toString();
+    const auto known = m_questions.constFind(text);
+    if (known != m_questions.cend())
+        return *known;
     QString problem;
     if (hasLineBreak(text) || m_questionFont.horizontalAdvance(text) > m_label.width()) {
         const QRect needed =
@@ -83,6 +157,7 @@ QString PanelFit::questionProblem(QStringView view)
                           .arg((needed.height() + lineHeight - 1) / lineHeight)
                           .arg(m_label.height() / lineHeight);
     }
+    m_questions.insert(text, problem);
     return problem;
 }
 

@@ -3,6 +3,7 @@
 #include "width_bound.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
@@ -30,6 +31,10 @@ public:
     QString answerProblem(QStringView text, bool checkBox);
 
 private:
+    // The most lines the question's text can take in its label, or a negative number when only
+    // laying it out can tell.
+    int linesAtMost(QStringView text);
+
     QWidget m_window;
     std::unique_ptr<Ui::frmMain> m_ui;
     QFontMetrics m_questionFont;
@@ -39,4 +44,7 @@ private:
     int m_checkText = 0;  // beside the check box's square
     WidthBound m_questionBound;
     WidthBound m_answerBound;
+    qreal m_lineHeight = 0; // the most a line of the question adds to the text's height
+    // Questions that had to be laid out, with their verdicts: banks repeat long texts too.
+    QHash<QString, QString> m_questions;
 };

@@ -80,4 +80,27 @@ TEST_F(PanelFitTest, AQuestionJustOverItsLabelsLinesIsWarnedAndOneJustUnderIsNot
         << fit.questionProblem(over).toStdString();
 }
 
+TEST_F(PanelFitTest, EveryStartOfAnOrdinaryQuestionGetsTheVerdictOfItsLayout)
+{
+    // Texts that the bound of their lines settles without laying them out: words of every length,
+    // so that line ends fall everywhere, with the punctuation questions use.
+    const QString text =
+        QStringLiteral("Какая клавиша (или сочетание клавиш) в текстовом редакторе удаляет символ "
+                       "слева от курсора, а какая — справа? Укажите 1 или 2 варианта; ответ "
+                       "«Delete» верен, если курсор стоит в начале строки, и т. д. Выберите один "
+                       "из вариантов ниже: ")
+            .repeated(3);
+    const QFontMetrics font(m_ui->Label6->font());
+    const QSize label = m_ui->Label6->size();
+    for (qsizetype n = 1; n <= text.size(); ++n) {
+        const QString start = text.left(n);
+        const QRect wrapped =
+            font.boundingRect(QRect(0, 0, label.width(), 100000),
+                              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, start);
+        const bool fits = font.horizontalAdvance(start) <= label.width() ||
+                          (wrapped.width() <= label.width() && wrapped.height() <= label.height());
+        ASSERT_EQ(fit.questionProblem(start).isEmpty(), fits) << start.toStdString();
+    }
+}
+
 } // namespace
