@@ -163,13 +163,14 @@ QString PanelFit::questionProblem(QStringView view)
 
 QString PanelFit::answerProblem(QStringView text, bool checkBox)
 {
-    if (hasLineBreak(text))
-        return QStringLiteral("в тексте есть перевод строки, а строка ответа вмещает одну "
-                              "строку текста");
     const int room = checkBox ? m_checkText : m_optionText;
+    // A line break has no advance of its own, so a text the bound settles has none.
     const qreal sum = advanceSum(m_answerBound, text);
     if (sum >= 0 && WidthBound::inflated(sum) <= room)
         return QString();
+    if (hasLineBreak(text))
+        return QStringLiteral("в тексте есть перевод строки, а строка ответа вмещает одну "
+                              "строку текста");
     const int width = m_answerFont.horizontalAdvance(text.toString());
     if (width > room)
         return QStringLiteral("текст шириной %1 точек не помещается в строку ответа: места %2 "

@@ -1,6 +1,7 @@
 #include "sqlite_rows.h"
 
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -81,8 +82,18 @@ QByteArrayView SqliteRows::storedText(int column) const
 
 QStringView SqliteRows::text(int column) const
 {
-    const void *text = sqlite3_column_text16(m_statement, column);
-    return {static_cast<const QChar *>(text), sqlite3_column_bytes16(m_statement, column) / 2};
+    if (m_utf16) {
+        const void *text = sqlite3_column_text16(m_statement, column);
+        return {static_cast<const QChar *>(text), sqlite3_column_bytes16(m_statement, column) / 2};
+    }
+    // Qt's decoder is several times faster than SQLite's translation to UTF-16, and gives the
+    // same text for any valid UTF-8. UTF-16 never takes more units than UTF-8 takes bytes.
+    const QByteArrayView stored = storedText(column);
+    if (m_text.size() < std::size_t(stored.size()))
+        m_text.resize(std::size_t(stored.size()));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QChar *end = decoder.appendToBuffer(m_text.data(), stored);
+    return {m_text.data(), end - m_text.data()};
 }
 
 FieldValue SqliteRows::value(int column) const

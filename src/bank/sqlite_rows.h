@@ -34,8 +34,8 @@ public:
     // The bytes of a text as the file stores them, for comparing texts without converting them;
     // only for a column that holds a text. Valid until the next call on this object.
     QByteArrayView storedText(int column) const;
-    // A text as the Qt driver converts it, without a QString of its own; only for a column that
-    // holds a text. Valid until the next call on this object.
+    // A text as the program reads it, without a QString of its own; only for a column that holds
+    // a text. Valid until the next call on this object.
     QStringView text(int column) const;
     // The value as the Qt driver delivers it to the program.
     FieldValue value(int column) const;
@@ -43,6 +43,7 @@ public:
 private:
     sqlite3 *m_database = nullptr;
     sqlite3_stmt *m_statement = nullptr;
-    bool m_utf16 = false;     // the file keeps its texts in UTF-16
-    std::vector<int> m_types; // of the current row's values, asked once per row
+    bool m_utf16 = false;              // the file keeps its texts in UTF-16
+    std::vector<int> m_types;          // of the current row's values, asked once per row
+    mutable std::vector<QChar> m_text; // the last text() decoded
 };

@@ -1,6 +1,5 @@
 #include "width_bound.h"
 
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -44,12 +43,11 @@ WidthBound::WidthBound(const QFont &font)
       m_advances(0x10000, std::numeric_limits<float>::quiet_NaN())
 {}
 
-qreal WidthBound::advance(QChar c)
+qreal WidthBound::measure(QChar c)
 {
     float &known = m_advances[c.unicode()];
-    if (std::isnan(known))
-        known = standsAlone(c) && m_primary.supportsCharacter(c)
-                    ? float(m_metrics.horizontalAdvance(QString(c)))
-                    : -1.0f;
+    known = standsAlone(c) && m_primary.supportsCharacter(c)
+                ? float(m_metrics.horizontalAdvance(QString(c)))
+                : -1.0f;
     return known;
 }
