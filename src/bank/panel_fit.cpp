@@ -8,8 +8,6 @@
 #include <QRadioButton>
 #include <QStyle>
 
-#include <algorithm>
-
 namespace {
 
 // The width a button leaves for its caption: its own width less what the style adds to the text
@@ -72,9 +70,20 @@ PanelFit::PanelFit()
       m_optionText(captionRoom(*m_ui->Option1_0)), m_checkText(captionRoom(*m_ui->Check1_0)),
       m_questionBound(m_ui->Label6->font()), m_answerBound(m_ui->Option1_0->font())
 {
-    // Laid-out lines are a line's height apart plus the leading, which some fonts make negative.
-    const QFontMetricsF metrics(m_ui->Label6->font());
-    m_lineHeight = std::max(metrics.lineSpacing(), metrics.height());
+    // What one line and each further line add to the laid-out height, as the layout rounds them.
+    const auto height = [this](const QString &text) {
+        return m_questionFont.boundingRect(QRect(0, 0, m_label.width(), 100000), WrappedText, text)
+            .height();
+    };
+    m_firstLine = height(QStringLiteral("Ж"));
+    m_nextLine = height(QStringLiteral("Ж\nЖ")) - m_firstLine;
+}
+
+int PanelFit::linesIn(int height, bool roundUp) const
+{
+    if (height < m_firstLine)
+        return roundUp && height > 0 ? 1 : 0;
+    return (height - m_firstLine + (roundUp ? m_nextLine - 1 : 0)) / m_nextLine + 1;
 }
 
 PanelFit::~PanelFit() = default;
@@ -134,7 +143,7 @@ int PanelFit::linesAtMost(QStringView text)
 QString PanelFit::questionProblem(QStringView view)
 {
     const int lines = linesAtMost(view);
-    if (lines > 0 && lines * m_lineHeight <= m_label.height())
+    if (lines > 0 && lines <= linesIn(m_label.height(), false))
         return QString();
     const QString text = view.toString();
     const auto known = m_questions.constFind(text);
@@ -144,7 +153,6 @@ QString PanelFit::questionProblem(QStringView view)
     if (hasLineBreak(text) || m_questionFont.horizontalAdvance(text) > m_label.width()) {
         const QRect needed =
             m_questionFont.boundingRect(QRect(0, 0, m_label.width(), 100000), WrappedText, text);
-        const int lineHeight = m_questionFont.lineSpacing();
         if (needed.width() > m_label.width())
             problem = QStringLiteral("в тексте вопроса есть слово шире надписи (%1 точек): оно "
                                      "обрежется")
@@ -154,8 +162,8 @@ QString PanelFit::questionProblem(QStringView view)
                                      "— %3, видно — %4")
                           .arg(m_label.width())
                           .arg(m_label.height())
-                          .arg((needed.height() + lineHeight - 1) / lineHeight)
-                          .arg(m_label.height() / lineHeight);
+                          .arg(linesIn(needed.height(), true))
+                          .arg(linesIn(m_label.height(), false));
     }
     m_questions.insert(text, problem);
     return problem;

@@ -34,6 +34,8 @@ private:
     // The most lines the question's text can take in its label, or a negative number when only
     // laying it out can tell.
     int linesAtMost(QStringView text);
+    // The lines of the question's font in a laid-out height: whole lines, or any part as one.
+    int linesIn(int height, bool roundUp) const;
 
     QWidget m_window;
     std::unique_ptr<Ui::frmMain> m_ui;
@@ -44,7 +46,8 @@ private:
     int m_checkText = 0;  // beside the check box's square
     WidthBound m_questionBound;
     WidthBound m_answerBound;
-    qreal m_lineHeight = 0; // the most a line of the question adds to the text's height
+    int m_firstLine = 0; // the laid-out height of one line of the question
+    int m_nextLine = 0;  // and what each further line adds
     // Questions that had to be laid out, with their verdicts: banks repeat long texts too.
     QHash<QString, QString> m_questions;
 };

@@ -3,6 +3,7 @@
 #include "ui_frm_main.h"
 
 #include <QRegularExpression>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,23 @@ QString longestFitting(const QString &text, const std::function<bool(const QStri
     while (n < text.size() && fits(text.left(n + 1)))
         ++n;
     return text.left(n);
+}
+
+// The lines Qt's layout breaks a text into at a width.
+int laidOutLines(const QString &text, const QFont &font, int width)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int lines = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        ++lines;
+    }
+    layout.endLayout();
+    return lines;
 }
 
 class PanelFitTest : public ::testing::Test
@@ -73,11 +91,15 @@ TEST_F(PanelFitTest, AQuestionJustOverItsLabelsLinesIsWarnedAndOneJustUnderIsNot
     ASSERT_GT(under.size(), oneLine.size());
     if (wrapped(under).width() <= label.width())
         EXPECT_EQ(fit.questionProblem(under), QString()) << under.toStdString();
-    EXPECT_TRUE(fit.questionProblem(over).startsWith(
-        QStringLiteral("текст вопроса не помещается в надпись %1 × %2: нужно строк")
-            .arg(label.width())
-            .arg(label.height())))
-        << fit.questionProblem(over).toStdString();
+    // `over` takes one line more than the label shows, and `under` all the lines it shows.
+    EXPECT_EQ(fit.questionProblem(over).toStdString(),
+              QStringLiteral("текст вопроса не помещается в надпись %1 × %2: нужно строк — %3, "
+                             "видно — %4")
+                  .arg(label.width())
+                  .arg(label.height())
+                  .arg(laidOutLines(over, m_ui->Label6->font(), label.width()))
+                  .arg(laidOutLines(under, m_ui->Label6->font(), label.width()))
+                  .toStdString());
 }
 
 TEST_F(PanelFitTest, EveryStartOfAnOrdinaryQuestionGetsTheVerdictOfItsLayout)
