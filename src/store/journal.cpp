@@ -28,8 +28,8 @@ Database::Change finish(const Attempt &attempt, const QDateTime &finished, int r
     return {QStringLiteral("UPDATE attempts SET finished = ?, right_answers = ?, passed = ? "
                            "WHERE id = (SELECT max(id) FROM attempts WHERE username = ? AND "
                            "started = ? AND host = ?)"),
-            {timeText(finished), rightAnswers, passed, attempt.username,
-             timeText(attempt.started), attempt.host}};
+            {timeText(finished), rightAnswers, passed, attempt.username, timeText(attempt.started),
+             attempt.host}};
 }
 
 } // namespace Journal
