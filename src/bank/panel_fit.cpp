@@ -79,14 +79,14 @@ PanelFit::PanelFit()
     m_nextLine = height(QStringLiteral("Ж\nЖ")) - m_firstLine;
 }
 
+PanelFit::~PanelFit() = default;
+
 int PanelFit::linesIn(int height, bool roundUp) const
 {
     if (height < m_firstLine)
         return roundUp && height > 0 ? 1 : 0;
     return (height - m_firstLine + (roundUp ? m_nextLine - 1 : 0)) / m_nextLine + 1;
 }
-
-PanelFit::~PanelFit() = default;
 
 int PanelFit::linesAtMost(QStringView text)
 {
