@@ -77,6 +77,7 @@ PanelFit::PanelFit()
     };
     m_firstLine = height(QStringLiteral("Ж"));
     m_nextLine = height(QStringLiteral("Ж\nЖ")) - m_firstLine;
+    m_visibleLines = linesIn(m_label.height(), false);
 }
 
 PanelFit::~PanelFit() = default;
@@ -143,7 +144,7 @@ int PanelFit::linesAtMost(QStringView text)
 QString PanelFit::questionProblem(QStringView view)
 {
     const int lines = linesAtMost(view);
-    if (lines > 0 && lines <= linesIn(m_label.height(), false))
+    if (lines > 0 && lines <= m_visibleLines)
         return QString();
     const QString text = view.toString();
     const auto known = m_questions.constFind(text);
@@ -163,7 +164,7 @@ QString PanelFit::questionProblem(QStringView view)
                           .arg(m_label.width())
                           .arg(m_label.height())
                           .arg(linesIn(needed.height(), true))
-                          .arg(linesIn(m_label.height(), false));
+                          .arg(m_visibleLines);
     }
     m_questions.insert(text, problem);
     return problem;

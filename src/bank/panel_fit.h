@@ -46,8 +46,9 @@ private:
     int m_checkText = 0;  // beside the check box's square
     WidthBound m_questionBound;
     WidthBound m_answerBound;
-    int m_firstLine = 0; // the laid-out height of one line of the question
-    int m_nextLine = 0;  // and what each further line adds
+    int m_firstLine = 0;    // the laid-out height of one line of the question
+    int m_nextLine = 0;     // and what each further line adds
+    int m_visibleLines = 0; // whole lines the label shows
     // Questions that had to be laid out, with their verdicts: banks repeat long texts too.
     QHash<QString, QString> m_questions;
 };
