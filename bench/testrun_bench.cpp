@@ -1,14 +1,15 @@
 #include "sample_banks.h"
 #include "screens/look.h"
 #include "screens/picture_box.h"
+#include "screens/pictures.h"
 #include "screens/runtime.h"
-#include "screens/runtime_error.h"
 #include "screens/system_services.h"
 #include "shell/mdl2.h"
 #include "shell/program.h"
 #include "store/bank_check.h"
 #include "store/bank_file.h"
 #include "store/database.h"
+#include "store/runtime_error.h"
 #include "store/statements.h"
 #include "testrun/question_draw.h"
 #include "ui_frm_main.h"
@@ -542,7 +543,7 @@ void openBank(bool withCheck, OpenSteps &steps)
     const Stopwatch::time_point selected = Stopwatch::now();
     if (withCheck)
         checkBank(basa, questions.Fields(QStringLiteral("id")),
-                  QDir(appPath()).filePath(QStringLiteral("pictures")));
+                  QDir(appPath()).filePath(QStringLiteral("pictures")), isReadablePicture);
     const Stopwatch::time_point checked = Stopwatch::now();
     steps.total.push_back(millisBetween(start, checked));
     steps.open.push_back(millisBetween(start, opened));

@@ -1,65 +1,21 @@
 #include "bank_report.h"
 
 #include "panel_fit.h"
-#include "screens/runtime_error.h"
-#include "sqlite_rows.h"
+#include "screens/pictures.h"
 #include "store/bank_check.h"
+#include "store/bank_warnings.h"
 #include "store/database.h"
+#include "store/runtime_error.h"
 #include "store/statements.h"
 
 #include <QDir>
-#include <QHash>
 #include <QImageReader>
 #include <QSet>
-
-#include <optional>
 
 namespace {
 
 constexpr int ShownProblems = 50;
 const QSize PictureBox(586, 127);
-
-// A value as the number it compares as, when it is one.
-std::optional<double> numberOf(const FieldValue &value)
-{
-    switch (value.kind()) {
-    case FieldValue::Kind::Number:
-        return value.asNumber();
-    case FieldValue::Kind::Text: {
-        bool ok = false;
-        const double number =
-            value.asText().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-        return ok ? std::optional<double>(number) : std::nullopt;
-    }
-    case FieldValue::Kind::Boolean:
-        return value.asBoolean() ? -1 : 0;
-    case FieldValue::Kind::Null:
-        break;
-    }
-    return std::nullopt;
-}
-
-// The codes ticks can give: one answer of a single-choice question, or any non-empty set of a
-// multiple-choice one.
-bool ticksCanGive(int type, double code)
-{
-    static const int weights[4] = {1, 4, 8, 16};
-    for (int set = 1; set < 16; ++set) {
-        int sum = 0;
-        int count = 0;
-        for (int k = 0; k < 4; ++k)
-            if (set & (1 << k)) {
-                sum += weights[k];
-                ++count;
-            }
-        if ((type == 1 || count == 1) && sum == code)
-            return true;
-    }
-    return false;
-}
-
-// The column of each value in the warnings' select.
-enum Column { Id, Type, Question, FirstAnswer, Ball = FirstAnswer + 4, Picture };
 
 class Warnings final
 {
@@ -67,25 +23,22 @@ public:
     Warnings(const QString &picturesFolder, QStringList &out) : m_folder(picturesFolder), m_out(out)
     {}
 
-    void question(const SqliteRows &row)
+    void question(const AskedQuestion &asked)
     {
-        m_id = row.number(Id);
-        const std::optional<double> type = numberAt(row, Type);
-        if (!row.isNull(Question))
-            add(m_fit.questionProblem(textAt(row, Question)));
-        const bool answersShown = type && (*type == 0 || *type == 1);
-        if (answersShown) {
-            const bool checkBox = *type == 1;
+        m_id = asked.id;
+        if (!asked.question.isNull())
+            add(m_fit.questionProblem(textOf(asked.question, QString())));
+        if (asked.showsAnswers())
             for (int k = 0; k < 4; ++k)
-                if (!row.isNull(FirstAnswer + k)) {
-                    const QString problem =
-                        m_fit.answerProblem(textAt(row, FirstAnswer + k), checkBox);
+                if (!asked.answers[k].isNull()) {
+                    const QString problem = m_fit.answerProblem(textOf(asked.answers[k], QString()),
+                                                                asked.showsCheckBoxes());
                     if (!problem.isEmpty())
                         add(QStringLiteral("ответ %1: %2").arg(k + 1).arg(problem));
                 }
-            code(int(*type), numberAt(row, Ball));
-        }
-        picture(row);
+        for (const QString &warning : valueWarnings(asked))
+            add(warning);
+        picture(asked.picture);
     }
 
     QStringList used() const { return m_used.values(); }
@@ -103,63 +56,21 @@ public:
     }
 
 private:
-    static std::optional<double> numberAt(const SqliteRows &row, int column)
-    {
-        if (row.isNumber(column))
-            return row.number(column);
-        return numberOf(row.value(column));
-    }
-
-    // The text of a column as the program reads it.
-    QStringView textAt(const SqliteRows &row, int column)
-    {
-        if (row.isText(column))
-            return row.text(column);
-        m_other = textOf(row.value(column), QString());
-        return m_other;
-    }
-
     void add(const QString &problem)
     {
         if (!problem.isEmpty())
-            m_out.push_back(QStringLiteral("вопрос %1: %2").arg(plainDecimal(m_id), problem));
+            m_out.push_back(QStringLiteral("вопрос %1: %2").arg(m_id).arg(problem));
     }
 
-    void code(int type, std::optional<double> value)
+    void picture(const FieldValue &value)
     {
-        if (!value)
-            add(QStringLiteral("код правильного ответа (ball) пуст: ни один ответ не "
-                               "засчитается"));
-        else if (!ticksCanGive(type, *value))
-            add(type == 0 ? QStringLiteral("код (ball) %1 нельзя набрать одним ответом "
-                                           "(type 0): возможны только 1, 4, 8, 16")
-                                .arg(plainDecimal(*value))
-                          : QStringLiteral("код (ball) %1 нельзя набрать флажками (type 1): "
-                                           "возможны суммы весов 1, 4, 8, 16")
-                                .arg(plainDecimal(*value)));
-    }
-
-    void picture(const SqliteRows &row)
-    {
-        if (row.isNull(Picture))
-            return;
-        // A stored text seen before has been dealt with: skipped, or its file taken as used.
-        QByteArray stored;
-        if (row.isText(Picture)) {
-            const QByteArrayView view = row.storedText(Picture);
-            if (m_pictures.contains(QByteArray::fromRawData(view.data(), view.size())))
-                return;
-            stored = view.toByteArray();
-            m_pictures.insert(stored);
-        }
-        const FieldValue value = row.value(Picture);
-        if (equalsText(value, QString()))
+        if (value.isNull() || equalsText(value, QString()))
             return;
         qint16 number = -1;
         try {
             number = int16Of(value, QStringLiteral("picture"));
         } catch (const RuntimeError &) {
-            return;
+            return; // refused by the opening check
         }
         const QString name = QString::number(number) + QStringLiteral(".bmp");
         if (m_used.contains(name))
@@ -179,31 +90,15 @@ private:
     QString m_folder;
     QStringList &m_out;
     PanelFit m_fit;
-    double m_id = 0; // of the question being looked at
-    QString m_other; // a value stored as something else than a text, as text
-    QSet<QByteArray> m_pictures;
+    int m_id = 0; // of the question being looked at
     QSet<QString> m_used;
 };
 
-// One pass over the questions the draw can reach, on a read-only connection of its own.
-void warn(const QString &path, int lastId, const QString &picturesFolder, BankReport &report)
+// One pass over the questions the draw can reach, with their values as the program reads them.
+void warn(Database &basa, int lastId, const QString &picturesFolder, BankReport &report)
 {
-    SqliteRows rows(path, QStringLiteral("select id, type, question, answ1, answ2, answ3, answ4, "
-                                         "ball, picture from questions where id between 1 and %1 "
-                                         "and id = round(id) order by id")
-                              .arg(lastId));
-    if (!rows.ok())
-        return;
     Warnings found(picturesFolder, report.warnings);
-    double previous = 0;
-    while (rows.next()) {
-        // The question's select finds the first row of an id.
-        const double id = rows.number(Id);
-        if (id == previous)
-            continue;
-        previous = id;
-        found.question(rows);
-    }
+    forEachAskedQuestion(basa, lastId, [&](const AskedQuestion &asked) { found.question(asked); });
     found.unusedPictures();
     report.pictures = found.used();
     report.pictures.sort();
@@ -216,12 +111,11 @@ BankReport inspectBankFile(const QString &path, const QString &picturesFolder)
     BankReport report;
     try {
         {
-            // Closed before the warnings read the file through a connection of their own.
-            Database basa = DBEngine::OpenDatabase(path);
+            Database basa = DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
             Recordset questions = basa.OpenRecordset(Statements::SelectQuestions);
             questions.MoveLast();
-            const BankInspection inspection =
-                inspectBank(basa, questions.Fields(QStringLiteral("id")), picturesFolder);
+            const BankInspection inspection = inspectBank(
+                basa, questions.Fields(QStringLiteral("id")), picturesFolder, isReadablePicture);
             report.lastId = inspection.lastId;
             report.problems = inspection.problems;
             try {
@@ -234,9 +128,9 @@ BankReport inspectBankFile(const QString &path, const QString &picturesFolder)
                 report.problems.push_back(QStringLiteral("запись о последнем экзаменуемом: ") +
                                           error.description());
             }
+            if (report.lastId > 0)
+                warn(basa, report.lastId, picturesFolder, report);
         }
-        if (report.lastId > 0)
-            warn(path, report.lastId, picturesFolder, report);
     } catch (const RuntimeError &error) {
         report.problems.push_back(error.description());
     }

@@ -1,5 +1,6 @@
 #include "frm_user.h"
 
+#include "screens/pictures.h"
 #include "screens/runtime.h"
 #include "shell/program.h"
 #include "store/bank_check.h"
@@ -18,7 +19,8 @@ void frmUser::OpenBasa()
     run.QuestionsRs->MoveLast();
     // A bank the test cannot be taken from is refused now, before the attempt is recorded.
     const int lastId = checkBank(*run.Basa, run.QuestionsRs->Fields(QStringLiteral("id")),
-                                 QDir(m_runtime.appPath()).filePath(QStringLiteral("pictures")));
+                                 QDir(m_runtime.appPath()).filePath(QStringLiteral("pictures")),
+                                 isReadablePicture);
     run.DrawnIds.assign(static_cast<std::size_t>(lastId) + 2, 0);
 
     if (run.ExamMode) {
@@ -38,14 +40,14 @@ void frmUser::OpenBasa()
             m_runtime.End();
         }
         // The attempt counts from here; a bank that keeps a journal gets its row in the same
-        // step, so the record and the journal never disagree.
-        std::vector<Database::Change> changes{{Statements::RecordExaminee, {name}}};
+        // transaction, after the record's change.
+        std::optional<Database::Change> journal;
         if (run.Basa->HasTable(Journal::Table)) {
             run.JournalAttempt =
                 Journal::Attempt{name, m_runtime.now(), lastId, QSysInfo::machineHostName()};
-            changes.push_back(Journal::start(*run.JournalAttempt));
+            journal = Journal::start(*run.JournalAttempt);
         }
-        run.Basa->ExecuteTogether(changes);
+        run.Basa->ExecuteWithJournal({Statements::RecordExaminee, {name}}, journal);
     }
 
     const auto upperBound = static_cast<int>(run.DrawnIds.size()) - 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime_error.h"
+#include "store/runtime_error.h"
 
 #include <QAbstractButton>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "pictures.h"
 
 #include "bitmap_file.h"
-#include "runtime_error.h"
+#include "store/runtime_error.h"
 
 #include <QFile>
 #include <QFileInfo>

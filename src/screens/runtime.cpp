@@ -1,6 +1,6 @@
 #include "runtime.h"
 
-#include "runtime_error.h"
+#include "store/runtime_error.h"
 #include "time_text.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "region_from_picture.h"
 
 #include "screens/picture_box.h"
-#include "screens/runtime_error.h"
 #include "screens/scale.h"
+#include "store/runtime_error.h"
 
 #include <QImage>
 

@@ -1,16 +1,17 @@
 #include "bank_check.h"
 
 #include "database.h"
-#include "screens/pictures.h"
-#include "screens/runtime_error.h"
+#include "journal.h"
+#include "rules.h"
+#include "runtime_error.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
 
-constexpr int TestLength = 40;
-constexpr int LargestBank = 32767;
+using Rules::LargestBank;
+using Rules::TestLength;
 
 // True when the value compares as a number without a type mismatch.
 bool readsAsNumber(const FieldValue &value)
@@ -52,17 +53,46 @@ QString shownId(Database &basa, const FieldValue &id, const QString &kindSelect,
                                                   : textOf(id, QStringLiteral("id")));
 }
 
-// Triggers on the two tables could change the bank when the attempt is recorded, after the check.
+// Triggers on the tables could change the bank or the record when the attempt is recorded, after
+// the check, or silently drop the journal's row.
 void checkTriggers(Database &basa, QStringList &problems)
 {
     const auto rows = basa.Rows(
         QStringLiteral("select tbl_name, name from sqlite_master where type = 'trigger' and "
-                       "lower(tbl_name) in ('questions', 'users') order by tbl_name, name"));
+                       "lower(tbl_name) in ('questions', 'users', 'attempts') "
+                       "order by tbl_name, name"));
     for (const auto &row : rows)
         problems.push_back(QStringLiteral("на таблице %1 есть триггер «%2»: он может изменить "
                                           "банк во время экзамена; в банке вопросов триггеров "
                                           "быть не должно")
                                .arg(row[0].asText(), row[1].asText()));
+}
+
+// The journal, where there is one, must take the rows the program writes: every column it names,
+// and an id the engine numbers itself, by which the result finds its attempt's row.
+void checkJournal(Database &basa, QStringList &problems)
+{
+    if (!basa.HasTable(Journal::Table))
+        return;
+    const QStringList present = basa.Columns(Journal::Table);
+    for (const QString &column : Journal::Columns)
+        if (!present.contains(column))
+            problems.push_back(QStringLiteral("в журнале попыток (таблица attempts) нет столбца "
+                                              "%1, а программа его записывает")
+                                   .arg(column));
+    // Only an INTEGER PRIMARY KEY is numbered by the engine when a row is added.
+    const auto key = basa.Rows(
+        QStringLiteral("select upper(type), (select count(*) from pragma_table_info('attempts') "
+                       "where pk > 0), (select count(*) from sqlite_master where type = 'table' "
+                       "and lower(name) = 'attempts' and lower(sql) like '%without rowid%') "
+                       "from pragma_table_info('attempts') where lower(name) = 'id' and pk = 1"));
+    if (present.contains(QStringLiteral("id")) &&
+        (key.empty() || !equalsText(key.front()[0], QStringLiteral("INTEGER")) ||
+         !equalsNumber(key.front()[1], 1) || !equalsNumber(key.front()[2], 0)))
+        problems.push_back(QStringLiteral("в журнале попыток (таблица attempts) столбец id должен "
+                                          "быть объявлен INTEGER PRIMARY KEY: иначе у записей "
+                                          "журнала не будет номеров и результат не найдёт свою "
+                                          "запись"));
 }
 
 // The draw may pick any id from 1 to N, the id of the last row, so each must find its question
@@ -129,7 +159,8 @@ void checkTexts(Database &basa, const QString &asked, QStringList &problems)
 
 // One picture value of the bank: a whole number from 0 to 32767 whose file is a readable bitmap.
 // `id` names a question that has it. Empty when it is sound.
-QString pictureProblem(const FieldValue &picture, const QString &id, const QString &picturesFolder)
+QString pictureProblem(const FieldValue &picture, const QString &id, const QString &picturesFolder,
+                       const PictureReadable &readable)
 {
     if (equalsText(picture, QString()))
         return {};
@@ -149,14 +180,14 @@ QString pictureProblem(const FieldValue &picture, const QString &id, const QStri
     if (!QFileInfo(path).isFile())
         return QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, id);
     // Read as the question will read it: a damaged file must not end an exam midway.
-    if (!isReadablePicture(path))
+    if (!readable(path))
         return QStringLiteral("файл рисунка %1 для вопроса %2 не читается как точечный рисунок")
             .arg(path, id);
     return {};
 }
 
 void checkPictures(Database &basa, const QString &asked, const QString &picturesFolder,
-                   QStringList &problems)
+                   const PictureReadable &readable, QStringList &problems)
 {
     const auto rows = basa.Rows(
         QStringLiteral("select min(id), picture from questions where picture is not null and "
@@ -164,7 +195,7 @@ void checkPictures(Database &basa, const QString &asked, const QString &pictures
             .arg(asked));
     for (const auto &row : rows) {
         const QString problem =
-            pictureProblem(row[1], plainDecimal(row[0].asNumber()), picturesFolder);
+            pictureProblem(row[1], plainDecimal(row[0].asNumber()), picturesFolder, readable);
         if (!problem.isEmpty())
             problems.push_back(problem);
     }
@@ -179,10 +210,11 @@ void checkPictures(Database &basa, const QString &asked, const QString &pictures
 } // namespace
 
 BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
-                           const QString &picturesFolder)
+                           const QString &picturesFolder, const PictureReadable &readable)
 {
     BankInspection result;
     checkTriggers(basa, result.problems);
+    checkJournal(basa, result.problems);
     if (lastRowId.kind() != FieldValue::Kind::Number || lastRowId.asNumber() < 1 ||
         lastRowId.asNumber() > LargestBank || lastRowId.asNumber() != int(lastRowId.asNumber())) {
         result.problems.push_back(
@@ -200,13 +232,14 @@ BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
         QStringLiteral("id between 1 and %1 and id = round(id)").arg(result.lastId);
     checkIds(basa, result.lastId, asked, result.problems);
     checkTexts(basa, asked, result.problems);
-    checkPictures(basa, asked, picturesFolder, result.problems);
+    checkPictures(basa, asked, picturesFolder, readable, result.problems);
     return result;
 }
 
-int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder)
+int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder,
+              const PictureReadable &readable)
 {
-    const BankInspection inspection = inspectBank(basa, lastRowId, picturesFolder);
+    const BankInspection inspection = inspectBank(basa, lastRowId, picturesFolder, readable);
     if (!inspection.problems.isEmpty())
         refuse(basa, inspection.problems.front());
     return inspection.lastId;

@@ -1,15 +1,14 @@
 #include "bank_file.h"
 
+#include "database.h"
+#include "rules.h"
+#include "runtime_error.h"
+#include "sqlite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QUrl>
 #include <QUuid>
 
 #include <filesystem>
@@ -28,47 +27,9 @@ const char *const BankSchema[] = {
 
 namespace {
 
-constexpr int Weights[4] = {1, 4, 8, 16};
-
 [[noreturn]] void fail(const QString &problem)
 {
     throw std::runtime_error(problem.toStdString());
-}
-
-// One connection of its own, removed from Qt's list however the work ends.
-class Connection final
-{
-public:
-    Connection() : m_name(QUuid::createUuid().toString()) {}
-    ~Connection()
-    {
-        if (m_database.isValid())
-            m_database.close();
-        m_database = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    Connection(const Connection &) = delete;
-    Connection &operator=(const Connection &) = delete;
-
-    QSqlDatabase &open(const QString &name, const QString &options)
-    {
-        m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        m_database.setDatabaseName(name);
-        m_database.setConnectOptions(options);
-        if (!m_database.open())
-            fail(QStringLiteral("не удалось открыть файл: %1").arg(m_database.lastError().text()));
-        return m_database;
-    }
-
-private:
-    QString m_name;
-    QSqlDatabase m_database;
-};
-
-void run(QSqlQuery &query, const QString &what)
-{
-    if (!query.exec())
-        fail(what + QStringLiteral(": ") + query.lastError().text());
 }
 
 // An INTEGER PRIMARY KEY would silently number a Null and refuse a repeat or a text in the
@@ -88,96 +49,78 @@ template <class Row> void checkKeys(const std::vector<Row> &rows, const QString 
     }
 }
 
-void fill(QSqlDatabase &db, const BankTables &tables)
+void run(SqliteStatement &statement, const QVariantList &values, const QString &what)
 {
-    QSqlQuery query(db);
+    try {
+        statement.bind(values);
+        statement.execute();
+    } catch (const SqliteError &error) {
+        fail(what + QStringLiteral(": ") + error.message);
+    }
+}
+
+void fill(SqliteConnection &db, const BankTables &tables)
+{
     // Larger pages make the pass over the whole bank at each opening quicker.
-    query.prepare(QStringLiteral("PRAGMA page_size = 16384"));
-    run(query, QStringLiteral("размер страницы"));
-    for (const char *const *statement = BankSchema; *statement; ++statement) {
-        query.prepare(QString::fromLatin1(*statement));
-        run(query, QStringLiteral("таблица"));
-    }
+    db.run(QStringLiteral("PRAGMA page_size = 16384"));
+    for (const char *const *statement = BankSchema; *statement; ++statement)
+        db.run(QString::fromLatin1(*statement));
 
-    db.transaction();
-    query.prepare(QStringLiteral("INSERT INTO users (id, username, chek) VALUES (?, ?, ?)"));
-    if (tables.users.empty()) {
-        query.addBindValue(1);
+    db.run(QStringLiteral("BEGIN"));
+    SqliteStatement user(db,
+                         QStringLiteral("INSERT INTO users (id, username, chek) VALUES (?, ?, ?)"));
+    if (tables.users.empty())
         // A null QString would be bound as Null.
-        query.addBindValue(QStringLiteral(""));
-        query.addBindValue(false);
-        run(query, QStringLiteral("строка users"));
-    }
-    for (const UserRow &user : tables.users) {
-        query.addBindValue(user.id);
-        query.addBindValue(user.username);
-        query.addBindValue(user.chek);
-        run(query, QStringLiteral("строка users %1").arg(user.id.toString()));
-    }
-    query.prepare(QStringLiteral("INSERT INTO questions (id, question, answ1, answ2, answ3, answ4, "
-                                 "ball, picture, type) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QuestionRow &q : tables.questions) {
-        query.addBindValue(q.id);
-        query.addBindValue(q.question);
-        for (const QVariant &answer : q.answers)
-            query.addBindValue(answer);
-        query.addBindValue(q.ball);
-        query.addBindValue(q.picture);
-        query.addBindValue(q.type);
-        run(query, QStringLiteral("вопрос %1").arg(q.id.toString()));
-    }
-    if (!db.commit())
-        fail(QStringLiteral("запись вопросов: ") + db.lastError().text());
+        run(user, {1, QStringLiteral(""), false}, QStringLiteral("строка users"));
+    for (const UserRow &row : tables.users)
+        run(user, {row.id, row.username, row.chek},
+            QStringLiteral("строка users %1").arg(row.id.toString()));
+    SqliteStatement question(
+        db, QStringLiteral("INSERT INTO questions (id, question, answ1, answ2, answ3, answ4, "
+                           "ball, picture, type) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const QuestionRow &q : tables.questions)
+        run(question,
+            {q.id, q.question, q.answers[0], q.answers[1], q.answers[2], q.answers[3], q.ball,
+             q.picture, q.type},
+            QStringLiteral("вопрос %1").arg(q.id.toString()));
+    db.run(QStringLiteral("COMMIT"));
 }
 
-void refuseOtherFiles(const QString &path)
+// The bank opened for reading only, with the engine's refusals in the tool's words.
+Database openForReading(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
-        fail(QStringLiteral("файла «%1» нет").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("файл «%1» не открывается: %2").arg(path, file.errorString()));
-    const QByteArray head = file.read(32);
-    if (head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
-        return;
-    if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
-        fail(QStringLiteral("«%1» — база Access/Jet; переведите её в банк программы командой "
-                            "quorvane-bank import")
-                 .arg(path));
-    fail(QStringLiteral("«%1» не является банком вопросов (базой данных)").arg(path));
-}
-
-QSqlDatabase &openReadOnly(Connection &connection, const QString &path)
-{
-    refuseOtherFiles(path);
-    QSqlDatabase &db = connection.open(
-        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-            QStringLiteral("?mode=ro"),
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
-    // The engine reads nothing before the first statement; a write cut short (the program
-    // killed, the power cut) must be undone first, and a reader that changes nothing cannot.
-    QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-        const QString journal = path + QStringLiteral("-journal");
-        if (QFileInfo::exists(journal))
+    try {
+        return DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
+    } catch (const RuntimeError &error) {
+        // A write cut short (the program killed, the power cut) must be undone first, and a
+        // reader that changes nothing cannot.
+        const QString journal = QFileInfo(path).absoluteFilePath() + QStringLiteral("-journal");
+        if (QFileInfo(journal).isFile() && QFileInfo(journal).size() > 0)
             fail(QStringLiteral("запись в банк прервана (рядом лежит «%1»): её отменит программа, "
                                 "когда снова откроет банк; здесь банк только читается")
                      .arg(QFileInfo(journal).fileName()));
-        fail(QStringLiteral("банк не читается: ") + probe.lastError().text());
+        fail(error.description());
     }
-    return db;
+}
+
+std::vector<std::vector<FieldValue>> rows(Database &db, const QString &sql)
+{
+    try {
+        return db.Rows(sql);
+    } catch (const RuntimeError &error) {
+        fail(error.description());
+    }
 }
 
 // The tables' columns, so that a missing one is named rather than reported by the engine.
-void requireColumns(QSqlDatabase &db, const QString &table, const QStringList &columns)
+void requireColumns(Database &db, const QString &table, const QStringList &columns)
 {
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT lower(name) FROM pragma_table_info(?)"));
-    query.addBindValue(table);
-    run(query, QStringLiteral("таблица %1").arg(table));
     QStringList present;
-    while (query.next())
-        present.push_back(query.value(0).toString());
+    try {
+        present = db.Columns(table);
+    } catch (const RuntimeError &error) {
+        fail(error.description());
+    }
     if (present.isEmpty())
         fail(QStringLiteral("в банке нет таблицы %1").arg(table));
     QStringList missing;
@@ -188,27 +131,6 @@ void requireColumns(QSqlDatabase &db, const QString &table, const QStringList &c
         fail(QStringLiteral("в таблице %1 нет столбцов: %2").arg(table, missing.join(", ")));
 }
 
-// A value as the engine stores it: Null, a whole number, a text; a blob is read as its text and
-// a real that is whole as the whole number.
-QVariant stored(const QVariant &value)
-{
-    if (value.isNull())
-        return {};
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-        return value.toLongLong();
-    case QMetaType::Double:
-        if (value.toDouble() == static_cast<double>(static_cast<qlonglong>(value.toDouble())))
-            return static_cast<qlonglong>(value.toDouble());
-        return value;
-    case QMetaType::QByteArray:
-        return QString::fromUtf8(value.toByteArray());
-    default:
-        return value.toString();
-    }
-}
-
 } // namespace
 
 int BankQuestion::ball() const
@@ -216,7 +138,7 @@ int BankQuestion::ball() const
     int code = 0;
     for (int k = 0; k < 4; ++k)
         if (right[k])
-            code += Weights[k];
+            code += Rules::AnswerWeights[k];
     return code;
 }
 
@@ -244,8 +166,7 @@ void writeBankTables(const QString &path, const BankTables &tables)
             .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128).left(12)));
     try {
         {
-            Connection connection;
-            QSqlDatabase &db = connection.open(building, {});
+            SqliteConnection db(building, SqliteConnection::Access::Create, 0);
             fill(db, tables);
         }
         std::error_code error;
@@ -253,6 +174,10 @@ void writeBankTables(const QString &path, const BankTables &tables)
         if (error)
             fail(QStringLiteral("не удалось заменить %1: %2")
                      .arg(path, QString::fromLocal8Bit(error.message().c_str())));
+    } catch (const SqliteError &error) {
+        QFile::remove(building);
+        QFile::remove(building + QStringLiteral("-journal"));
+        fail(QStringLiteral("банк не записан: ") + error.message);
     } catch (...) {
         QFile::remove(building);
         QFile::remove(building + QStringLiteral("-journal"));
@@ -270,87 +195,65 @@ void writeBankFile(const QString &path, const std::vector<BankQuestion> &questio
 
 BankTables readBankTables(const QString &path)
 {
-    Connection connection;
-    QSqlDatabase &db = openReadOnly(connection, path);
+    Database db = openForReading(path);
     requireColumns(
         db, QStringLiteral("questions"),
         {"id", "question", "answ1", "answ2", "answ3", "answ4", "ball", "picture", "type"});
     requireColumns(db, QStringLiteral("users"), {"id", "username", "chek"});
 
     BankTables tables;
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "SELECT id, question, answ1, answ2, answ3, answ4, ball, picture, type FROM questions"));
-    run(query, QStringLiteral("таблица questions"));
-    while (query.next()) {
-        QuestionRow row;
-        row.id = stored(query.value(0));
-        row.question = stored(query.value(1));
+    for (const auto &row : rows(db, QStringLiteral("SELECT id, question, answ1, answ2, answ3, "
+                                                   "answ4, ball, picture, type FROM questions"))) {
+        QuestionRow question;
+        question.id = storedValue(row[0]);
+        question.question = storedValue(row[1]);
         for (int k = 0; k < 4; ++k)
-            row.answers[k] = stored(query.value(2 + k));
-        row.ball = stored(query.value(6));
-        row.picture = stored(query.value(7));
-        row.type = stored(query.value(8));
-        tables.questions.push_back(std::move(row));
+            question.answers[k] = storedValue(row[2 + k]);
+        question.ball = storedValue(row[6]);
+        question.picture = storedValue(row[7]);
+        question.type = storedValue(row[8]);
+        tables.questions.push_back(std::move(question));
     }
-    query.prepare(QStringLiteral("SELECT id, username, chek FROM users"));
-    run(query, QStringLiteral("таблица users"));
-    const bool booleanChek = query.record().field(2).metaType().id() == QMetaType::Bool;
-    while (query.next()) {
-        UserRow row{stored(query.value(0)), stored(query.value(1)), stored(query.value(2))};
-        if (booleanChek && !row.chek.isNull() && row.chek.typeId() == QMetaType::LongLong)
-            row.chek = row.chek.toLongLong() != 0;
-        tables.users.push_back(std::move(row));
-    }
+    for (const auto &row : rows(db, QStringLiteral("SELECT id, username, chek FROM users")))
+        tables.users.push_back({storedValue(row[0]), storedValue(row[1]), storedValue(row[2])});
     return tables;
 }
 
 std::vector<Journal::Entry> readJournal(const QString &path)
 {
-    Connection connection;
-    QSqlDatabase &db = openReadOnly(connection, path);
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-                                 "name = ? COLLATE NOCASE"));
-    query.addBindValue(Journal::Table);
-    run(query, QStringLiteral("список таблиц"));
-    if (!query.next() || query.value(0).toInt() == 0)
+    Database db = openForReading(path);
+    if (!db.HasTable(Journal::Table))
         fail(QStringLiteral("в банке нет журнала попыток (таблицы attempts): банк сделан не "
                             "командой quorvane-bank make или import"));
-    requireColumns(
-        db, Journal::Table,
-        {"id", "username", "started", "finished", "right_answers", "passed", "questions", "host"});
+    requireColumns(db, Journal::Table, Journal::Columns);
 
     std::vector<Journal::Entry> entries;
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT id, username, started, finished, right_answers, passed, "
-                                 "questions, host FROM attempts ORDER BY id"));
-    run(query, QStringLiteral("таблица attempts"));
-    while (query.next()) {
-        const QString row =
-            QStringLiteral("попытка %1 (id в таблице attempts)").arg(query.value(0).toString());
-        const auto time = [&](int column, const QString &what) {
-            const QDateTime moment = Journal::timeFromText(query.value(column).toString());
+    for (const auto &row :
+         rows(db, QStringLiteral("SELECT id, username, started, finished, right_answers, passed, "
+                                 "questions, host FROM attempts ORDER BY id"))) {
+        const QString where = QStringLiteral("попытка %1 (id в таблице attempts)")
+                                  .arg(row[0].isNull() ? QString() : textOf(row[0], {}));
+        const auto text = [](const FieldValue &value) {
+            return value.isNull() ? QString() : textOf(value, {});
+        };
+        const auto time = [&](const FieldValue &value, const QString &what) {
+            const QDateTime moment = Journal::timeFromText(text(value));
             if (!moment.isValid())
-                fail(QStringLiteral("%1: %2 «%3» — не время")
-                         .arg(row, what, query.value(column).toString()));
+                fail(QStringLiteral("%1: %2 «%3» — не время").arg(where, what, text(value)));
             return moment;
         };
         Journal::Entry entry;
-        entry.username = query.value(1).toString();
-        entry.started = time(2, QStringLiteral("начало (started)"));
-        if (!query.value(3).isNull())
-            entry.finished = time(3, QStringLiteral("окончание (finished)"));
-        if (!query.value(4).isNull())
-            entry.rightAnswers = query.value(4).toInt();
-        if (!query.value(5).isNull())
-            entry.passed = query.value(5).toBool();
-        entry.questions = query.value(6).toInt();
-        entry.host = query.value(7).toString();
+        entry.username = text(row[1]);
+        entry.started = time(row[2], QStringLiteral("начало (started)"));
+        if (!row[3].isNull())
+            entry.finished = time(row[3], QStringLiteral("окончание (finished)"));
+        if (!row[4].isNull())
+            entry.rightAnswers = storedValue(row[4]).toInt();
+        if (!row[5].isNull())
+            entry.passed = storedValue(row[5]).toBool();
+        entry.questions = storedValue(row[6]).toInt();
+        entry.host = text(row[7]);
         entries.push_back(std::move(entry));
     }
-    if (query.lastError().isValid())
-        fail(QStringLiteral("таблица attempts: ") + query.lastError().text());
     return entries;
 }

@@ -2,12 +2,13 @@
 
 #include "field_value.h"
 
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The result of a select. The program reads only the first and the last row, so only those are
@@ -44,6 +45,9 @@ public:
     // Every row of a select, its values in the order of the select's columns. For checks over a
     // whole table, whose results are small.
     std::vector<std::vector<FieldValue>> Rows(const QString &sql);
+    // The rows of a select one at a time, for a pass over a whole bank.
+    void ForEachRow(const QString &sql,
+                    const std::function<void(const std::vector<FieldValue> &row)> &take);
     // Runs a statement that changes data; the change is on disk when this returns.
     void Execute(const QString &sql);
     // The same with the values bound, in order, to the statement's '?' placeholders, so no value
@@ -56,10 +60,16 @@ public:
         QString sql;
         QVariantList boundValues;
     };
-    // Runs changes as one: when this returns all of them are on disk; when it fails, none is.
-    void ExecuteTogether(const std::vector<Change> &changes);
+    // Runs a change of the attempt record and, after it, a change of the results journal, in one
+    // transaction: when this returns, the record's change is on disk. The journal's change is
+    // undone alone if it fails, which is written to standard error: the journal must never cost
+    // the record its write.
+    void ExecuteWithJournal(const Change &record, const std::optional<Change> &journal);
     // Whether the file holds a table of that name (any letter case).
     bool HasTable(const QString &name);
+    // The names of a table's columns in lower case, in their order; none when there is no such
+    // table.
+    QStringList Columns(const QString &table);
 
     // Absolute path of the file.
     const QString &path() const;
@@ -68,8 +78,6 @@ private:
     friend class DBEngine;
     class Connection;
     explicit Database(std::shared_ptr<Connection> connection);
-    // Runs a select, forward only; the caller reads its rows.
-    QSqlQuery runSelect(const QString &sql);
 
     std::shared_ptr<Connection> m_connection;
 };
@@ -77,9 +85,11 @@ private:
 class DBEngine final
 {
 public:
+    enum class Access { ReadWrite, ReadOnly };
     // Opens an existing database file, named relative to the current working directory, shared,
-    // for reading and writing. Never creates a file and changes nothing in it.
-    static Database OpenDatabase(const QString &name);
+    // for reading and writing (the exam) or only for reading (the staff's tools). Never creates
+    // a file and changes nothing in it.
+    static Database OpenDatabase(const QString &name, Access access = Access::ReadWrite);
     // Closes every database still open, as the program ends: what was written is then in the file
     // itself, and no journal or side file of the engine is left beside it.
     static void CloseAll();

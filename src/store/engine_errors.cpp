@@ -1,6 +1,6 @@
 #include "engine_errors.h"
 
-#include <QSqlError>
+#include "sqlite.h"
 
 namespace {
 
@@ -17,32 +17,18 @@ enum SqliteCode {
     NotADatabase = 26,
 };
 
-int primaryCode(const QSqlError &error)
+// What the engine said, in its own words.
+QString engineMessage(const SqliteError &error)
 {
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok);
-    return ok ? (code & 0xff) : -1;
-}
-
-// What the engine said, in its own words: the driver's step and SQLite's message.
-QString engineMessage(const QSqlError &error)
-{
-    const QString driver = error.driverText();
-    const QString database = error.databaseText();
-    if (database.isEmpty() || database == QLatin1String("not an error"))
-        return driver;
-    if (driver.isEmpty())
-        return database;
-    return QStringLiteral("%1: %2").arg(driver, database);
+    return error.message;
 }
 
 // The name after "no such table: " or "no such column: ", empty when the message is another.
-QString namedIn(const QSqlError &error, const QString &prefix)
+QString namedIn(const SqliteError &error, const QString &prefix)
 {
-    const QString message = error.databaseText();
-    if (!message.startsWith(prefix))
+    if (!error.message.startsWith(prefix))
         return {};
-    return message.mid(prefix.size()).trimmed();
+    return error.message.mid(prefix.size()).trimmed();
 }
 
 } // namespace
@@ -80,16 +66,24 @@ RuntimeError readOnly(const QString &path, const QString &reason, const QString 
             detail};
 }
 
+RuntimeError foreignSideFile(const QString &path, const QString &side, const QString &why)
+{
+    return {3051, QStringLiteral(
+                      "Не удаётся открыть файл базы данных «%1»: рядом с ним лежит «%2», а %3. "
+                      "Сообщите администратору: этот файл нужно убрать")
+                      .arg(path, side, why)};
+}
+
 RuntimeError cannotOpen(const QString &path, const QString &reason, const QString &detail)
 {
     return {3051, QStringLiteral("Не удаётся открыть файл базы данных «%1»: %2").arg(path, reason),
             detail};
 }
 
-RuntimeError openFailed(const QString &path, const QSqlError &error)
+RuntimeError openFailed(const QString &path, const SqliteError &error)
 {
     const QString detail = engineMessage(error);
-    switch (primaryCode(error)) {
+    switch (error.primary()) {
     case Busy:
     case Locked:
         return fileInUse(path, detail);
@@ -103,10 +97,11 @@ RuntimeError openFailed(const QString &path, const QSqlError &error)
     }
 }
 
-RuntimeError statementFailed(const QString &path, const QString &statement, const QSqlError &error)
+RuntimeError statementFailed(const QString &path, const QString &statement,
+                             const SqliteError &error)
 {
     const QString detail = engineMessage(error);
-    switch (primaryCode(error)) {
+    switch (error.primary()) {
     case Busy:
     case Locked:
         return {3050,

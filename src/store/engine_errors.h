@@ -1,8 +1,8 @@
 #pragma once
 
-#include "screens/runtime_error.h"
+#include "store/runtime_error.h"
 
-class QSqlError;
+struct SqliteError;
 
 // The errors of the database engine layer, numbered as the engine the program was written for
 // numbers them, each with a Russian description that names the file or the statement concerned.
@@ -12,11 +12,14 @@ RuntimeError fileMissing(const QString &name, const QString &folder);
 RuntimeError notADatabase(const QString &path, const QString &reason, const QString &detail = {});
 RuntimeError fileInUse(const QString &path, const QString &detail = {});
 RuntimeError readOnly(const QString &path, const QString &reason, const QString &detail = {});
+// A file beside the bank that the engine would use and must not: `why` says what it is.
+RuntimeError foreignSideFile(const QString &path, const QString &side, const QString &why);
 RuntimeError cannotOpen(const QString &path, const QString &reason, const QString &detail = {});
 // A failure while opening: locked, read-only or damaged files get their own numbers.
-RuntimeError openFailed(const QString &path, const QSqlError &error);
+RuntimeError openFailed(const QString &path, const SqliteError &error);
 // A statement the engine refused or could not run.
-RuntimeError statementFailed(const QString &path, const QString &statement, const QSqlError &error);
+RuntimeError statementFailed(const QString &path, const QString &statement,
+                             const SqliteError &error);
 RuntimeError notASelect(const QString &statement);
 RuntimeError selectExecuted(const QString &statement);
 RuntimeError noCurrentRecord(const QString &statement);

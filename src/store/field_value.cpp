@@ -1,6 +1,6 @@
 #include "field_value.h"
 
-#include "screens/runtime_error.h"
+#include "runtime_error.h"
 
 #include <QRegularExpression>
 
@@ -48,6 +48,21 @@ QString plainDecimal(double number)
         return QString::number(static_cast<qint64>(number));
     QString text = QString::number(number, 'g', 15);
     return text.replace(QLatin1Char('e'), QLatin1Char('E'));
+}
+
+std::optional<double> numberOf(const FieldValue &value)
+{
+    switch (value.kind()) {
+    case FieldValue::Kind::Null:
+        return std::nullopt;
+    case FieldValue::Kind::Text:
+        return numberFromText(value.asText());
+    case FieldValue::Kind::Number:
+        return value.asNumber();
+    case FieldValue::Kind::Boolean:
+        return numberOfBoolean(value.asBoolean());
+    }
+    return std::nullopt;
 }
 
 bool equalsText(const FieldValue &value, const QString &literal)

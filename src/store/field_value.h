@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <variant>
 
 // A value read from a field, tagged with its kind as the engine delivers it.
@@ -38,6 +39,9 @@ bool equalsText(const FieldValue &value, const QString &literal);
 // Compared with a number: numerically. Text must read as a number (blanks around it allowed,
 // '.' or ',' as the decimal mark), else Errors::typeMismatch; True is -1 and False 0.
 bool equalsNumber(const FieldValue &value, double number);
+// The number a value compares as: a number, a text that reads as one, True as -1 and False as 0;
+// none for Null and for a text that is no number.
+std::optional<double> numberOf(const FieldValue &value);
 // The text shown for a value; Null is error 94 naming `what`.
 QString textOf(const FieldValue &value, const QString &what);
 // The value as a 16-bit integer, rounded half to even; `what` names it in the errors.

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -14,6 +15,11 @@
 namespace Journal {
 
 inline const QString Table = QStringLiteral("attempts");
+// The columns the program writes and the staff's tool reads, in their order.
+inline const QStringList Columns = {
+    QStringLiteral("id"),        QStringLiteral("username"),      QStringLiteral("started"),
+    QStringLiteral("finished"),  QStringLiteral("right_answers"), QStringLiteral("passed"),
+    QStringLiteral("questions"), QStringLiteral("host")};
 
 // Who, when and where, as an attempt's row names it.
 struct Attempt

@@ -1,6 +1,6 @@
 #include "answer_code.h"
 
-#include "screens/runtime_error.h"
+#include "store/runtime_error.h"
 
 qint16 answerCode(const std::array<bool, 4> &ticked)
 {

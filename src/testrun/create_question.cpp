@@ -3,10 +3,10 @@
 #include "answer_code.h"
 #include "question_draw.h"
 #include "screens/runtime.h"
-#include "screens/runtime_error.h"
 #include "screens/scale.h"
 #include "screens/values.h"
 #include "shell/program.h"
+#include "store/runtime_error.h"
 #include "store/statements.h"
 #include "ui_frm_main.h"
 
@@ -51,12 +51,12 @@ qint16 takeAnswers(ControlArray<Control> &answers, IsTicked isTicked)
 void recordResult(TestRunState &run, const QString &examinee, const QDateTime &now)
 {
     const bool passed = run.RightCount >= TestRunState::PassMark;
-    std::vector<Database::Change> changes{
-        {passed ? Statements::RecordPass : Statements::RecordFail, {}}};
+    std::optional<Database::Change> journal;
     if (run.JournalAttempt)
-        changes.push_back(Journal::finish(*run.JournalAttempt, now, run.RightCount, passed));
+        journal = Journal::finish(*run.JournalAttempt, now, run.RightCount, passed);
     try {
-        run.Basa->ExecuteTogether(changes);
+        run.Basa->ExecuteWithJournal({passed ? Statements::RecordPass : Statements::RecordFail, {}},
+                                     journal);
     } catch (const RuntimeError &error) {
         throw RuntimeError(
             error.number(),

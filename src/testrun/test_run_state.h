@@ -3,6 +3,7 @@
 #include "store/database.h"
 #include "store/field_value.h"
 #include "store/journal.h"
+#include "store/rules.h"
 
 #include <QtGlobal>
 
@@ -13,10 +14,10 @@
 // program run.
 struct TestRunState
 {
-    static constexpr int TestLength = 40;
-    static constexpr int PassMark = 32;
-    // 181 seconds: the countdown shows 03:00 down to 00:00.
-    static constexpr double QuestionTime = 181.0 / 86400.0;
+    static constexpr int TestLength = Rules::TestLength;
+    static constexpr int PassMark = Rules::PassMark;
+    // A day count, as the clock's values are.
+    static constexpr double QuestionTime = Rules::QuestionSeconds / 86400.0;
 
     bool ExamMode = false;
     bool TestRunning = false;

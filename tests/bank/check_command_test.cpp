@@ -2,6 +2,7 @@
 #include "store/bank_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -102,7 +103,11 @@ TEST_F(CheckCommand, WarnsOfWhatWouldHurtAnExamineeButLetsTheBankPass)
     run("UPDATE questions SET ball = 2 WHERE id = 7");  // multiple choice
     run("UPDATE questions SET ball = 29 WHERE id = 9"); // multiple choice: all four, fine
     run("UPDATE questions SET ball = NULL WHERE id = 10");
+    run("UPDATE questions SET ball = 4.5 WHERE id = 8"); // single choice
     run("UPDATE questions SET picture = '2' WHERE id = 12");
+    run("UPDATE questions SET question = '  ' WHERE id = 13");
+    run("UPDATE questions SET answ3 = '' WHERE id = 15");
+    run("UPDATE questions SET answ3 = '', type = 2 WHERE id = 17"); // no answers shown
     makePictures(program.filePath("pictures"), {2}, {800, 300});
     makePictures(program.filePath("pictures"), {5});
 
@@ -114,7 +119,10 @@ TEST_F(CheckCommand, WarnsOfWhatWouldHurtAnExamineeButLetsTheBankPass)
         "вопрос 5: ответ 4: текст шириной",
         "вопрос 6: код (ball) 5 нельзя набрать одним ответом (type 0)",
         "вопрос 7: код (ball) 2 нельзя набрать флажками (type 1)",
+        "вопрос 8: код (ball) 4.5 нельзя набрать одним ответом (type 0)",
         "вопрос 10: код правильного ответа (ball) пуст",
+        "вопрос 13: текст вопроса (question) пуст",
+        "вопрос 15: ответ 3 (answ3) пуст",
         "вопрос 12: рисунок 2.bmp размером 800 × 300 больше места для рисунка (586 × 127)",
         "рисунок " + QDir(program.filePath("pictures")).filePath("5.bmp") +
             " не нужен ни одному вопросу",
@@ -137,8 +145,42 @@ TEST_F(CheckCommand, AnAnswerThatFitsInCharactersButNotInTheFontIsCaughtAndANarr
     EXPECT_TRUE(result.out.contains("вопрос 5: ответ 1: ")) << result.out.toStdString();
 }
 
+TEST_F(CheckCommand, ACodeTheProgramReadsAsTrueOrFalseIsWarnedOf)
+{
+    // Made by another tool with `ball` declared BOOLEAN: the program reads 4 as True, which no
+    // ticks give, so nobody could pass.
+    run("CREATE TABLE copy (id INTEGER PRIMARY KEY, question TEXT, answ1 TEXT, answ2 TEXT, "
+        "answ3 TEXT, answ4 TEXT, ball BOOLEAN, picture TEXT, type INTEGER)");
+    run("INSERT INTO copy SELECT id, question, answ1, answ2, answ3, answ4, ball, picture, type "
+        "FROM questions");
+    run("DROP TABLE questions");
+    run("ALTER TABLE copy RENAME TO questions");
+    const CommandRun result = check();
+    EXPECT_EQ(result.out.count("программа читает как логическое значение True"), 45)
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("Предупреждений: 45.")) << result.out.toStdString();
+}
+
 TEST_F(CheckCommand, AFileThatCannotBeOpenedIsRefusedAndWrongUsageIsTwo)
 {
+    {
+        // A damaged page is a problem said in Russian, never an empty report.
+        QTemporaryDir damaged;
+        const QString path = damaged.filePath("data.mdb");
+        ASSERT_TRUE(QFile::copy(bank(), path));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_GT(file.size(), 2 * 16384);
+        file.seek(16384);
+        file.write(QByteArray(16384, '\xff'));
+        file.close();
+        const CommandRun result = runCommand(checkCommand, {path}, program.path());
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(result.err.contains(path + ": ")) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("повреждён")) << result.err.toStdString();
+        EXPECT_TRUE(result.out.contains("программа этот банк не примет"))
+            << result.out.toStdString();
+    }
     EXPECT_EQ(runCommand(checkCommand, {dir.filePath("none.mdb")}, program.path()).status, 1);
     EXPECT_EQ(runCommand(checkCommand, {}, program.path()).status, 2);
     EXPECT_EQ(runCommand(checkCommand, {bank(), bank()}, program.path()).status, 2);

@@ -139,7 +139,7 @@ TEST_F(ExportCommand, AFileThatIsNoBankIsRefusedAndAnAccessFileIsNamedAsOne)
     writeFile(path("old.mdb"), QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(200, 0));
     const CommandRun run = runCommand(exportCommand, {path("old.mdb"), path("questions.txt")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("база Access/Jet")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Microsoft Access (Jet)")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("quorvane-bank import")) << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("questions.txt")));
 }

@@ -160,7 +160,7 @@ TEST_F(ResultsCommand, ARefusedBankIsNamedWhileTheOthersAreListed)
     EXPECT_TRUE(problems[0].startsWith(path("other.mdb") + ": в банке нет журнала попыток"))
         << run.err.toStdString();
     EXPECT_TRUE(problems[1].startsWith(path("missing.mdb"))) << run.err.toStdString();
-    EXPECT_TRUE(problems[2].contains("не является банком")) << run.err.toStdString();
+    EXPECT_TRUE(problems[2].contains("не является базой данных")) << run.err.toStdString();
     EXPECT_EQ(fileBytes(path("other.mdb")), otherBytes);
     EXPECT_FALSE(QFile::exists(path("missing.mdb")));
 }

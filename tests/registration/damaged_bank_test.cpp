@@ -11,7 +11,7 @@ namespace {
 struct Damage
 {
     const char *name;
-    const char *statement; // run on a good bank of 60 questions
+    const char *statement; // run on a good bank of 60 questions; '|' between several
     const char *message;   // words the report must hold
 };
 
@@ -20,7 +20,8 @@ class DamagedBank : public RegistrationTest, public ::testing::WithParamInterfac
 
 TEST_P(DamagedBank, IsRefusedOnOpeningWithItsProblemNamedAndTheRecordUntouched)
 {
-    bank.run(GetParam().statement);
+    for (const QString &statement : QString::fromUtf8(GetParam().statement).split('|'))
+        bank.run(statement);
     bank.run("UPDATE users SET username='Прежний', chek=1 WHERE id=1");
     const QByteArray before = bank.bytes();
 
@@ -66,7 +67,17 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"TextCode", "UPDATE questions SET ball = 'четыре' WHERE id = 11",
                "«четыре» — не число"},
         Damage{"EmptyCode", "UPDATE questions SET ball = '' WHERE id = 11", "не число"},
-        Damage{"TextKind", "UPDATE questions SET type = 'один' WHERE id = 12", "«один»"}),
+        Damage{"TextKind", "UPDATE questions SET type = 'один' WHERE id = 12", "«один»"},
+        Damage{"JournalTrigger",
+               "CREATE TRIGGER pass AFTER INSERT ON attempts BEGIN UPDATE users SET chek=1; END",
+               "на таблице attempts есть триггер «pass»"},
+        Damage{"JournalTextId",
+               "DROP TABLE attempts|CREATE TABLE attempts (id TEXT PRIMARY KEY, username TEXT, "
+               "started TEXT, finished TEXT, right_answers INTEGER, passed BOOLEAN, "
+               "questions INTEGER, host TEXT)",
+               "столбец id должен быть объявлен INTEGER PRIMARY KEY"},
+        Damage{"JournalWithoutFinish", "ALTER TABLE attempts DROP COLUMN finished",
+               "в журнале попыток (таблица attempts) нет столбца finished"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Another tool's bank: the same table without its key, so ids may repeat, stray or be texts.

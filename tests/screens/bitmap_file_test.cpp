@@ -1,6 +1,6 @@
 #include "screens/bitmap_file.h"
 #include "screens/pictures.h"
-#include "screens/runtime_error.h"
+#include "store/runtime_error.h"
 
 #include <QBuffer>
 #include <QFile>

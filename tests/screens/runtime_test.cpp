@@ -1,7 +1,9 @@
-#include "screens/runtime_error.h"
+#include "store/runtime_error.h"
 #include "support/fake_runtime.h"
 
 #include <gtest/gtest.h>
+
+#include <new>
 
 namespace {
 
@@ -70,6 +72,17 @@ TEST_F(RuntimeTest, ForeignExceptionsAreReportedLikeRuntimeErrors)
     runtime.run([] { throw std::runtime_error("broken"); });
     ASSERT_EQ(fake.boxes.asked().size(), 1u);
     EXPECT_TRUE(fake.boxes.asked()[0].prompt.contains("broken"));
+    EXPECT_TRUE(fake.ended());
+}
+
+TEST_F(RuntimeTest, MemoryRunningOutIsErrorSeven)
+{
+    fake.boxes.answer(vbOK);
+    runtime.run([] { throw std::bad_alloc(); });
+    ASSERT_EQ(fake.boxes.asked().size(), 1u);
+    const QString prompt = fake.boxes.asked()[0].prompt;
+    EXPECT_TRUE(prompt.contains("7") && prompt.contains("Недостаточно памяти"))
+        << prompt.toStdString();
     EXPECT_TRUE(fake.ended());
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,6 +15,8 @@
 #include <chrono>
 #include <optional>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -559,12 +562,64 @@ TEST_F(DatabaseTest, WritesAndReadsRefusedWhileAnotherConnectionHoldsTheFile)
     SideConnection other(bankPath());
     other.run(QStringLiteral("BEGIN EXCLUSIVE"));
     const QString update = QStringLiteral("UPDATE users SET chek=0 WHERE id=1");
-    EXPECT_TRUE(isError(errorFrom([&] { database.Execute(update); }), 3050, {bankPath(), update}));
+    // The file is named as the file, not only as a path somewhere in the text.
+    EXPECT_TRUE(isError(errorFrom([&] { database.Execute(update); }), 3050,
+                        {QStringLiteral("файл базы данных «%1»").arg(bankPath()), update}));
     const QString select = QStringLiteral("select * from users");
     EXPECT_TRUE(
         isError(errorFrom([&] { database.OpenRecordset(select); }), 3050, {bankPath(), select}));
     other.run(QStringLiteral("ROLLBACK"));
     EXPECT_NO_THROW(database.Execute(update));
+}
+
+TEST_F(DatabaseTest, WhatTheEngineRefusesGetsItsOwnNumber)
+{
+    createBank();
+    {
+        SideConnection side(bankPath());
+        side.run(QStringLiteral("CREATE TABLE limited (n INTEGER CHECK (n < 10))"));
+    }
+    Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    const QString constrained = QStringLiteral("INSERT INTO limited VALUES (99)");
+    EXPECT_TRUE(isError(errorFrom([&] { database.Execute(constrained); }), 3022,
+                        {bankPath(), constrained, QStringLiteral("ограничение")}));
+
+    // A disk that is full: the file may not grow past the pages it has.
+    database.Execute(QStringLiteral("PRAGMA max_page_count = 1"));
+    const QString growing =
+        QStringLiteral("INSERT INTO questions (question) VALUES (zeroblob(200000))");
+    EXPECT_TRUE(isError(errorFrom([&] { database.Execute(growing); }), 3026,
+                        {bankPath(), growing, QStringLiteral("Недостаточно места")}));
+
+    // The header overwritten by something else while the bank is open.
+    {
+        QFile file(bankPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.write(QByteArray(100, '\0'));
+    }
+    const QString select = QStringLiteral("select * from users");
+    EXPECT_TRUE(isError(errorFrom([&] { database.OpenRecordset(select); }), 3343,
+                        {bankPath(), QStringLiteral("повреждён")}));
+}
+
+TEST_F(DatabaseTest, SideFilesThatAreNotFilesAreRefusedBeforeTheEngineTouchesThem)
+{
+    createBank();
+    const QString journal = bankPath() + QStringLiteral("-journal");
+    // A FIFO would hold the engine in open() for ever; a link would lead its writes elsewhere.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(journal).constData(), 0600), 0);
+    for (const auto access : {DBEngine::Access::ReadWrite, DBEngine::Access::ReadOnly}) {
+        const RuntimeError error =
+            errorFrom([&] { DBEngine::OpenDatabase(QStringLiteral("data.mdb"), access); });
+        EXPECT_TRUE(isError(error, 3051, {bankPath(), journal, QStringLiteral("не обычный файл")}));
+    }
+    ASSERT_TRUE(QFile::remove(journal));
+    const QString outside = folder() + QStringLiteral("/outside");
+    ASSERT_TRUE(QFile::link(outside, bankPath() + QStringLiteral("-wal")));
+    const RuntimeError error =
+        errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
+    EXPECT_TRUE(isError(error, 3051, {bankPath() + QStringLiteral("-wal")}));
+    EXPECT_FALSE(QFileInfo::exists(outside));
 }
 
 TEST_F(DatabaseTest, RecordsetAndCopiesOutliveTheDatabaseTheyCameFrom)

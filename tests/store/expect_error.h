@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screens/runtime_error.h"
+#include "store/runtime_error.h"
 
 #include <QStringList>
 

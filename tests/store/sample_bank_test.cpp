@@ -1,8 +1,9 @@
-#include "screens/runtime_error.h"
+#include "screens/pictures.h"
 #include "store/bank_check.h"
 #include "store/bank_file.h"
 #include "store/bank_source.h"
 #include "store/database.h"
+#include "store/runtime_error.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,8 +71,9 @@ TEST(SampleBank, TheBuiltFileCarriesATestAndStartsWithAnEmptyRecord)
         Database basa = DBEngine::OpenDatabase("data.mdb");
         Recordset all = basa.OpenRecordset("select * from questions");
         all.MoveLast();
-        EXPECT_EQ(checkBank(basa, all.Fields("id"), SourceDir + "/data/bank/pictures"),
-                  static_cast<int>(tables.questions.size()));
+        EXPECT_EQ(
+            checkBank(basa, all.Fields("id"), SourceDir + "/data/bank/pictures", isReadablePicture),
+            static_cast<int>(tables.questions.size()));
         Recordset users = basa.OpenRecordset("select * from users");
         EXPECT_EQ(users.Fields("id").asNumber(), 1);
         EXPECT_EQ(users.Fields("username").asText(), "");

@@ -1,5 +1,6 @@
 #include "exam_fixture.h"
 
+#include <QDir>
 #include <QSysInfo>
 
 namespace {
@@ -68,7 +69,17 @@ TEST_F(JournalTest, AnExamLeftMidwayKeepsItsRowWithoutAFinish)
     EXPECT_EQ(chek(), 0);
 }
 
-TEST_F(JournalTest, ARefusedRepeatAndADemonstrationWriteNothing)
+TEST_F(JournalTest, AWholeDemonstrationRunLeavesTheFileByteForByte)
+{
+    const QByteArray before = bank.bytes();
+    registerDemo();
+    takeExam(32);
+    ASSERT_TRUE(main().Frame1->isVisible());
+    EXPECT_EQ(bank.bytes(), before);
+    EXPECT_EQ(QDir(bank.workPath()).entryList(QDir::Files | QDir::Hidden), QStringList{"data.mdb"});
+}
+
+TEST_F(JournalTest, ARefusedRepeatWritesNothing)
 {
     bank.run("UPDATE users SET username=?, chek=1 WHERE id=1", {"Иванов Пётр Сидорович"});
     const QByteArray before = bank.bytes();
@@ -87,33 +98,29 @@ TEST_F(JournalTest, ABankWithoutAJournalWorksAsBeforeAndGetsNone)
     EXPECT_EQ(bank.value("select count(*) from sqlite_master where name='attempts'").toInt(), 0);
 }
 
-TEST_F(JournalTest, ARecordAndItsJournalRowAreWrittenTogetherOrNotAtAll)
+TEST_F(JournalTest, AJournalThatRefusesTheAttemptsRowCostsTheRecordNothing)
 {
-    // A journal that refuses its row makes the whole registration fail: the record keeps the
-    // previous examinee.
     bank.run("UPDATE users SET username='Прежний', chek=1 WHERE id=1");
     bank.run("DROP TABLE attempts");
     bank.run("CREATE TABLE attempts (id INTEGER PRIMARY KEY, username TEXT CHECK (0), "
              "started TEXT, finished TEXT, right_answers INTEGER, passed BOOLEAN, "
              "questions INTEGER, host TEXT)");
-    fake.boxes.answer(vbOK);
-    registerRefused();
-    ASSERT_TRUE(fake.ended());
-    EXPECT_EQ(bank.value("select username from users").toString(), "Прежний");
-    EXPECT_EQ(chek(), 1);
+    registerExam();
+    ASSERT_FALSE(fake.ended());
+    EXPECT_EQ(bank.value("select username from users").toString(), "Иванов Пётр Сидорович");
+    EXPECT_EQ(chek(), 0);
     EXPECT_EQ(attempts(), 0);
 }
 
-TEST_F(JournalTest, AResultAndItsJournalRowAreWrittenTogetherOrNotAtAll)
+TEST_F(JournalTest, AJournalThatRefusesTheFinishCostsThePassNothing)
 {
     registerExam();
-    // The journal refuses the finish: the record must not say "passed" either.
     bank.run("CREATE TRIGGER refuse BEFORE UPDATE OF finished ON attempts BEGIN "
              "SELECT RAISE(ABORT, 'refused'); END");
-    fake.boxes.answer(vbOK);
     takeExam(40);
-    ASSERT_TRUE(fake.ended());
-    EXPECT_EQ(chek(), 0);
+    ASSERT_FALSE(fake.ended());
+    EXPECT_EQ(chek(), 1);
+    EXPECT_TRUE(main().Frame1->isVisible());
     EXPECT_TRUE(journal("finished").isNull());
 }
 

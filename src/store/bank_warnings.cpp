@@ -1,0 +1,104 @@
+#include "bank_warnings.h"
+
+#include "database.h"
+#include "rules.h"
+#include "runtime_error.h"
+
+namespace {
+
+// Whether the value equals the number, a text that is no number counting as unequal (the opening
+// check refuses such a type, so the warnings need not say it again).
+bool sureEquals(const FieldValue &value, double number)
+{
+    try {
+        return equalsNumber(value, number);
+    } catch (const RuntimeError &) {
+        return false;
+    }
+}
+
+bool isBlank(const FieldValue &value)
+{
+    return value.kind() == FieldValue::Kind::Text && value.asText().trimmed().isEmpty();
+}
+
+QString codeWarning(const AskedQuestion &question)
+{
+    const FieldValue &ball = question.ball;
+    if (ball.isNull())
+        return QStringLiteral("код правильного ответа (ball) пуст: ни один ответ не засчитается");
+    if (ball.kind() == FieldValue::Kind::Boolean)
+        return QStringLiteral("код правильного ответа (ball) программа читает как логическое "
+                              "значение %1 (столбец ball объявлен как BOOLEAN): ни один набор "
+                              "ответов его не даст")
+            .arg(ball.asBoolean() ? QStringLiteral("True") : QStringLiteral("False"));
+    const std::optional<double> code = numberOf(ball);
+    if (!code)
+        return {}; // refused by the opening check
+    const int type = question.showsCheckBoxes() ? Rules::CheckBoxes : Rules::OptionButtons;
+    if (Rules::ticksCanGive(type, *code))
+        return {};
+    return type == Rules::OptionButtons
+               ? QStringLiteral("код (ball) %1 нельзя набрать одним ответом (type 0): возможны "
+                                "только 1, 4, 8, 16")
+                     .arg(plainDecimal(*code))
+               : QStringLiteral("код (ball) %1 нельзя набрать флажками (type 1): возможны суммы "
+                                "весов 1, 4, 8, 16")
+                     .arg(plainDecimal(*code));
+}
+
+} // namespace
+
+bool AskedQuestion::showsAnswers() const
+{
+    return sureEquals(type, Rules::OptionButtons) || sureEquals(type, Rules::CheckBoxes);
+}
+
+bool AskedQuestion::showsCheckBoxes() const
+{
+    return !sureEquals(type, Rules::OptionButtons) && sureEquals(type, Rules::CheckBoxes);
+}
+
+void forEachAskedQuestion(Database &basa, int lastId,
+                          const std::function<void(const AskedQuestion &)> &take)
+{
+    double previous = 0;
+    basa.ForEachRow(
+        QStringLiteral("select id, type, question, answ1, answ2, answ3, answ4, ball, picture "
+                       "from questions where id between 1 and %1 and id = round(id) order by id")
+            .arg(lastId),
+        [&](const std::vector<FieldValue> &row) {
+            const std::optional<double> id = numberOf(row[0]);
+            if (!id || *id == previous)
+                return;
+            previous = *id;
+            AskedQuestion question;
+            question.id = int(*id);
+            question.type = row[1];
+            question.question = row[2];
+            for (int k = 0; k < 4; ++k)
+                question.answers[k] = row[3 + k];
+            question.ball = row[7];
+            question.picture = row[8];
+            take(question);
+        });
+}
+
+QStringList valueWarnings(const AskedQuestion &question)
+{
+    QStringList warnings;
+    if (isBlank(question.question))
+        warnings.push_back(QStringLiteral("текст вопроса (question) пуст: экзаменуемый увидит "
+                                          "пустой вопрос"));
+    if (!question.showsAnswers())
+        return warnings;
+    for (int k = 0; k < 4; ++k)
+        if (isBlank(question.answers[k]))
+            warnings.push_back(
+                QStringLiteral("ответ %1 (answ%1) пуст: экзаменуемый увидит пустую строку ответа")
+                    .arg(k + 1));
+    const QString code = codeWarning(question);
+    if (!code.isEmpty())
+        warnings.push_back(code);
+    return warnings;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+
+// The exam's fixed rules, which the bank's format and every program that reads a bank share.
+namespace Rules {
+
+inline constexpr int TestLength = 40;
+inline constexpr int PassMark = 32;
+// 181 seconds: the countdown shows 03:00 down to 00:00.
+inline constexpr int QuestionSeconds = 181;
+// The largest bank: the drawn ids are 16-bit.
+inline constexpr int LargestBank = 32767;
+inline constexpr int LargestPicture = 32767;
+
+// The weight of each answer position 1 to 4. There is no weight 2: the stored codes of the bank
+// are written with these weights, so they are part of its format.
+inline constexpr std::array<qint16, 4> AnswerWeights{1, 4, 8, 16};
+
+// The type of a question whose answers are option buttons (one right answer) or check boxes.
+inline constexpr int OptionButtons = 0;
+inline constexpr int CheckBoxes = 1;
+
+// Whether ticks of a question of `type` can give `code`: one answer of an option-button
+// question, any non-empty set of a check-box one.
+bool ticksCanGive(int type, double code);
+
+} // namespace Rules

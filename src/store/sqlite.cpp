@@ -1,0 +1,278 @@
+#include "sqlite.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+SqliteError errorOf(sqlite3 *handle, int code)
+{
+    const char *message = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(code);
+    return {handle ? sqlite3_extended_errcode(handle) : code, QString::fromUtf8(message)};
+}
+
+// A column declared so reads its numbers as True or False, as the program's first engine read
+// them; the declared type of a view's column is that of the table column under it.
+bool declaredBoolean(sqlite3_stmt *statement, int column)
+{
+    const char *declared = sqlite3_column_decltype(statement, column);
+    if (!declared)
+        return false;
+    const QByteArray type = QByteArray(declared).toLower();
+    return type == "boolean" || type == "bool";
+}
+
+// The one conversion of a stored value into the value the program compares.
+FieldValue fieldValue(sqlite3_value *value, bool booleanColumn)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        return FieldValue::null();
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: {
+        const double number = sqlite3_value_type(value) == SQLITE_INTEGER
+                                  ? double(sqlite3_value_int64(value))
+                                  : sqlite3_value_double(value);
+        if (booleanColumn)
+            return FieldValue::boolean(number != 0);
+        return FieldValue::number(number);
+    }
+    case SQLITE_BLOB:
+        return FieldValue::text(QString::fromUtf8(
+            static_cast<const char *>(sqlite3_value_blob(value)), sqlite3_value_bytes(value)));
+    default: {
+        const void *text = sqlite3_value_text16(value);
+        return FieldValue::text(
+            QString(static_cast<const QChar *>(text), sqlite3_value_bytes16(value) / 2));
+    }
+    }
+}
+
+} // namespace
+
+SqliteConnection::SqliteConnection(const QString &path, Access access, int lockWaitMs)
+{
+    int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    switch (access) {
+    case Access::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case Access::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case Access::Create:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    }
+    const int code =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_handle, flags, nullptr);
+    if (code != SQLITE_OK) {
+        const SqliteError error = errorOf(m_handle, code);
+        sqlite3_close(m_handle);
+        m_handle = nullptr;
+        throw error;
+    }
+    sqlite3_busy_timeout(m_handle, lockWaitMs);
+    // A bank is data, never code: what its schema says runs only as far as the engine must.
+    sqlite3_db_config(m_handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+}
+
+SqliteConnection::~SqliteConnection()
+{
+    close();
+}
+
+void SqliteConnection::close()
+{
+    // Statements are finalized by their owners first; close_v2 copes with any left.
+    sqlite3_close_v2(m_handle);
+    m_handle = nullptr;
+}
+
+SqliteError SqliteConnection::lastError() const
+{
+    return errorOf(m_handle, m_handle ? sqlite3_errcode(m_handle) : SQLITE_MISUSE);
+}
+
+void SqliteConnection::run(const QString &sql)
+{
+    SqliteStatement statement(*this, sql);
+    while (statement.next()) {
+    }
+}
+
+SqliteStatement::SqliteStatement(SqliteConnection &connection, const QString &sql)
+    : m_connection(connection)
+{
+    const QByteArray text = sql.toUtf8();
+    if (!connection.handle())
+        throw SqliteError{SQLITE_MISUSE, QStringLiteral("connection closed")};
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(connection.handle(), text.constData(), int(text.size()), &m_statement,
+                           &tail) != SQLITE_OK)
+        throw connection.lastError();
+    if (!m_statement) // only blanks or comments
+        throw SqliteError{SQLITE_MISUSE, QStringLiteral("empty statement")};
+    // One statement at a time: a second one after it would otherwise be dropped unseen.
+    sqlite3_stmt *next = nullptr;
+    const int rest = sqlite3_prepare_v2(connection.handle(), tail,
+                                        int(text.constData() + text.size() - tail), &next, nullptr);
+    sqlite3_finalize(next);
+    if (rest != SQLITE_OK || next) {
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+        throw SqliteError{SQLITE_ERROR, QStringLiteral("unable to execute multiple statements at "
+                                                       "a time")};
+    }
+    const int columns = sqlite3_column_count(m_statement);
+    for (int i = 0; i < columns; ++i)
+        m_booleanColumns.push_back(declaredBoolean(m_statement, i));
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void SqliteStatement::bind(const QVariantList &values)
+{
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant &value = values[i];
+        int code = SQLITE_OK;
+        if (value.isNull()) {
+            code = sqlite3_bind_null(m_statement, i + 1);
+        } else {
+            switch (value.typeId()) {
+            case QMetaType::Bool:
+                code = sqlite3_bind_int(m_statement, i + 1, value.toBool() ? 1 : 0);
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+                code = sqlite3_bind_int64(m_statement, i + 1, value.toLongLong());
+                break;
+            case QMetaType::Double:
+                code = sqlite3_bind_double(m_statement, i + 1, value.toDouble());
+                break;
+            default: {
+                const QString text = value.toString();
+                code = sqlite3_bind_text16(m_statement, i + 1, text.utf16(),
+                                           int(text.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+                break;
+            }
+            }
+        }
+        if (code != SQLITE_OK)
+            throw m_connection.lastError();
+    }
+}
+
+bool SqliteStatement::next()
+{
+    const int code = sqlite3_step(m_statement);
+    if (code == SQLITE_ROW)
+        return true;
+    if (code == SQLITE_DONE)
+        return false;
+    const SqliteError error = m_connection.lastError();
+    sqlite3_reset(m_statement);
+    throw error;
+}
+
+void SqliteStatement::execute()
+{
+    while (next()) {
+    }
+}
+
+int SqliteStatement::columnCount() const
+{
+    return int(m_booleanColumns.size());
+}
+
+QString SqliteStatement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_statement, column));
+}
+
+bool SqliteStatement::isBlob(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_BLOB;
+}
+
+FieldValue SqliteStatement::value(int column) const
+{
+    return fieldValue(sqlite3_column_value(m_statement, column),
+                      m_booleanColumns[std::size_t(column)]);
+}
+
+SqliteStatement::Row SqliteStatement::row() const
+{
+    Row row;
+    row.m_booleanColumns = m_booleanColumns;
+    for (int i = 0; i < columnCount(); ++i)
+        row.m_values.push_back(sqlite3_value_dup(sqlite3_column_value(m_statement, i)));
+    return row;
+}
+
+SqliteStatement::Row::~Row()
+{
+    clear();
+}
+
+SqliteStatement::Row::Row(Row &&other) noexcept
+    : m_values(std::exchange(other.m_values, {})),
+      m_booleanColumns(std::move(other.m_booleanColumns))
+{}
+
+SqliteStatement::Row &SqliteStatement::Row::operator=(Row &&other) noexcept
+{
+    if (this != &other) {
+        clear();
+        m_values = std::exchange(other.m_values, {});
+        m_booleanColumns = std::move(other.m_booleanColumns);
+    }
+    return *this;
+}
+
+void SqliteStatement::Row::clear()
+{
+    for (sqlite3_value *value : m_values)
+        sqlite3_value_free(value);
+    m_values.clear();
+}
+
+std::vector<FieldValue> SqliteStatement::Row::values() const
+{
+    std::vector<FieldValue> values;
+    for (std::size_t i = 0; i < m_values.size(); ++i)
+        values.push_back(fieldValue(m_values[i], m_booleanColumns[i]));
+    return values;
+}
+
+QVariant storedValue(const FieldValue &value)
+{
+    switch (value.kind()) {
+    case FieldValue::Kind::Null:
+        return {};
+    case FieldValue::Kind::Text:
+        return value.asText();
+    case FieldValue::Kind::Boolean:
+        return value.asBoolean();
+    case FieldValue::Kind::Number: {
+        const double number = value.asNumber();
+        if (number == std::trunc(number) && std::fabs(number) < 9.2e18)
+            return qlonglong(number);
+        return number;
+    }
+    }
+    return {};
+}
