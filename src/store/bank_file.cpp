@@ -1,4 +1,5 @@
 #include "bank_file.h"
+#include "safe_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -234,30 +235,17 @@ QuestionRow BankQuestion::row() const
     return row;
 }
 
-void writeBankTables(const QString &path, const BankTables &tables)
+void writeBankTables(const QString &path, const BankTables &tables, bool replace)
 {
     checkKeys(tables.questions, QStringLiteral("questions"));
     checkKeys(tables.users, QStringLiteral("users"));
-    const QFileInfo target(path);
-    const QString building = target.dir().filePath(
-        QStringLiteral(".%1.%2.part")
-            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128).left(12)));
-    try {
-        {
-            Connection connection;
-            QSqlDatabase &db = connection.open(building, {});
-            fill(db, tables);
-        }
-        std::error_code error;
-        std::filesystem::rename(building.toStdString(), path.toStdString(), error);
-        if (error)
-            fail(QStringLiteral("не удалось заменить %1: %2")
-                     .arg(path, QString::fromLocal8Bit(error.message().c_str())));
-    } catch (...) {
-        QFile::remove(building);
-        QFile::remove(building + QStringLiteral("-journal"));
-        throw;
+    FileReplacement replacement(path);
+    {
+        Connection connection;
+        QSqlDatabase &db = connection.open(replacement.path(), {});
+        fill(db, tables);
     }
+    replacement.commit(replace);
 }
 
 void writeBankFile(const QString &path, const std::vector<BankQuestion> &questions)
