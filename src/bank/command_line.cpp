@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "store/safe_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -113,7 +114,8 @@ QString CommandLine::picturesBeside(const QString &file) const
 
 bool CommandLine::keepsExistingBank(const QString &bank, Console &console) const
 {
-    if (isSet(QStringLiteral("replace")) || !QFileInfo::exists(bank))
+    // A link counts as the file it names, even one leading nowhere: it is replaced, not followed.
+    if (isSet(QStringLiteral("replace")) || !somethingAt(bank))
         return false;
     console.err << QStringLiteral("%1: файл уже есть, и в нём запись о последнем экзаменуемом; "
                                   "чтобы заменить его, добавьте --replace")

@@ -32,8 +32,8 @@ public:
 
     // The --pictures folder, or pictures/ beside `file` when the option is not given.
     QString picturesBeside(const QString &file) const;
-    // True, with the reason told, when `bank` is there and --replace was not given: a bank holds
-    // the record of the last examinee.
+    // True, with the reason told, when anything (a link too) is at `bank` and --replace was not
+    // given: a bank holds the record of the last examinee.
     bool keepsExistingBank(const QString &bank, Console &console) const;
 
 private:

@@ -2,9 +2,7 @@
 #include "command_line.h"
 #include "store/bank_file.h"
 #include "store/bank_source.h"
-
-#include <QFileInfo>
-#include <QSaveFile>
+#include "store/safe_file.h"
 
 int exportCommand(const QStringList &arguments, Console &console)
 {
@@ -20,7 +18,9 @@ int exportCommand(const QStringList &arguments, Console &console)
         return *status;
     const QString bank = line.argument(0);
     const QString sourcePath = line.argument(1);
-    if (!line.isSet(QStringLiteral("replace")) && QFileInfo::exists(sourcePath)) {
+    const bool replace = line.isSet(QStringLiteral("replace"));
+    // A link counts as a file, even one leading nowhere: it is replaced, not followed.
+    if (!replace && somethingAt(sourcePath)) {
         console.err << QStringLiteral("%1: файл уже есть; чтобы заменить его, добавьте --replace")
                            .arg(sourcePath)
                     << Qt::endl;
@@ -28,6 +28,7 @@ int exportCommand(const QStringList &arguments, Console &console)
     }
     BankTables tables;
     try {
+        requireRegularFile(bank);
         tables = readBankTables(bank);
     } catch (const std::exception &error) {
         console.err << bank << QStringLiteral(": ") << QString::fromUtf8(error.what()) << Qt::endl;
@@ -41,9 +42,12 @@ int exportCommand(const QStringList &arguments, Console &console)
         console.err << QStringLiteral("%1: источник не записан").arg(sourcePath) << Qt::endl;
         return ExitCode::Refused;
     }
-    QSaveFile file(sourcePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        console.err << sourcePath << QStringLiteral(": не записывается: ") << file.errorString()
+    try {
+        FileReplacement file(sourcePath);
+        file.write(text.toUtf8());
+        file.commit(replace);
+    } catch (const std::exception &error) {
+        console.err << sourcePath << QStringLiteral(": ") << QString::fromUtf8(error.what())
                     << Qt::endl;
         return ExitCode::Refused;
     }

@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "jet_reader.h"
 #include "store/bank_file.h"
+#include "store/safe_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,6 +43,7 @@ int importCommand(const QStringList &arguments, Console &console)
         return ExitCode::Refused;
     BankTables tables;
     try {
+        requireRegularFile(oldPath);
         tables = readJetBank(oldPath, line.value(QStringLiteral("codepage")));
     } catch (const std::exception &error) {
         console.err << oldPath << QStringLiteral(": ") << QString::fromUtf8(error.what())
@@ -49,7 +51,7 @@ int importCommand(const QStringList &arguments, Console &console)
         return ExitCode::Refused;
     }
     try {
-        writeBankTables(bankPath, tables);
+        writeBankTables(bankPath, tables, line.isSet(QStringLiteral("replace")));
     } catch (const std::exception &error) {
         console.err << bankPath << QStringLiteral(": ") << QString::fromUtf8(error.what())
                     << Qt::endl;

@@ -3,14 +3,16 @@
 #include "screens/pictures.h"
 #include "store/bank_file.h"
 #include "store/bank_source.h"
+#include "store/safe_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
 constexpr std::size_t ShownProblems = 50;
+// Far above any bank's text; a larger file is not a source.
+constexpr qint64 SourceLimit = 256 << 20;
 
 // A picture that is named must be there and readable, as the exam will read it.
 void checkPictures(BankSource &source, const QString &folder)
@@ -70,13 +72,15 @@ int makeCommand(const QStringList &arguments, Console &console)
 
     if (line.keepsExistingBank(bankPath, console))
         return ExitCode::Refused;
-    QFile file(sourcePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        console.err << QStringLiteral("%1: не открывается: %2").arg(sourcePath, file.errorString())
+    QByteArray text;
+    try {
+        text = readRegularFile(sourcePath, SourceLimit);
+    } catch (const std::exception &error) {
+        console.err << sourcePath << QStringLiteral(": ") << QString::fromUtf8(error.what())
                     << Qt::endl;
         return ExitCode::Refused;
     }
-    BankSource source = parseBankSource(file.readAll());
+    BankSource source = parseBankSource(text);
     checkPictures(source, pictures);
     if (!source.problems.empty()) {
         report(sourcePath, source.problems, console);
@@ -84,7 +88,7 @@ int makeCommand(const QStringList &arguments, Console &console)
         return ExitCode::Refused;
     }
     try {
-        writeBankTables(bankPath, source.tables);
+        writeBankTables(bankPath, source.tables, line.isSet(QStringLiteral("replace")));
     } catch (const std::exception &error) {
         console.err << bankPath << QStringLiteral(": ") << QString::fromUtf8(error.what())
                     << Qt::endl;

@@ -1,24 +1,31 @@
 // prepare BANK EXAMDIR: a checked bank and its pictures put where the exam reads them.
 #include "bank_report.h"
 #include "command_line.h"
+#include "store/safe_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
-// A whole copy or none: written beside the target and renamed over it.
-QString copyWhole(const QString &from, const QString &to)
+// Every examinee's account writes the attempt record, whoever prepared the bank.
+constexpr mode_t BankMode = 0666;
+// Everyone reads the pictures; only who prepares the workstation changes them.
+constexpr mode_t PictureMode = 0644;
+// Far above any bank or picture the exam shows.
+constexpr qint64 CopyLimit = 1024 << 20;
+
+// A whole copy or none: built in a folder of the target's own and renamed over its name, so a
+// link another account planted there is replaced, not written through. Returns the problem.
+QString copyWhole(const QString &from, const QString &to, mode_t mode, bool replace)
 {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1 не открывается: %2").arg(from, source.errorString());
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly) || target.write(source.readAll()) < 0 ||
-        !target.commit())
-        return QStringLiteral("%1 не записывается: %2").arg(to, target.errorString());
+    try {
+        FileReplacement target(to);
+        target.write(readRegularFile(from, CopyLimit));
+        target.commit(replace, mode);
+    } catch (const std::exception &error) {
+        return QString::fromUtf8(error.what());
+    }
     return {};
 }
 
@@ -61,24 +68,17 @@ int prepareCommand(const QStringList &arguments, Console &console)
     }
     // The pictures first: a bank whose pictures are not all there would be refused at opening.
     for (const QString &picture : report.pictures) {
-        const QString problem =
-            copyWhole(QDir(pictures).filePath(picture), programPictures.filePath(picture));
+        const QString problem = copyWhole(QDir(pictures).filePath(picture),
+                                          programPictures.filePath(picture), PictureMode, true);
         if (!problem.isEmpty()) {
             console.err << problem << Qt::endl;
             return ExitCode::Refused;
         }
     }
-    if (const QString problem = copyWhole(bank, target); !problem.isEmpty()) {
+    if (const QString problem =
+            copyWhole(bank, target, BankMode, line.isSet(QStringLiteral("replace")));
+        !problem.isEmpty()) {
         console.err << problem << Qt::endl;
-        return ExitCode::Refused;
-    }
-    // Every examinee's account writes the attempt record, whoever prepared the bank.
-    const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                        QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
-    if (!QFile::setPermissions(target, everyone)) {
-        console.err
-            << QStringLiteral("%1: не удалось разрешить запись всем пользователям").arg(target)
-            << Qt::endl;
         return ExitCode::Refused;
     }
     console.out << QStringLiteral("рисунков скопировано в %1: %2")

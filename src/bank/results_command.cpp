@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "results_table.h"
 #include "store/bank_file.h"
+#include "store/safe_file.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -64,6 +65,7 @@ int resultsCommand(const QStringList &arguments, Console &console)
     int read = 0;
     for (const QString &bank : banks) {
         try {
+            requireRegularFile(bank);
             for (Journal::Entry &attempt : readJournal(bank))
                 // The day as the workstation saw it: the date of the stored local time.
                 if (!from || attempt.started.date() >= *from)

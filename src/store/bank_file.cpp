@@ -3,15 +3,14 @@
 #include "database.h"
 #include "rules.h"
 #include "runtime_error.h"
+#include "safe_file.h"
 #include "sqlite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QUuid>
 
-#include <filesystem>
 #include <stdexcept>
 
 const char *const BankSchema[] = {
@@ -156,33 +155,23 @@ QuestionRow BankQuestion::row() const
     return row;
 }
 
-void writeBankTables(const QString &path, const BankTables &tables)
+void writeBankTables(const QString &path, const BankTables &tables, bool replace)
 {
     checkKeys(tables.questions, QStringLiteral("questions"));
     checkKeys(tables.users, QStringLiteral("users"));
-    const QFileInfo target(path);
-    const QString building = target.dir().filePath(
-        QStringLiteral(".%1.%2.part")
-            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128).left(12)));
+    // Built in memory and written as a whole: no engine opens a file by name in a folder that
+    // another account may be able to change.
+    QByteArray bytes;
     try {
-        {
-            SqliteConnection db(building, SqliteConnection::Access::Create, 0);
-            fill(db, tables);
-        }
-        std::error_code error;
-        std::filesystem::rename(building.toStdString(), path.toStdString(), error);
-        if (error)
-            fail(QStringLiteral("не удалось заменить %1: %2")
-                     .arg(path, QString::fromLocal8Bit(error.message().c_str())));
+        SqliteConnection db(QStringLiteral(":memory:"), SqliteConnection::Access::Create, 0);
+        fill(db, tables);
+        bytes = db.serialize();
     } catch (const SqliteError &error) {
-        QFile::remove(building);
-        QFile::remove(building + QStringLiteral("-journal"));
         fail(QStringLiteral("банк не записан: ") + error.message);
-    } catch (...) {
-        QFile::remove(building);
-        QFile::remove(building + QStringLiteral("-journal"));
-        throw;
     }
+    FileReplacement replacement(path);
+    replacement.write(bytes);
+    replacement.commit(replace);
 }
 
 void writeBankFile(const QString &path, const std::vector<BankQuestion> &questions)

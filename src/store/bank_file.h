@@ -28,9 +28,10 @@ struct BankQuestion
 
 // Writes a new data.mdb at `path` holding the tables value for value; without a `users` row it
 // gets the attempt record's single row (id 1, no name, not passed). The file is built beside
-// `path` and moved over it in one step, so a failure leaves whatever was there. Throws
-// std::runtime_error with the reason in Russian.
-void writeBankTables(const QString &path, const BankTables &tables);
+// `path` and moved over it in one step, so a failure leaves whatever was there; a link there is
+// replaced, never followed. Without `replace`, anything at `path` (a dangling link too) refuses
+// the write. Throws std::runtime_error with the reason in Russian.
+void writeBankTables(const QString &path, const BankTables &tables, bool replace = true);
 // The same for built questions, with an empty attempt record.
 void writeBankFile(const QString &path, const std::vector<BankQuestion> &questions);
 

@@ -99,6 +99,17 @@ SqliteError SqliteConnection::lastError() const
     return errorOf(m_handle, m_handle ? sqlite3_errcode(m_handle) : SQLITE_MISUSE);
 }
 
+QByteArray SqliteConnection::serialize() const
+{
+    sqlite3_int64 size = 0;
+    unsigned char *data = sqlite3_serialize(m_handle, "main", &size, 0);
+    if (!data)
+        throw SqliteError{SQLITE_NOMEM, QStringLiteral("out of memory")};
+    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    sqlite3_free(data);
+    return bytes;
+}
+
 void SqliteConnection::run(const QString &sql)
 {
     SqliteStatement statement(*this, sql);

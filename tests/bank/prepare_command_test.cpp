@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 class PrepareCommand : public ::testing::Test
@@ -72,6 +74,40 @@ TEST_F(PrepareCommand, AnAttemptRecordAlreadyThereIsKeptUnlessToldToReplaceIt)
     run = prepare({"--replace"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(fileBytes(QDir(exam()).filePath("data.mdb")), fileBytes(staff.filePath("data.mdb")));
+}
+
+// Another account's link in a folder it may write: followed, root's tool would overwrite the file
+// it names and open it to everyone, or create the file a dangling one names.
+TEST_F(PrepareCommand, ALinkPlantedAtTheBanksPlaceIsReplacedNeverFollowed)
+{
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.filePath("passwd");
+    writeFile(victim, "root:x:0:0");
+    ASSERT_TRUE(QFile::setPermissions(victim, QFile::ReadOwner | QFile::WriteOwner));
+    const QString target = QDir(exam()).filePath("data.mdb");
+    QDir().mkpath(exam());
+
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("new"), target));
+    CommandRun run = prepare();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(target)) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(elsewhere.filePath("new")));
+
+    QFile::remove(target);
+    ASSERT_TRUE(QFile::link(victim, target));
+    run = prepare({"--replace"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(fileBytes(victim), "root:x:0:0");
+    struct stat kept;
+    ASSERT_EQ(stat(QFile::encodeName(victim).constData(), &kept), 0);
+    EXPECT_EQ(kept.st_mode & 0777, 0600u);
+    struct stat placed;
+    ASSERT_EQ(lstat(QFile::encodeName(target).constData(), &placed), 0);
+    EXPECT_TRUE(S_ISREG(placed.st_mode));
+    EXPECT_EQ(placed.st_mode & 0777, 0666u);
+    EXPECT_EQ(fileBytes(target), fileBytes(staff.filePath("data.mdb")));
+    EXPECT_EQ(QDir(exam()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"data.mdb"});
 }
 
 } // namespace

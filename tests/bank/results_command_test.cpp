@@ -2,6 +2,7 @@
 #include "store/bank_file.h"
 #include "store/journal.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -9,6 +10,13 @@
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +31,47 @@ struct Taken
 {
     Journal::Attempt attempt;
     std::optional<int> right;
+};
+
+// Writes to a FIFO and closes it after a while, so that a command waiting on it for a writer
+// goes on and the test ends; whether it had to is what the test asks.
+class FifoWatchdog final
+{
+public:
+    explicit FifoWatchdog(const QString &fifo)
+        : m_thread([this, name = QFile::encodeName(fifo)] {
+              std::unique_lock lock(m_mutex);
+              if (m_stopped.wait_for(lock, std::chrono::seconds(3), [this] { return m_done; }))
+                  return;
+              m_fired = true;
+              const int end = open(name.constData(), O_RDWR | O_NONBLOCK);
+              if (end >= 0) {
+                  EXPECT_GT(write(end, "not a bank, not a source", 24), 0);
+                  close(end);
+              }
+          })
+    {}
+    ~FifoWatchdog() { stop(); }
+
+    // True when the FIFO had to be written for the command to end.
+    bool stop()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_stopped.notify_one();
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_fired;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_stopped;
+    bool m_done = false;
+    bool m_fired = false;
+    std::thread m_thread;
 };
 
 class ResultsCommand : public ::testing::Test
@@ -163,6 +212,36 @@ TEST_F(ResultsCommand, ARefusedBankIsNamedWhileTheOthersAreListed)
     EXPECT_TRUE(problems[2].contains("не является базой данных")) << run.err.toStdString();
     EXPECT_EQ(fileBytes(path("other.mdb")), otherBytes);
     EXPECT_FALSE(QFile::exists(path("missing.mdb")));
+}
+
+// A FIFO with no writer would hold any command that opens it for reading, the tool run from a
+// script among them.
+TEST_F(ResultsCommand, AFifoGivenForAFileIsRefusedWithoutWaitingForAWriter)
+{
+    const QString fifo = path("data.mdb");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString written = path("written");
+    const struct
+    {
+        const char *name;
+        CommandFunction command;
+        QStringList arguments;
+    } commands[] = {
+        {"results", resultsCommand, {fifo}},        {"check", checkCommand, {fifo}},
+        {"export", exportCommand, {fifo, written}}, {"make", makeCommand, {fifo, written}},
+        {"import", importCommand, {fifo, written}},
+    };
+    for (const auto &[name, command, arguments] : commands) {
+        SCOPED_TRACE(name);
+        FifoWatchdog watchdog(fifo);
+        const CommandRun run = runCommand(command, arguments);
+        EXPECT_FALSE(watchdog.stop());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("«%1» — именованный канал").arg(fifo)) ||
+                    run.err.contains("не обычный файл"))
+            << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(written));
+    }
 }
 
 } // namespace
