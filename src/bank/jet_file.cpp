@@ -360,14 +360,17 @@ private:
             }
         }
         if (field.siz < MDB_MEMO_OVERHEAD || reached != declared)
-            refuse(QStringLiteral("таблица %1, строка %2, столбец %3: значение не читается, "
-                                  "поле Memo повреждено (длина по его заголовку, байт: %4, "
-                                  "прочитано: %5)")
-                       .arg(m_name)
-                       .arg(m_row)
-                       .arg(column.name)
-                       .arg(declared)
-                       .arg(reached));
+            refuse(
+                QStringLiteral("таблица %1, строка %2, столбец %3: значение не читается, "
+                               "поле Memo повреждено (%4)")
+                    .arg(m_name)
+                    .arg(m_row)
+                    .arg(column.name,
+                         field.siz < MDB_MEMO_OVERHEAD
+                             ? QStringLiteral("его заголовок короче %1 байт").arg(MDB_MEMO_OVERHEAD)
+                             : QStringLiteral("длина по заголовку, байт: %1, прочитано: %2")
+                                   .arg(declared)
+                                   .arg(reached)));
         return declared;
     }
 

@@ -68,10 +68,15 @@ void limitChild(rlim_t cpuSeconds)
 // library that loops repeats itself: a repeated line is shown once.
 QString libraryLines(QFile &messages)
 {
+    // The size limit cuts the last line of a flood short.
+    const bool cut = messages.size() >= qint64(MessagesLimit);
     messages.seek(0);
     QStringList lines;
     while (lines.size() < MessageLinesShown && !messages.atEnd()) {
-        QString line = QString::fromUtf8(messages.readLine(200)).trimmed();
+        const QByteArray bytes = messages.readLine();
+        if (cut && !bytes.endsWith('\n'))
+            break;
+        QString line = QString::fromUtf8(bytes).trimmed().left(200);
         line.removeIf([](QChar c) { return !c.isPrint(); });
         if (!line.isEmpty() && !lines.contains(QStringLiteral("  ") + line))
             lines.push_back(QStringLiteral("  ") + line);
@@ -81,15 +86,47 @@ QString libraryLines(QFile &messages)
     return QStringLiteral("\nсообщения библиотеки чтения Access:\n") + lines.join('\n');
 }
 
+struct ChildRun
+{
+    QByteArray reply;
+    bool timedOut = false;
+    bool replyTooLong = false;
+};
+
+// The child's reply, read until it ends, its time is up or the reply outgrows its limit; a child
+// still running then is killed.
+ChildRun collectReply(QProcess &child, std::chrono::seconds timeLimit)
+{
+    ChildRun run;
+    const QDeadlineTimer deadline(timeLimit);
+    while (child.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        // False once the child has ended or closed its output; then only its end is awaited.
+        if (!child.waitForReadyRead(int(deadline.remainingTime())))
+            child.waitForFinished(int(deadline.remainingTime()));
+        run.reply += child.readAllStandardOutput();
+        if (run.reply.size() > ReplyLimit) {
+            run.replyTooLong = true;
+            break;
+        }
+    }
+    if (child.state() != QProcess::NotRunning) {
+        run.timedOut = !run.replyTooLong;
+        child.kill();
+        child.waitForFinished();
+    }
+    run.reply += child.readAllStandardOutput();
+    return run;
+}
+
 // What the child's end says about the file, when it did not answer.
-QString howItEnded(const QProcess &child, bool timedOut, bool replyTooLong, int cpuSeconds)
+QString howItEnded(const QProcess &child, const ChildRun &run, int cpuSeconds)
 {
     const QString damaged = QStringLiteral(": файл, видимо, повреждён");
-    if (timedOut)
+    if (run.timedOut)
         return QStringLiteral("чтение не кончилось за %1 с и остановлено")
                    .arg(helperSettings().timeLimit.count()) +
                damaged;
-    if (replyTooLong)
+    if (run.replyTooLong)
         return QStringLiteral("программа чтения Access выдала больше %1 МБ и остановлена")
                    .arg(ReplyLimit >> 20) +
                damaged;
@@ -127,7 +164,7 @@ BankTables readJetBank(const QString &path, const QString &codepage)
 {
     const QString program = helperProgram();
     if (!QFileInfo(program).isExecutable())
-        refuse(QStringLiteral("нет программы чтения Access %1: она ставится рядом с "
+        refuse(QStringLiteral("нет программы чтения Access «%1»: она ставится рядом с "
                               "quorvane-bank, переустановите программу")
                    .arg(program));
     // The child's notes go to a file, where the file size limit bounds them.
@@ -146,33 +183,14 @@ BankTables readJetBank(const QString &path, const QString &codepage)
     child.setChildProcessModifier([cpuSeconds] { limitChild(rlim_t(cpuSeconds)); });
     child.start(QIODevice::ReadOnly);
     if (!child.waitForStarted())
-        refuse(QStringLiteral("программа чтения Access %1 не запускается").arg(program));
+        refuse(QStringLiteral("программа чтения Access «%1» не запускается").arg(program));
 
-    QDeadlineTimer deadline(timeLimit);
-    QByteArray reply;
-    bool replyTooLong = false;
-    while (child.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        // False once the child has ended or closed its output; then only its end is awaited.
-        if (!child.waitForReadyRead(int(deadline.remainingTime())))
-            child.waitForFinished(int(deadline.remainingTime()));
-        reply += child.readAllStandardOutput();
-        if (reply.size() > ReplyLimit) {
-            replyTooLong = true;
-            break;
-        }
-    }
-    const bool timedOut = child.state() != QProcess::NotRunning && !replyTooLong;
-    if (child.state() != QProcess::NotRunning) {
-        child.kill();
-        child.waitForFinished();
-    }
-    reply += child.readAllStandardOutput();
-
-    if (timedOut || replyTooLong || child.exitStatus() != QProcess::NormalExit ||
+    const ChildRun run = collectReply(child, timeLimit);
+    if (run.timedOut || run.replyTooLong || child.exitStatus() != QProcess::NormalExit ||
         child.exitCode() != 0)
-        refuse(QStringLiteral("база не прочитана: ") +
-               howItEnded(child, timedOut, replyTooLong, cpuSeconds) + libraryLines(messages));
-    const auto answer = parseJetReply(reply);
+        refuse(QStringLiteral("база не прочитана: ") + howItEnded(child, run, cpuSeconds) +
+               libraryLines(messages));
+    const auto answer = parseJetReply(run.reply);
     if (!answer)
         refuse(QStringLiteral("база не прочитана: программа чтения Access дала ответ, который не "
                               "разобрать") +
