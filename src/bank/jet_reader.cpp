@@ -1,385 +1,201 @@
-// mdbtools.h includes glib inside its extern "C" block, where glib's C++ templates do not
-// compile: glib comes first, so that its include guard keeps it out of that block. Both come
-// before Qt, whose keyword macros would otherwise reach glib.
-#include <glib.h>
-#include <mdbtools.h>
-
 #include "jet_reader.h"
 
+#include "jet_reply.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QProcess>
+#include <QTemporaryFile>
 
-#include <array>
-#include <cmath>
-#include <memory>
-#include <optional>
+#include <algorithm>
+#include <csignal>
 #include <stdexcept>
+#include <sys/resource.h>
 
 namespace {
+
+// What the child may take. A bank is a few hundred kilobytes; the library reading it needs a
+// few megabytes of memory, and its notes on a sound file are a line or two.
+constexpr rlim_t MemoryLimit = rlim_t(512) << 20;
+constexpr rlim_t MessagesLimit = rlim_t(64) << 10;
+constexpr qint64 ReplyLimit = qint64(64) << 20;
+constexpr int MessageLinesShown = 3;
+
+JetReadHelper &helperSettings()
+{
+    static JetReadHelper helper;
+    return helper;
+}
+
+QString helperProgram()
+{
+    const QString &program = helperSettings().program;
+    return program.isEmpty() ? QDir(QCoreApplication::applicationDirPath())
+                                   .filePath(QStringLiteral("quorvane-jet-read"))
+                             : program;
+}
 
 [[noreturn]] void refuse(const QString &message)
 {
     throw std::runtime_error(message.toStdString());
 }
 
-struct HandleClose
+// Runs in the child between fork and exec, so it calls only what is safe there.
+void limitChild(rlim_t cpuSeconds)
 {
-    void operator()(MdbHandle *mdb) const { mdb_close(mdb); }
-};
-using Handle = std::unique_ptr<MdbHandle, HandleClose>;
-
-struct TableFree
-{
-    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
-};
-using Table = std::unique_ptr<MdbTableDef, TableFree>;
-
-struct GFree
-{
-    void operator()(char *text) const { g_free(text); }
-};
-using GText = std::unique_ptr<char, GFree>;
-
-constexpr int OffsetMask = 0x1fff; // a row's offset on its page, without the deleted/lookup flags
-
-// libmdb is handed only what starts like an Access/Jet file: it trusts the header it reads.
-void checkSignature(const QString &path)
-{
-    QFile file(path);
-    if (!file.exists())
-        refuse(QStringLiteral("файл «%1» не найден").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        refuse(QStringLiteral("файл «%1» не читается: %2").arg(path, file.errorString()));
-    const QByteArray head = file.read(19);
-    const QByteArray signature = head.mid(4);
-    if (signature != "Standard Jet DB" && signature != "Standard ACE DB")
-        refuse(QStringLiteral("файл «%1» — не база Access/Jet: в его начале нет подписи "
-                              "«Standard Jet DB» или «Standard ACE DB»")
-                   .arg(path));
-}
-
-// Decoding goes to UTF-8 through our own converters: libmdb's follow the MDBICONV and
-// MDB_JET3_CHARSET variables of whoever runs the tool. Jet 3 text is in the code page the
-// library read from the file's header unless the caller names another one.
-void setTextDecoding(MdbHandle &mdb, const QString &codepage)
-{
-    QByteArray source = "UTF-16LE";
-    if (mdb.f->jet_version == MDB_VER_JET3) {
-        if (!codepage.isEmpty()) {
-            static const QRegularExpression digits(QStringLiteral("^\\d+$"));
-            source =
-                (digits.match(codepage).hasMatch() ? QStringLiteral("CP") + codepage : codepage)
-                    .toLatin1();
-        } else {
-            source = "CP" + QByteArray::number(mdb.f->code_page ? mdb.f->code_page : 1252);
-        }
-    }
-    const iconv_t in = iconv_open("UTF-8", source.constData());
-    if (in == iconv_t(-1))
-        refuse(codepage.isEmpty()
-                   ? QStringLiteral("в заголовке файла указана неизвестная кодовая страница %1: "
-                                    "файл повреждён, или укажите кодовую страницу его текста")
-                         .arg(mdb.f->code_page)
-                   : QStringLiteral("неизвестная кодовая страница «%1»").arg(codepage));
-    // Our reading never writes, but the handle wants both directions; closing them is its job.
-    const iconv_t out = iconv_open(source.constData(), "UTF-8");
-    mdb_iconv_close(&mdb);
-    mdb.iconv_in = in;
-    mdb.iconv_out = out;
-}
-
-Handle openJet(const QString &path, const QString &codepage)
-{
-    checkSignature(path);
-    Handle mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
-    if (!mdb)
-        refuse(
-            QStringLiteral("файл «%1» начинается как база Access/Jet, но библиотека mdbtools "
-                           "не смогла его открыть: он повреждён или его версия не поддерживается")
-                .arg(path));
-    // libmdb reads a missing page as an empty one; a file cut short is named before that.
-    if (QFileInfo(path).size() % mdb->fmt->pg_size != 0)
-        refuse(QStringLiteral("файл «%1» обрезан: его длина не кратна странице базы (%2 байт)")
-                   .arg(path)
-                   .arg(mdb->fmt->pg_size));
-    setTextDecoding(*mdb, codepage);
-    // The handle keeps the list of tables; table names are text, read with the decoding above.
-    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
-        refuse(QStringLiteral("не удалось прочитать список таблиц базы «%1»: файл повреждён")
-                   .arg(path));
-    return mdb;
-}
-
-// Jet compares table and column names without regard to case, and so do we.
-bool sameName(const char *stored, const char *wanted)
-{
-    return QString::fromUtf8(stored).compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0;
-}
-
-Table openTable(MdbHandle &mdb, const char *name)
-{
-    for (guint i = 0; i < mdb.num_catalog; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb.catalog, i));
-        if (entry->object_type != MDB_TABLE || !sameName(entry->object_name, name))
-            continue;
-        Table table(mdb_read_table(entry));
-        if (!table || !mdb_read_columns(table.get()))
-            refuse(QStringLiteral("таблица %1 не читается").arg(QLatin1String(name)));
-        return table;
-    }
-    refuse(QStringLiteral("в базе нет таблицы %1").arg(QLatin1String(name)));
-}
-
-// The kinds of column whose values a bank can keep. A date, a picture or a file cannot.
-bool keepable(int type)
-{
-    switch (type) {
-    case MDB_BOOL:
-    case MDB_BYTE:
-    case MDB_INT:
-    case MDB_LONGINT:
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-    case MDB_MONEY:
-    case MDB_NUMERIC:
-    case MDB_TEXT:
-    case MDB_MEMO:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QString typeName(int type)
-{
-    switch (type) {
-    case MDB_DATETIME:
-        return QStringLiteral("дата/время");
-    case MDB_BINARY:
-        return QStringLiteral("двоичные данные");
-    case MDB_OLE:
-        return QStringLiteral("поле объекта OLE");
-    case MDB_REPID:
-        return QStringLiteral("код репликации");
-    case MDB_COMPLEX:
-        return QStringLiteral("вложение или список значений");
-    default:
-        return QStringLiteral("тип %1").arg(type);
-    }
-}
-
-// A number with a fractional part in a bank column cannot be kept: the bank holds whole numbers.
-std::optional<qlonglong> whole(double value)
-{
-    if (!std::isfinite(value) || std::trunc(value) != value || std::fabs(value) >= 0x1p63)
-        return std::nullopt;
-    return qlonglong(value);
-}
-
-// Currency and Decimal come from libmdb as decimal text ("4.0000").
-std::optional<qlonglong> whole(const GText &decimal)
-{
-    static const QRegularExpression form(QStringLiteral("^(-?\\d+)(\\.0*)?$"));
-    const auto match = form.match(QString::fromLatin1(decimal.get()));
-    bool ok = false;
-    const qlonglong value = match.hasMatch() ? match.captured(1).toLongLong(&ok) : 0;
-    return ok ? std::optional(value) : std::nullopt;
-}
-
-QString shown(double value)
-{
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
-QString shown(const GText &decimal)
-{
-    return QString::fromLatin1(decimal.get());
-}
-
-using Rows = std::vector<std::vector<QVariant>>;
-
-// One table read row by row, each layout column taken as stored: text as text, a whole number
-// as a number, Yes/No as a Boolean, Null as Null.
-class JetTableReader final
-{
-public:
-    JetTableReader(MdbHandle &mdb, const char *table, std::initializer_list<const char *> columns)
-        : m_mdb(mdb), m_name(QLatin1String(table)), m_table(openTable(mdb, table))
-    {
-        for (const char *wanted : columns)
-            m_columns.push_back({column(wanted), QLatin1String(wanted)});
-    }
-
-    // Every row, the columns in the order named at construction.
-    Rows rows()
-    {
-        Rows rows;
-        mdb_rewind_table(m_table.get());
-        while (next()) {
-            std::vector<QVariant> &row = rows.emplace_back();
-            for (const Column &column : m_columns)
-                row.push_back(value(column));
-        }
-        // libmdb skips a row or a page it cannot read with no more than a line on stderr.
-        if (rows.size() != m_table->num_rows)
-            refuse(QStringLiteral("таблица %1 повреждена: прочитано строк %2 из %3")
-                       .arg(m_name)
-                       .arg(rows.size())
-                       .arg(m_table->num_rows));
-        return rows;
-    }
-
-private:
-    struct Column
-    {
-        guint index; // in the table's own order
-        QString name;
+    const auto limit = [](int resource, rlim_t soft, rlim_t hard) {
+        rlimit current{};
+        if (getrlimit(resource, &current) != 0)
+            return;
+        const rlimit wanted{std::min(soft, current.rlim_max), std::min(hard, current.rlim_max)};
+        setrlimit(resource, &wanted);
     };
+    limit(RLIMIT_AS, MemoryLimit, MemoryLimit);
+    // The soft limit sends SIGXCPU, the hard one a second later SIGKILL.
+    limit(RLIMIT_CPU, cpuSeconds, cpuSeconds + 1);
+    // The child's only file is its standard error: a flood of notes ends it with SIGXFSZ.
+    limit(RLIMIT_FSIZE, MessagesLimit, MessagesLimit);
+    limit(RLIMIT_CORE, 0, 0);
+    std::signal(SIGXFSZ, SIG_DFL);
+    std::signal(SIGXCPU, SIG_DFL);
+}
 
-    const MdbColumn &columnAt(guint index) const
-    {
-        return *static_cast<const MdbColumn *>(g_ptr_array_index(m_table->columns, index));
+// The first few lines the library printed, under a heading that says whose they are: they are
+// in English and speak of pages and flags, but tell a technician where the file is damaged. A
+// library that loops repeats itself: a repeated line is shown once.
+QString libraryLines(QFile &messages)
+{
+    // The size limit cuts the last line of a flood short.
+    const bool cut = messages.size() >= qint64(MessagesLimit);
+    messages.seek(0);
+    QStringList lines;
+    while (lines.size() < MessageLinesShown && !messages.atEnd()) {
+        const QByteArray bytes = messages.readLine();
+        if (cut && !bytes.endsWith('\n'))
+            break;
+        QString line = QString::fromUtf8(bytes).trimmed().left(200);
+        line.removeIf([](QChar c) { return !c.isPrint(); });
+        if (!line.isEmpty() && !lines.contains(QStringLiteral("  ") + line))
+            lines.push_back(QStringLiteral("  ") + line);
     }
+    if (lines.isEmpty())
+        return {};
+    return QStringLiteral("\nсообщения библиотеки чтения Access:\n") + lines.join('\n');
+}
 
-    guint column(const char *wanted) const
-    {
-        for (guint i = 0; i < m_table->num_cols; ++i) {
-            const MdbColumn &col = columnAt(i);
-            if (!sameName(col.name, wanted))
-                continue;
-            if (!keepable(col.col_type))
-                refuse(QStringLiteral("таблица %1, столбец %2: значения типа «%3» в банк не "
-                                      "перенести, нужны текст или целые числа")
-                           .arg(m_name, QLatin1String(wanted), typeName(col.col_type)));
-            return i;
-        }
-        refuse(QStringLiteral("в таблице %1 нет столбца %2").arg(m_name, QLatin1String(wanted)));
-    }
-
-    bool next()
-    {
-        if (!mdb_fetch_row(m_table.get()))
-            return false;
-        ++m_row;
-        // mdb_fetch_row leaves the row's page in the handle. Cracking the row again gives its
-        // null mask, the only thing that tells a Null text from an empty one: bound values
-        // are empty strings for both.
-        int start = 0;
-        size_t size = 0;
-        if (mdb_find_row(&m_mdb, int(m_table->cur_row) - 1, &start, &size) != 0 ||
-            mdb_crack_row(m_table.get(), start & OffsetMask, size, m_fields.data()) < 0)
-            refuse(QStringLiteral("таблица %1, строка %2: строка повреждена и не читается")
-                       .arg(m_name)
-                       .arg(m_row));
-        return true;
-    }
-
-    QVariant value(const Column &column) const
-    {
-        const MdbColumn &col = columnAt(column.index);
-        const MdbField &field = m_fields[column.index];
-        // Jet keeps a Yes/No value in the null mask itself: a set bit is Yes, and it is never Null.
-        if (col.col_type == MDB_BOOL)
-            return !field.is_null;
-        if (field.is_null)
-            return {};
-        switch (col.col_type) {
-        case MDB_BYTE:
-            return qlonglong(mdb_get_byte(m_mdb.pg_buf, field.start));
-        case MDB_INT:
-            return qlonglong(qint16(mdb_get_int16(m_mdb.pg_buf, field.start)));
-        case MDB_LONGINT:
-            return qlonglong(qint32(mdb_get_int32(m_mdb.pg_buf, field.start)));
-        case MDB_FLOAT:
-            return kept(column, mdb_get_single(m_mdb.pg_buf, field.start));
-        case MDB_DOUBLE:
-            return kept(column, mdb_get_double(m_mdb.pg_buf, field.start));
-        case MDB_MONEY:
-            return kept(column, GText(mdb_money_to_string(&m_mdb, field.start)));
-        case MDB_NUMERIC:
-            return kept(column, GText(mdb_numeric_to_string(&m_mdb, field.start, col.col_scale,
-                                                            col.col_prec)));
-        default:
-            return text(col, field);
-        }
-    }
-
-    template <typename Stored> QVariant kept(const Column &column, const Stored &stored) const
-    {
-        if (const auto value = whole(stored))
-            return *value;
-        refuse(QStringLiteral("таблица %1, строка %2, столбец %3: число %4 не целое, а банк "
-                              "хранит только целые")
-                   .arg(m_name)
-                   .arg(m_row)
-                   .arg(column.name, shown(stored)));
-    }
-
-    QVariant text(const MdbColumn &col, const MdbField &field) const
-    {
-        // libmdb decodes a text into one buffer of the handle's bind size and cuts what does
-        // not fit without a word. A Memo gets room for each stored byte to become three UTF-8
-        // bytes; a Text column (255 characters at most) always fits the default.
-        if (col.col_type == MDB_MEMO) {
-            const auto stored = size_t(mdb_get_int32(m_mdb.pg_buf, field.start)) & 0x3fffffff;
-            mdb_set_bind_size(&m_mdb, std::max<size_t>(MDB_BIND_SIZE, 3 * stored + 16));
-        }
-        const GText decoded(
-            mdb_col_to_string(&m_mdb, m_mdb.pg_buf, field.start, col.col_type, field.siz));
-        mdb_set_bind_size(&m_mdb, MDB_BIND_SIZE);
-        return QString::fromUtf8(decoded.get());
-    }
-
-    MdbHandle &m_mdb;
-    QString m_name;
-    Table m_table;
-    std::vector<Column> m_columns;
-    std::array<MdbField, MDB_MAX_COLS> m_fields{};
-    int m_row = 0;
+struct ChildRun
+{
+    QByteArray reply;
+    bool timedOut = false;
+    bool replyTooLong = false;
 };
 
-// A row without a number can be neither addressed by the program nor written to the new bank.
-void requireIds(const Rows &rows, const QString &table, const QString &what)
+// The child's reply, read until it ends, its time is up or the reply outgrows its limit; a child
+// still running then is killed.
+ChildRun collectReply(QProcess &child, std::chrono::seconds timeLimit)
 {
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i][0].isNull())
-            refuse(QStringLiteral("таблица %1, строка %2: нет номера %3 (id)")
-                       .arg(table)
-                       .arg(i + 1)
-                       .arg(what));
+    ChildRun run;
+    const QDeadlineTimer deadline(timeLimit);
+    while (child.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        // False once the child has ended or closed its output; then only its end is awaited.
+        if (!child.waitForReadyRead(int(deadline.remainingTime())))
+            child.waitForFinished(int(deadline.remainingTime()));
+        run.reply += child.readAllStandardOutput();
+        if (run.reply.size() > ReplyLimit) {
+            run.replyTooLong = true;
+            break;
+        }
     }
+    if (child.state() != QProcess::NotRunning) {
+        run.timedOut = !run.replyTooLong;
+        child.kill();
+        child.waitForFinished();
+    }
+    run.reply += child.readAllStandardOutput();
+    return run;
 }
 
-std::vector<QuestionRow> readQuestions(MdbHandle &mdb)
+// What the child's end says about the file, when it did not answer.
+QString howItEnded(const QProcess &child, const ChildRun &run, int cpuSeconds)
 {
-    const Rows rows = JetTableReader(mdb, "questions",
-                                     {"id", "question", "answ1", "answ2", "answ3", "answ4", "ball",
-                                      "picture", "type"})
-                          .rows();
-    requireIds(rows, QStringLiteral("questions"), QStringLiteral("вопроса"));
-    std::vector<QuestionRow> questions;
-    questions.reserve(rows.size());
-    for (const auto &row : rows)
-        questions.push_back(
-            {row[0], row[1], {row[2], row[3], row[4], row[5]}, row[6], row[7], row[8]});
-    return questions;
-}
-
-std::vector<UserRow> readUsers(MdbHandle &mdb)
-{
-    const Rows rows = JetTableReader(mdb, "users", {"id", "username", "chek"}).rows();
-    requireIds(rows, QStringLiteral("users"), QStringLiteral("строки"));
-    std::vector<UserRow> users;
-    for (const auto &row : rows)
-        users.push_back({row[0], row[1], row[2]});
-    return users;
+    const QString damaged = QStringLiteral(": файл, видимо, повреждён");
+    if (run.timedOut)
+        return QStringLiteral("чтение не кончилось за %1 с и остановлено")
+                   .arg(helperSettings().timeLimit.count()) +
+               damaged;
+    if (run.replyTooLong)
+        return QStringLiteral("программа чтения Access выдала больше %1 МБ и остановлена")
+                   .arg(ReplyLimit >> 20) +
+               damaged;
+    if (child.exitStatus() == QProcess::NormalExit)
+        return QStringLiteral("программа чтения Access завершилась с кодом %1, не ответив")
+            .arg(child.exitCode());
+    // On Unix, Qt gives the signal that ended a crashed child as its exit code.
+    switch (child.exitCode()) {
+    case SIGXFSZ:
+        return QStringLiteral("программа чтения Access выдала больше %1 КБ сообщений и "
+                              "остановлена")
+                   .arg(MessagesLimit >> 10) +
+               damaged;
+    case SIGXCPU:
+    case SIGKILL:
+        return QStringLiteral("программа чтения Access заняла процессор дольше %1 с и "
+                              "остановлена")
+                   .arg(cpuSeconds) +
+               damaged;
+    default:
+        return QStringLiteral("программа чтения Access завершилась аварийно (сигнал %1)")
+                   .arg(child.exitCode()) +
+               damaged;
+    }
 }
 
 } // namespace
 
+void setJetReadHelper(const JetReadHelper &helper)
+{
+    helperSettings() = helper;
+}
+
 BankTables readJetBank(const QString &path, const QString &codepage)
 {
-    const Handle mdb = openJet(path, codepage);
-    return {readQuestions(*mdb), readUsers(*mdb)};
+    const QString program = helperProgram();
+    if (!QFileInfo(program).isExecutable())
+        refuse(QStringLiteral("нет программы чтения Access «%1»: она ставится рядом с "
+                              "quorvane-bank, переустановите программу")
+                   .arg(program));
+    // The child's notes go to a file, where the file size limit bounds them.
+    QTemporaryFile messages(QDir(QDir::tempPath()).filePath(QStringLiteral("quorvane-jet-XXXXXX")));
+    if (!messages.open())
+        refuse(QStringLiteral("не создать временный файл в %1: %2")
+                   .arg(QDir::tempPath(), messages.errorString()));
+
+    const auto timeLimit = helperSettings().timeLimit;
+    const int cpuSeconds = std::max(1, int(timeLimit.count()));
+    QProcess child;
+    child.setProgram(program);
+    child.setArguments({path, codepage});
+    child.setStandardInputFile(QProcess::nullDevice());
+    child.setStandardErrorFile(messages.fileName());
+    child.setChildProcessModifier([cpuSeconds] { limitChild(rlim_t(cpuSeconds)); });
+    child.start(QIODevice::ReadOnly);
+    if (!child.waitForStarted())
+        refuse(QStringLiteral("программа чтения Access «%1» не запускается").arg(program));
+
+    const ChildRun run = collectReply(child, timeLimit);
+    if (run.timedOut || run.replyTooLong || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0)
+        refuse(QStringLiteral("база не прочитана: ") + howItEnded(child, run, cpuSeconds) +
+               libraryLines(messages));
+    const auto answer = parseJetReply(run.reply);
+    if (!answer)
+        refuse(QStringLiteral("база не прочитана: программа чтения Access дала ответ, который не "
+                              "разобрать") +
+               libraryLines(messages));
+    if (!answer->refusal.isEmpty())
+        refuse(answer->refusal);
+    return answer->tables;
 }

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -76,6 +77,21 @@ void expectAsListed(const BankTables &bank, const QString &jsonName)
     }
 }
 
+// The real Access files are not part of the project: where they are absent, so are the tests
+// that read them. The helper is the one this build made, quick to give up on a damaged file.
+class JetBank : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!QFileInfo::exists(Fixtures))
+            GTEST_SKIP() << "no folder of real Access files at " << Fixtures.toStdString()
+                         << ": the tests that read them are not run";
+        setJetReadHelper({QStringLiteral(QUORVANE_JET_READ), std::chrono::seconds(5)});
+    }
+    void TearDown() override { setJetReadHelper({}); }
+};
+
 // The message the reader refuses `path` with; empty when it reads the file.
 QString refusal(const QString &path, const QString &codepage = {})
 {
@@ -87,7 +103,7 @@ QString refusal(const QString &path, const QString &codepage = {})
     return {};
 }
 
-TEST(JetBank, ReadsJet4AndJet3BanksValueForValueAndLeavesTheFilesAsTheyWere)
+TEST_F(JetBank, ReadsJet4AndJet3BanksValueForValueAndLeavesTheFilesAsTheyWere)
 {
     for (const char *name : {"bank-jet4", "bank-jet3-cp1251"}) {
         SCOPED_TRACE(name);
@@ -102,7 +118,7 @@ TEST(JetBank, ReadsJet4AndJet3BanksValueForValueAndLeavesTheFilesAsTheyWere)
     }
 }
 
-TEST(JetBank, CodePageOverrideDecodesJet3TextInThePageNamed)
+TEST_F(JetBank, CodePageOverrideDecodesJet3TextInThePageNamed)
 {
     const QString path = fixture(QStringLiteral("bank-jet3-cp1251.mdb"));
     const QString own = readJetBank(path).users[0].username.toString();
@@ -116,13 +132,13 @@ TEST(JetBank, CodePageOverrideDecodesJet3TextInThePageNamed)
     EXPECT_TRUE(refusal(path, QStringLiteral("klingon-7")).contains(QStringLiteral("klingon-7")));
 }
 
-TEST(JetBank, RefusesAQuestionWithoutANumberNamingItsRow)
+TEST_F(JetBank, RefusesAQuestionWithoutANumberNamingItsRow)
 {
     EXPECT_EQ(refusal(fixture(QStringLiteral("dirty-jet4.mdb"))),
               QStringLiteral("таблица questions, строка 43: нет номера вопроса (id)"));
 }
 
-TEST(JetBank, RefusesJetFilesThatHoldNoBank)
+TEST_F(JetBank, RefusesJetFilesThatHoldNoBank)
 {
     for (const char *name : {"jet3-northwind.mdb", "jet3-types.mdb", "jet4-dates.mdb",
                              "jet4-unicode-compressed.mdb", "ace-sample.accdb"}) {
@@ -132,7 +148,7 @@ TEST(JetBank, RefusesJetFilesThatHoldNoBank)
     }
 }
 
-TEST(JetBank, RefusesWhatIsNotAWholeAccessFile)
+TEST_F(JetBank, RefusesWhatIsNotAWholeAccessFile)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -164,6 +180,20 @@ TEST(JetBank, RefusesWhatIsNotAWholeAccessFile)
         const QString message = refusal(path);
         EXPECT_TRUE(message.contains(says)) << message.toStdString();
     }
+}
+
+TEST_F(JetBank, RefusesWhenItsHelperIsMissingOrAnswersSomethingElse)
+{
+    const QString bank = fixture(QStringLiteral("bank-jet4.mdb"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("quorvane-jet-read"));
+    setJetReadHelper({missing});
+    EXPECT_TRUE(refusal(bank).contains(missing)) << refusal(bank).toStdString();
+    // echo answers with its arguments, which are no reply.
+    setJetReadHelper({QStringLiteral("/bin/echo")});
+    EXPECT_TRUE(refusal(bank).contains(QStringLiteral("ответ, который не разобрать")))
+        << refusal(bank).toStdString();
 }
 
 } // namespace
