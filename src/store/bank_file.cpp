@@ -209,6 +209,28 @@ QVariant stored(const QVariant &value)
     }
 }
 
+// A value as the program converts it (database.cpp): a number in a column declared BOOLEAN is
+// True or False, a blob is read as its UTF-8 text.
+FieldValue fieldValue(const QVariant &value, bool booleanColumn)
+{
+    if (value.isNull())
+        return FieldValue::null();
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Double:
+        if (booleanColumn)
+            return FieldValue::boolean(value.toDouble() != 0);
+        return FieldValue::number(value.toDouble());
+    case QMetaType::QByteArray:
+        return FieldValue::text(QString::fromUtf8(value.toByteArray()));
+    default:
+        return FieldValue::text(value.toString());
+    }
+}
+
 } // namespace
 
 int BankQuestion::ball() const
@@ -327,28 +349,13 @@ std::vector<Journal::Entry> readJournal(const QString &path)
     query.prepare(QStringLiteral("SELECT id, username, started, finished, right_answers, passed, "
                                  "questions, host FROM attempts ORDER BY id"));
     run(query, QStringLiteral("таблица attempts"));
+    const QSqlRecord record = query.record();
     while (query.next()) {
-        const QString row =
-            QStringLiteral("попытка %1 (id в таблице attempts)").arg(query.value(0).toString());
-        const auto time = [&](int column, const QString &what) {
-            const QDateTime moment = Journal::timeFromText(query.value(column).toString());
-            if (!moment.isValid())
-                fail(QStringLiteral("%1: %2 «%3» — не время")
-                         .arg(row, what, query.value(column).toString()));
-            return moment;
-        };
-        Journal::Entry entry;
-        entry.username = query.value(1).toString();
-        entry.started = time(2, QStringLiteral("начало (started)"));
-        if (!query.value(3).isNull())
-            entry.finished = time(3, QStringLiteral("окончание (finished)"));
-        if (!query.value(4).isNull())
-            entry.rightAnswers = query.value(4).toInt();
-        if (!query.value(5).isNull())
-            entry.passed = query.value(5).toBool();
-        entry.questions = query.value(6).toInt();
-        entry.host = query.value(7).toString();
-        entries.push_back(std::move(entry));
+        std::vector<FieldValue> row;
+        for (int column = 0; column < record.count(); ++column)
+            row.push_back(fieldValue(query.value(column),
+                                     record.field(column).metaType().id() == QMetaType::Bool));
+        entries.push_back(Journal::entryFromRow(row));
     }
     if (query.lastError().isValid())
         fail(QStringLiteral("таблица attempts: ") + query.lastError().text());

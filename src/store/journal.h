@@ -1,12 +1,10 @@
 #pragma once
 
 #include "database.h"
+#include "journal_entry.h"
 
 #include <QDateTime>
 #include <QString>
-
-#include <optional>
-#include <vector>
 
 // The results journal: one row of table `attempts` per exam attempt, in banks made by the staff's
 // tool. The one-row attempt record stays as it is; the journal is written beside it, in the same
@@ -24,26 +22,10 @@ struct Attempt
     QString host;
 };
 
-// A time as the journal keeps it: local time with its offset, to the second.
-QString timeText(const QDateTime &time);
-QDateTime timeFromText(const QString &text);
-
 // The row a new attempt adds, not finished.
 Database::Change start(const Attempt &attempt);
 // Completes that attempt's row at its result.
 Database::Change finish(const Attempt &attempt, const QDateTime &finished, int rightAnswers,
                         bool passed);
-
-// A row as read back for the staff.
-struct Entry
-{
-    QString username;
-    QDateTime started;
-    std::optional<QDateTime> finished;
-    std::optional<int> rightAnswers;
-    std::optional<bool> passed;
-    int questions = 0;
-    QString host;
-};
 
 } // namespace Journal
