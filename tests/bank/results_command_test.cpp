@@ -163,7 +163,9 @@ TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
 {
     const QString name = QStringLiteral("Кузнецова; \"Мария\"");
     const QString one = bank("one.mdb", {{{name, at(9, 10, 0, 3), 41, "kab1"}, 33},
-                                         {{"=1+1", at(9, 11, 0, 3), 41, "kab1"}, std::nullopt}});
+                                         {{"=1+1", at(9, 11, 0, 3), 41, "kab1"}, std::nullopt},
+                                         {{"Орлов;Олег", at(9, 12, 0, 3), 41, "kab1"}, 20},
+                                         {{"+7 900 1", at(9, 13, 0, 3), 41, "kab1"}, 32}});
     const CommandRun run = runCommand(resultsCommand, {"--csv", one});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QString(QChar(0xFEFF)) +
@@ -172,7 +174,12 @@ TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
                            "2026-12-09T10:00:00+03:00;2026-12-09T10:40:00+03:00;\"Кузнецова; "
                            "\"\"Мария\"\"\";33;сдан;41;kab1\r\n"
                            // A name that reads as a formula stays text.
-                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1\r\n");
+                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1\r\n"
+                           // Quoted for the `;` alone.
+                           "2026-12-09T12:00:00+03:00;2026-12-09T12:40:00+03:00;\"Орлов;Олег\";"
+                           "20;не сдан;41;kab1\r\n"
+                           "2026-12-09T13:00:00+03:00;2026-12-09T13:40:00+03:00;'+7 900 1;32;"
+                           "сдан;41;kab1\r\n");
 }
 
 TEST_F(ResultsCommand, SinceTakesTheDateTheWorkstationSaw)
@@ -222,6 +229,12 @@ TEST_F(ResultsCommand, ARefusedBankIsNamedWhileTheOthersAreListed)
     EXPECT_TRUE(problems[2].contains("не является банком")) << run.err.toStdString();
     EXPECT_EQ(fileBytes(path("other.mdb")), otherBytes);
     EXPECT_FALSE(QFile::exists(path("missing.mdb")));
+
+    // No bank read: no headings, no «попыток нет».
+    const CommandRun none = runCommand(resultsCommand, {path("missing.mdb")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(none.out.isEmpty()) << none.out.toStdString();
+    EXPECT_EQ(errorLines(none).size(), 1) << none.err.toStdString();
 }
 
 TEST_F(ResultsCommand, AWorkstationAtUtcShowsItsOffsetInDigits)
