@@ -27,7 +27,12 @@ const QString Description = QStringLiteral(
     "ошибок; попытки остальных "
     "банков всё равно выводятся, а код завершения — 1. Если не прочитан ни один банк, ничего не "
     "выводится. Если попыток нет, под заголовками выводится «попыток нет» (в CSV — только "
-    "строка заголовков).");
+    "строка заголовков).\n\n"
+    "Ячейка журнала, в которой не то, что туда пишет программа (журнал правили другой "
+    "программой или файл повреждён), выводится как «повреждено»; остальное в строке и другие "
+    "попытки выводятся как обычно, а в потоке ошибок называются банк, попытка и столбец — по "
+    "строке на ячейку; код завершения — 1. Управляющие символы в текстах таблица показывает "
+    "кодами (\\x1b), а не передаёт терминалу; CSV сохраняет тексты как есть.");
 
 } // namespace
 
@@ -63,22 +68,45 @@ int resultsCommand(const QStringList &arguments, Console &console)
     const QStringList banks = line.arguments(0);
     std::vector<ResultRow> rows;
     int read = 0;
+    bool damaged = false;
     for (const QString &bank : banks) {
+        std::vector<Journal::Entry> journal;
         try {
             requireRegularFile(bank);
-            for (Journal::Entry &attempt : readJournal(bank))
-                // The day as the workstation saw it: the date of the stored local time.
-                if (!from || attempt.started.date() >= *from)
-                    rows.push_back({std::move(attempt), bank});
+            journal = readJournal(bank);
             ++read;
         } catch (const std::exception &error) {
             console.err << bank << QStringLiteral(": ") << QString::fromUtf8(error.what())
                         << Qt::endl;
+            continue;
+        }
+        for (std::size_t k = 0; k < journal.size(); ++k) {
+            Journal::Entry &attempt = journal[k];
+            // The day as the workstation saw it: the date of the stored local time. An attempt
+            // whose start is damaged is listed: nobody can tell it is older.
+            if (from && !attempt.started.damaged() && attempt.started.value().date() < *from)
+                continue;
+            const QString where =
+                attempt.id.damaged()
+                    ? QStringLiteral("строка %1 таблицы attempts").arg(k + 1)
+                    : QStringLiteral("попытка %1 (id в таблице attempts)").arg(attempt.id.value());
+            for (const Journal::Damage &damage : attempt.damages()) {
+                // The stored text is whatever was put there; it must not drive the terminal.
+                console.err << visibleText(QStringLiteral("%1: %2, столбец %3: %4")
+                                               .arg(bank, where, damage.column, damage.problem))
+                            << Qt::endl;
+                damaged = true;
+            }
+            rows.push_back({std::move(attempt), bank});
         }
     }
-    // Moments, not texts: workstations may keep different offsets from UTC.
+    // Moments, not texts: workstations may keep different offsets from UTC. Attempts whose start
+    // is damaged come last, in the order of their journals.
     std::stable_sort(rows.begin(), rows.end(), [](const ResultRow &a, const ResultRow &b) {
-        return a.attempt.started < b.attempt.started;
+        const Journal::Cell<QDateTime> &first = a.attempt.started, &second = b.attempt.started;
+        if (first.damaged() || second.damaged())
+            return !first.damaged() && second.damaged();
+        return first.value() < second.value();
     });
     if (read > 0) {
         const bool showBank = banks.size() > 1;
@@ -86,5 +114,5 @@ int resultsCommand(const QStringList &arguments, Console &console)
                                                           : resultsTable(rows, showBank))
                     << Qt::flush;
     }
-    return read == banks.size() ? ExitCode::Done : ExitCode::Refused;
+    return read == banks.size() && !damaged ? ExitCode::Done : ExitCode::Refused;
 }

@@ -25,33 +25,62 @@ bool numeric(qsizetype column)
     return column == 3 || column == 5;
 }
 
-QString readableTime(const QDateTime &time)
+QString offsetText(const QDateTime &time)
 {
     const int offset = time.offsetFromUtc();
-    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) +
-           QStringLiteral("%1%2:%3")
-               .arg(QChar(offset < 0 ? u'-' : u'+'))
-               .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
-               .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1%2:%3")
+        .arg(QChar(offset < 0 ? u'-' : u'+'))
+        .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
+        .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
+}
+
+// Both forms give the offset in digits, +00:00 at UTC too, as for every other workstation.
+QString readableTime(const QDateTime &time)
+{
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + offsetText(time);
+}
+
+QString isoTime(const QDateTime &time)
+{
+    return time.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + offsetText(time);
+}
+
+QString result(const Journal::Entry &attempt)
+{
+    // The end, the count and the result come together, so an attempt without a result has not
+    // ended.
+    if (attempt.passed.damaged())
+        return DamagedCell;
+    if (!attempt.passed.value())
+        return QStringLiteral("не закончен");
+    return *attempt.passed.value() ? QStringLiteral("сдан") : QStringLiteral("не сдан");
 }
 
 QStringList fields(const ResultRow &row, bool showBank, Form form)
 {
     const Journal::Entry &attempt = row.attempt;
     const QString none = form == Form::Table ? QStringLiteral("—") : QString();
-    const auto time = [form](const QDateTime &moment) {
-        return form == Form::Table ? readableTime(moment) : Journal::timeText(moment);
+    const auto cell = [](const auto &read, const auto &shown) {
+        return read.damaged() ? DamagedCell : shown(read.value());
     };
+    const auto time = [form](const QDateTime &moment) {
+        return form == Form::Table ? readableTime(moment) : isoTime(moment);
+    };
+    const auto optionalTime = [&](const std::optional<QDateTime> &moment) {
+        return moment ? time(*moment) : none;
+    };
+    const auto count = [&](const std::optional<int> &number) {
+        return number ? QString::number(*number) : none;
+    };
+    const auto same = [](const QString &text) { return text; };
     QStringList values{
-        time(attempt.started),
-        attempt.finished ? time(*attempt.finished) : none,
-        attempt.username,
-        attempt.rightAnswers ? QString::number(*attempt.rightAnswers) : none,
-        !attempt.finished                ? QStringLiteral("не закончен")
-        : attempt.passed.value_or(false) ? QStringLiteral("сдан")
-                                         : QStringLiteral("не сдан"),
-        QString::number(attempt.questions),
-        attempt.host,
+        cell(attempt.started, time),
+        cell(attempt.finished, optionalTime),
+        cell(attempt.username, same),
+        cell(attempt.rightAnswers, count),
+        result(attempt),
+        cell(attempt.questions, [](int number) { return QString::number(number); }),
+        cell(attempt.host, same),
     };
     if (showBank)
         values.push_back(row.bank);
@@ -91,9 +120,8 @@ QString resultsTable(const std::vector<ResultRow> &rows, bool showBank)
     for (const ResultRow &row : rows) {
         QStringList values = fields(row, showBank, Form::Table);
         // One attempt, one line, whatever another tool stored in the name.
-        static const QRegularExpression breaks(QStringLiteral("[\\r\\n\\t]"));
         for (QString &value : values)
-            value.replace(breaks, QStringLiteral(" "));
+            value = visibleText(value);
         lines.push_back(values);
     }
     std::vector<qsizetype> widths(lines.front().size(), 0);
@@ -134,4 +162,25 @@ QString resultsCsv(const std::vector<ResultRow> &rows, bool showBank)
     for (const ResultRow &row : rows)
         text += record(fields(row, showBank, Form::Csv));
     return text;
+}
+
+QString visibleText(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        switch (QChar::category(c)) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            shown += c < 0x100 ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
+                               : QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
+            break;
+        default:
+            shown += QString::fromUcs4(&c, 1);
+        }
+    }
+    return shown;
 }

@@ -13,6 +13,9 @@ struct ResultRow
     QString bank;
 };
 
+// What a damaged cell of the journal shows, in both forms.
+inline const QString DamagedCell = QStringLiteral("повреждено");
+
 // The attempts for people: aligned columns under Russian headings, times as local time with
 // the offset; «попыток нет» under the headings when there are none. `showBank` adds the bank's
 // column, for attempts read from several banks.
@@ -20,4 +23,11 @@ QString resultsTable(const std::vector<ResultRow> &rows, bool showBank);
 
 // The same for spreadsheets: UTF-8 with a byte-order mark, `;` between fields, CR LF line ends,
 // a field with `;`, `"` or a line break in double quotes; times in ISO 8601 with the offset.
+// Texts are kept as stored.
 QString resultsCsv(const std::vector<ResultRow> &rows, bool showBank);
+
+// A text as a terminal can show it: control characters, line and paragraph separators and
+// invisible format characters (direction overrides among them) are written as their codes,
+// \x1b or \u202e, so that a stored text can neither drive the terminal nor hide or reorder
+// what is around it.
+QString visibleText(const QString &text);

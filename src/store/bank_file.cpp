@@ -219,30 +219,7 @@ std::vector<Journal::Entry> readJournal(const QString &path)
     std::vector<Journal::Entry> entries;
     for (const auto &row :
          rows(db, QStringLiteral("SELECT id, username, started, finished, right_answers, passed, "
-                                 "questions, host FROM attempts ORDER BY id"))) {
-        const QString where = QStringLiteral("попытка %1 (id в таблице attempts)")
-                                  .arg(row[0].isNull() ? QString() : textOf(row[0], {}));
-        const auto text = [](const FieldValue &value) {
-            return value.isNull() ? QString() : textOf(value, {});
-        };
-        const auto time = [&](const FieldValue &value, const QString &what) {
-            const QDateTime moment = Journal::timeFromText(text(value));
-            if (!moment.isValid())
-                fail(QStringLiteral("%1: %2 «%3» — не время").arg(where, what, text(value)));
-            return moment;
-        };
-        Journal::Entry entry;
-        entry.username = text(row[1]);
-        entry.started = time(row[2], QStringLiteral("начало (started)"));
-        if (!row[3].isNull())
-            entry.finished = time(row[3], QStringLiteral("окончание (finished)"));
-        if (!row[4].isNull())
-            entry.rightAnswers = storedValue(row[4]).toInt();
-        if (!row[5].isNull())
-            entry.passed = storedValue(row[5]).toBool();
-        entry.questions = storedValue(row[6]).toInt();
-        entry.host = text(row[7]);
-        entries.push_back(std::move(entry));
-    }
+                                 "questions, host FROM attempts ORDER BY id")))
+        entries.push_back(Journal::entryFromRow(row));
     return entries;
 }

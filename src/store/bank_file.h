@@ -40,8 +40,9 @@ void writeBankFile(const QString &path, const std::vector<BankQuestion> &questio
 BankTables readBankTables(const QString &path);
 
 // Reads the results journal of a data.mdb without changing it, in the order the rows were
-// added. A bank without the journal (made by another tool), or with a row whose time is not a
-// time, is refused: throws std::runtime_error with the reason in Russian.
+// added; a cell that is not what the program writes comes back damaged (Journal::entryFromRow).
+// A bank without the journal (made by another tool) is refused: throws std::runtime_error with
+// the reason in Russian.
 std::vector<Journal::Entry> readJournal(const QString &path);
 
 // The tables of data.mdb, the results journal among them. `chek` is declared BOOLEAN, so it

@@ -2,17 +2,6 @@
 
 namespace Journal {
 
-QString timeText(const QDateTime &time)
-{
-    // An explicit offset, so that the text names the moment wherever it is read.
-    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate);
-}
-
-QDateTime timeFromText(const QString &text)
-{
-    return QDateTime::fromString(text, Qt::ISODate);
-}
-
 Database::Change start(const Attempt &attempt)
 {
     return {QStringLiteral("INSERT INTO attempts (username, started, questions, host) "

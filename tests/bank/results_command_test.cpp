@@ -1,6 +1,7 @@
 #include "command_run.h"
 #include "store/bank_file.h"
 #include "store/journal.h"
+#include "store/journal_entry.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <ctime>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -105,6 +107,21 @@ protected:
         return path(name);
     }
 
+    // Changes a bank's journal as another program or a hand edit might.
+    void alter(const QString &bank, const QStringList &statements)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "alter");
+            db.setDatabaseName(bank);
+            ASSERT_TRUE(db.open());
+            for (const QString &statement : statements) {
+                QSqlQuery query(db);
+                EXPECT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
+            }
+        }
+        QSqlDatabase::removeDatabase("alter");
+    }
+
     QTemporaryDir dir;
 };
 
@@ -113,6 +130,47 @@ QStringList linesWith(const QString &text, const QString &name)
 {
     return text.split(u'\n').filter(name);
 }
+
+// The CSV fields of the one attempt of `name`, a name with no `;` or `"`.
+QStringList csvFields(const QString &csv, const QString &name)
+{
+    const QStringList lines = linesWith(csv, name);
+    if (lines.size() != 1)
+        return {};
+    return lines.front().chopped(1).split(u';');
+}
+
+// The problems of the run's error stream, one a line.
+QStringList errorLines(const CommandRun &run)
+{
+    return run.err.split(u'\n', Qt::SkipEmptyParts);
+}
+
+// The process's time zone for one test, restored however the test ends.
+class ZoneForTest final
+{
+public:
+    explicit ZoneForTest(const QByteArray &zone)
+        : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ"))
+    {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~ZoneForTest()
+    {
+        if (m_had)
+            qputenv("TZ", m_old);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    ZoneForTest(const ZoneForTest &) = delete;
+    ZoneForTest &operator=(const ZoneForTest &) = delete;
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
 
 TEST_F(ResultsCommand, BanksAreMergedByTheMomentAttemptsStartedAndLeftUnchanged)
 {
@@ -153,7 +211,9 @@ TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
 {
     const QString name = QStringLiteral("Кузнецова; \"Мария\"");
     const QString one = bank("one.mdb", {{{name, at(9, 10, 0, 3), 41, "kab1"}, 33},
-                                         {{"=1+1", at(9, 11, 0, 3), 41, "kab1"}, std::nullopt}});
+                                         {{"=1+1", at(9, 11, 0, 3), 41, "kab1"}, std::nullopt},
+                                         {{"Орлов;Олег", at(9, 12, 0, 3), 41, "kab1"}, 20},
+                                         {{"+7 900 1", at(9, 13, 0, 3), 41, "kab1"}, 32}});
     const CommandRun run = runCommand(resultsCommand, {"--csv", one});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QString(QChar(0xFEFF)) +
@@ -162,7 +222,12 @@ TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
                            "2026-12-09T10:00:00+03:00;2026-12-09T10:40:00+03:00;\"Кузнецова; "
                            "\"\"Мария\"\"\";33;сдан;41;kab1\r\n"
                            // A name that reads as a formula stays text.
-                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1\r\n");
+                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1\r\n"
+                           // Quoted for the `;` alone.
+                           "2026-12-09T12:00:00+03:00;2026-12-09T12:40:00+03:00;\"Орлов;Олег\";"
+                           "20;не сдан;41;kab1\r\n"
+                           "2026-12-09T13:00:00+03:00;2026-12-09T13:40:00+03:00;'+7 900 1;32;"
+                           "сдан;41;kab1\r\n");
 }
 
 TEST_F(ResultsCommand, SinceTakesTheDateTheWorkstationSaw)
@@ -212,6 +277,221 @@ TEST_F(ResultsCommand, ARefusedBankIsNamedWhileTheOthersAreListed)
     EXPECT_TRUE(problems[2].contains("не является базой данных")) << run.err.toStdString();
     EXPECT_EQ(fileBytes(path("other.mdb")), otherBytes);
     EXPECT_FALSE(QFile::exists(path("missing.mdb")));
+
+    // No bank read: no headings, no «попыток нет».
+    const CommandRun none = runCommand(resultsCommand, {path("missing.mdb")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(none.out.isEmpty()) << none.out.toStdString();
+    EXPECT_EQ(errorLines(none).size(), 1) << none.err.toStdString();
+}
+
+TEST_F(ResultsCommand, AWorkstationAtUtcShowsItsOffsetInDigits)
+{
+    const ZoneForTest utc("UTC");
+    // Local time, as the exam takes it from the clock.
+    const QString one = bank(
+        "utc.mdb", {{{"Иванов", QDateTime(QDate(2026, 12, 9), QTime(10, 0)), 41, "kab1"}, 35}});
+    const CommandRun table = runCommand(resultsCommand, {one});
+    EXPECT_EQ(table.status, 0) << table.err.toStdString();
+    EXPECT_TRUE(linesWith(table.out, "Иванов")
+                    .value(0)
+                    .startsWith("2026-12-09 10:00:00 +00:00  2026-12-09 10:40:00 +00:00  Иванов"))
+        << table.out.toStdString();
+    const CommandRun csv = runCommand(resultsCommand, {"--csv", one});
+    EXPECT_EQ(csvFields(csv.out, "Иванов").mid(0, 2),
+              QStringList({"2026-12-09T10:00:00+00:00", "2026-12-09T10:40:00+00:00"}))
+        << csv.out.toStdString();
+}
+
+// A result stored as text by another program ("no", "нет") once read as a pass.
+TEST_F(ResultsCommand, AResultOtherThanZeroOrOneIsDamagedNotAPass)
+{
+    const QString one = bank("one.mdb", {{{"Иванов", at(9, 10, 0, 3), 41, "kab1"}, 10},
+                                         {{"Петров", at(9, 11, 0, 3), 41, "kab1"}, 10}});
+    alter(one, {"UPDATE attempts SET passed = 'no' WHERE id = 1",
+                "UPDATE attempts SET passed = 'нет' WHERE id = 2"});
+
+    const CommandRun table = runCommand(resultsCommand, {one});
+    EXPECT_EQ(table.status, 1);
+    for (const QString name : {"Иванов", "Петров"}) {
+        const QString line = linesWith(table.out, name).value(0);
+        EXPECT_TRUE(line.contains("повреждено") && !line.contains("сдан")) << line.toStdString();
+    }
+    const CommandRun csv = runCommand(resultsCommand, {"--csv", one});
+    EXPECT_EQ(csv.status, 1);
+    // The rest of the row as stored.
+    EXPECT_EQ(csvFields(csv.out, "Иванов").mid(2),
+              QStringList({"Иванов", "10", "повреждено", "41", "kab1"}));
+    EXPECT_EQ(errorLines(csv),
+              QStringList({one + ": попытка 1 (id в таблице attempts), столбец passed: текст "
+                                 "«no» — ожидается 0, 1 или пусто",
+                           one + ": попытка 2 (id в таблице attempts), столбец passed: текст "
+                                 "«нет» — ожидается 0, 1 или пусто"}));
+}
+
+// Text or a blob in a number column once read as 0.
+TEST_F(ResultsCommand, TextOrABlobInANumberColumnIsDamagedNotZero)
+{
+    const QString one = bank("one.mdb", {{{"Иванов", at(9, 10, 0, 3), 41, "kab1"}, 35},
+                                         {{"Петров", at(9, 11, 0, 3), 41, "kab1"}, 35}});
+    alter(one, {"UPDATE attempts SET right_answers = 'десять' WHERE id = 1",
+                "UPDATE attempts SET questions = x'00ff' WHERE id = 2"});
+    const CommandRun run = runCommand(resultsCommand, {"--csv", one});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(csvFields(run.out, "Иванов").mid(3, 3), QStringList({"повреждено", "сдан", "41"}));
+    EXPECT_EQ(csvFields(run.out, "Петров").mid(3, 3), QStringList({"35", "сдан", "повреждено"}))
+        << run.out.toStdString();
+    const QStringList lines = errorLines(run);
+    ASSERT_EQ(lines.size(), 2) << run.err.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(one + ": попытка 1 (id в таблице attempts), столбец "
+                                          "right_answers: текст «десять»"));
+    EXPECT_TRUE(lines[1].startsWith(one + ": попытка 2 (id в таблице attempts), столбец "
+                                          "questions: текст"));
+}
+
+// A count too large for an int once came out cut to another plausible number.
+TEST_F(ResultsCommand, ACountBeyondTheQuestionsIsDamaged)
+{
+    const QString one = bank("one.mdb", {{{"Иванов", at(9, 10, 0, 3), 41, "kab1"}, 35},
+                                         {{"Петров", at(9, 11, 0, 3), 41, "kab1"}, 35}});
+    alter(one, {"UPDATE attempts SET right_answers = 99999999999 WHERE id = 1",
+                "UPDATE attempts SET right_answers = 42 WHERE id = 2"});
+    const CommandRun run = runCommand(resultsCommand, {"--csv", one});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(csvFields(run.out, "Иванов").value(3), "повреждено") << run.out.toStdString();
+    EXPECT_EQ(csvFields(run.out, "Петров").value(3), "повреждено") << run.out.toStdString();
+    const QStringList lines = errorLines(run);
+    ASSERT_EQ(lines.size(), 2) << run.err.toStdString();
+    EXPECT_TRUE(lines[0].contains("столбец right_answers: число 99999999999 — ожидается целое "
+                                  "число от 0 до 41"))
+        << lines[0].toStdString();
+}
+
+// A row whose start is not a time once refused the whole bank, hiding its sound attempts.
+TEST_F(ResultsCommand, AnUnreadableTimeDamagesOnlyItsCell)
+{
+    const QString one = bank("one.mdb", {{{"Иванов", at(9, 10, 0, 3), 41, "kab1"}, 35},
+                                         {{"Петров", at(9, 11, 0, 3), 41, "kab1"}, 35}});
+    alter(one, {"UPDATE attempts SET started = 'вчера' WHERE id = 1"});
+    const CommandRun run = runCommand(resultsCommand, {one});
+    EXPECT_EQ(run.status, 1);
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    EXPECT_TRUE(lines[1].startsWith("2026-12-09 11:00:00 +03:00") && lines[1].contains("Петров"));
+    // No moment to sort it by: last, its end still shown.
+    EXPECT_TRUE(lines[2].startsWith("повреждено") && lines[2].contains("2026-12-09 10:40:00") &&
+                lines[2].contains("Иванов"))
+        << run.out.toStdString();
+    EXPECT_EQ(errorLines(run), QStringList({one + ": попытка 1 (id в таблице attempts), столбец "
+                                                  "started: текст «вчера» — ожидается время вида "
+                                                  "2026-12-09T10:00:00+03:00"}));
+}
+
+TEST_F(ResultsCommand, TheTableShowsControlCharactersAsCodes)
+{
+    const QString name = QStringLiteral("Злой\x1b[2J\v\f") + QChar(0) +
+                         QStringLiteral("\u2028\u202eX\x7f\u0085\u2066Y\tZ\n");
+    const QString one = bank("one.mdb", {{{name, at(9, 10, 0, 3), 41, "kab1"}, 35}});
+
+    const CommandRun table = runCommand(resultsCommand, {one});
+    EXPECT_EQ(table.status, 0) << table.err.toStdString();
+    EXPECT_EQ(linesWith(table.out, "Злой").value(0).section("  ", 2, 2),
+              "Злой\\x1b[2J\\x0b\\x0c\\x00\\u2028\\u202eX\\x7f\\x85\\u2066Y\\x09Z\\x0a")
+        << table.out.toStdString();
+    for (const char32_t c : table.out.toUcs4()) {
+        const QChar::Category category = QChar::category(c);
+        EXPECT_TRUE(c == u'\n' ||
+                    (category != QChar::Other_Control && category != QChar::Other_Format &&
+                     category != QChar::Separator_Line))
+            << "U+" << std::hex << uint(c);
+    }
+
+    // The spreadsheet gets the name as stored.
+    const CommandRun csv = runCommand(resultsCommand, {"--csv", one});
+    EXPECT_TRUE(csv.out.contains(u'"' + name + u'"')) << csv.out.toStdString();
+}
+
+struct RowCase
+{
+    const char *what;
+    std::vector<FieldValue> row;
+    QStringList damaged;
+};
+
+FieldValue text(const char *value)
+{
+    return FieldValue::text(QString::fromUtf8(value));
+}
+
+// A finished row as the program writes it, with `column` holding `value` instead.
+std::vector<FieldValue> finishedRow(int column = -1, FieldValue value = FieldValue::null())
+{
+    std::vector<FieldValue> row{FieldValue::number(7),
+                                text("Иванов"),
+                                text("2026-12-09T10:00:00+03:00"),
+                                text("2026-12-09T10:40:00+03:00"),
+                                FieldValue::number(35),
+                                FieldValue::boolean(true),
+                                FieldValue::number(41),
+                                text("kab1")};
+    if (column >= 0)
+        row[column] = value;
+    return row;
+}
+
+std::vector<FieldValue> unfinishedRow(int column, FieldValue value)
+{
+    std::vector<FieldValue> row = finishedRow();
+    for (const int cleared : {3, 4, 5})
+        row[cleared] = FieldValue::null();
+    row[column] = value;
+    return row;
+}
+
+TEST(JournalEntry, EachCellNotAsTheProgramWritesItIsDamaged)
+{
+    const std::vector<RowCase> cases{
+        {"as written", finishedRow(), {}},
+        {"not finished", unfinishedRow(0, FieldValue::number(7)), {}},
+        {"written at UTC", finishedRow(2, text("2026-12-09T10:00:00Z")), {}},
+        {"UTC with digits", finishedRow(2, text("2026-12-09T10:00:00+00:00")), {}},
+        {"a workstation west of UTC", finishedRow(3, text("2026-12-09T10:40:00-05:00")), {}},
+        {"no offset", finishedRow(2, text("2026-12-09T10:00:00")), {"started"}},
+        {"a fraction", finishedRow(3, text("2026-12-09T10:40:00.5+03:00")), {"finished"}},
+        {"24 o'clock", finishedRow(2, text("2026-12-09T24:00:00+03:00")), {"started"}},
+        {"a number for a time", finishedRow(2, FieldValue::number(46000)), {"started"}},
+        {"all right", finishedRow(4, FieldValue::number(41)), {}},
+        {"none right", finishedRow(4, FieldValue::number(0)), {}},
+        {"more right than asked", finishedRow(4, FieldValue::number(42)), {"right_answers"}},
+        {"negative", finishedRow(4, FieldValue::number(-1)), {"right_answers"}},
+        {"a fraction right", finishedRow(4, FieldValue::number(34.5)), {"right_answers"}},
+        {"a Boolean count", finishedRow(4, FieldValue::boolean(true)), {"right_answers"}},
+        {"a pass in a number column", finishedRow(5, FieldValue::number(1)), {}},
+        {"a fail in a number column", finishedRow(5, FieldValue::number(0)), {}},
+        {"two for a result", finishedRow(5, FieldValue::number(2)), {"passed"}},
+        {"text questions", finishedRow(6, text("41")), {"questions"}},
+        {"negative questions", finishedRow(6, FieldValue::number(-41)), {"questions"}},
+        {"a number for a name", finishedRow(1, FieldValue::number(12)), {"username"}},
+        {"no workstation", finishedRow(7, FieldValue::null()), {"host"}},
+        {"a text id", finishedRow(0, text("7")), {"id"}},
+        {"finished without a result", finishedRow(5, FieldValue::null()), {"passed"}},
+        {"finished without a count", finishedRow(4, FieldValue::null()), {"right_answers"}},
+        {"a result without an end", finishedRow(3, FieldValue::null()), {"finished"}},
+        {"a count without an end", unfinishedRow(4, FieldValue::number(3)), {"finished"}},
+    };
+    for (const RowCase &c : cases) {
+        QStringList damaged;
+        for (const Journal::Damage &damage : Journal::entryFromRow(c.row).damages())
+            damaged.push_back(damage.column);
+        EXPECT_EQ(damaged, c.damaged) << c.what;
+    }
+
+    const Journal::Entry entry = Journal::entryFromRow(finishedRow());
+    EXPECT_EQ(entry.started.value(), at(9, 10, 0, 3));
+    EXPECT_EQ(entry.started.value().offsetFromUtc(), 3 * 3600);
+    EXPECT_EQ(entry.rightAnswers.value(), 35);
+    EXPECT_EQ(entry.passed.value(), true);
+    EXPECT_EQ(entry.id.value(), 7);
 }
 
 // A FIFO with no writer would hold any command that opens it for reading, the tool run from a
