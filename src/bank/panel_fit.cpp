@@ -67,8 +67,9 @@ bool surelyBreaks(QChar before, QChar after)
 PanelFit::PanelFit()
     : m_ui(setUpMainLayout(m_window)), m_questionFont(m_ui->Label6->font()),
       m_answerFont(m_ui->Option1_0->font()), m_label(m_ui->Label6->size()),
-      m_optionText(captionRoom(*m_ui->Option1_0)), m_checkText(captionRoom(*m_ui->Check1_0)),
-      m_questionBound(m_ui->Label6->font()), m_answerBound(m_ui->Option1_0->font())
+      m_pictureBox(m_ui->Picture2->size()), m_optionText(captionRoom(*m_ui->Option1_0)),
+      m_checkText(captionRoom(*m_ui->Check1_0)), m_questionBound(m_ui->Label6->font()),
+      m_answerBound(m_ui->Option1_0->font())
 {
     // What one line and each further line add to the laid-out height, as the layout rounds them.
     const auto height = [this](const QString &text) {

@@ -29,6 +29,8 @@ public:
     QString questionProblem(QStringView text);
     // Empty when an answer fits its row, else what does not fit.
     QString answerProblem(QStringView text, bool checkBox);
+    // The room the exam window gives a question's picture; a larger one has its edges cut.
+    QSize pictureBox() const { return m_pictureBox; }
 
 private:
     // The most lines the question's text can take in its label, or a negative number when only
@@ -42,6 +44,7 @@ private:
     QFontMetrics m_questionFont;
     QFontMetrics m_answerFont;
     QSize m_label;
+    QSize m_pictureBox;
     int m_optionText = 0; // room for the caption beside the option button's circle
     int m_checkText = 0;  // beside the check box's square
     WidthBound m_questionBound;
