@@ -16,7 +16,8 @@ class frmMain;
 // Whether the texts of a question fit the question panel as the exam lays it out: the question's
 // label and the answer rows, measured in the same controls and fonts the exam window builds.
 // Needs a graphical application object (the offscreen platform will do). Most texts are settled by
-// a bound of their width; only those near or over the limit are shaped and measured exactly.
+// a bound of their width (advances of characters and what shaping adds to each pair of them, each
+// measured once); only those near or over the limit are shaped and measured exactly.
 class PanelFit final
 {
 public:
