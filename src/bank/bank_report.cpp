@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int ShownProblems = 50;
-const QSize PictureBox(586, 127);
 
 class Warnings final
 {
@@ -77,14 +76,15 @@ private:
             return;
         m_used.insert(name);
         const QSize size = QImageReader(QDir(m_folder).filePath(name)).size();
-        if (size.width() > PictureBox.width() || size.height() > PictureBox.height())
+        const QSize box = m_fit.pictureBox();
+        if (size.width() > box.width() || size.height() > box.height())
             add(QStringLiteral("рисунок %1 размером %2 × %3 больше места для рисунка (%4 × "
                                "%5): края обрежутся")
                     .arg(name)
                     .arg(size.width())
                     .arg(size.height())
-                    .arg(PictureBox.width())
-                    .arg(PictureBox.height()));
+                    .arg(box.width())
+                    .arg(box.height()));
     }
 
     QString m_folder;

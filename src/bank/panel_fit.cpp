@@ -33,15 +33,18 @@ bool hasLineBreak(QStringView text)
 
 constexpr int WrappedText = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
 
-// The sum of the text's advances, or a negative number when only shaping can tell its width.
+// The sum of the text's advances and of what shaping adds to each pair of them, or a negative
+// number when only shaping the whole text can tell its width.
 qreal advanceSum(WidthBound &bound, QStringView text)
 {
     qreal sum = 0;
+    QChar last;
     for (const QChar c : text) {
         const qreal advance = bound.advance(c);
         if (advance < 0)
             return -1;
-        sum += advance;
+        sum += advance + (last.isNull() ? 0 : bound.widening(last, c));
+        last = c;
     }
     return sum;
 }
@@ -67,8 +70,9 @@ bool surelyBreaks(QChar before, QChar after)
 PanelFit::PanelFit()
     : m_ui(setUpMainLayout(m_window)), m_questionFont(m_ui->Label6->font()),
       m_answerFont(m_ui->Option1_0->font()), m_label(m_ui->Label6->size()),
-      m_optionText(captionRoom(*m_ui->Option1_0)), m_checkText(captionRoom(*m_ui->Check1_0)),
-      m_questionBound(m_ui->Label6->font()), m_answerBound(m_ui->Option1_0->font())
+      m_pictureBox(m_ui->Picture2->size()), m_optionText(captionRoom(*m_ui->Option1_0)),
+      m_checkText(captionRoom(*m_ui->Check1_0)), m_questionBound(m_ui->Label6->font()),
+      m_answerBound(m_ui->Option1_0->font())
 {
     // What one line and each further line add to the laid-out height, as the layout rounds them.
     const auto height = [this](const QString &text) {
@@ -91,9 +95,10 @@ int PanelFit::linesIn(int height, bool roundUp) const
 
 int PanelFit::linesAtMost(QStringView text)
 {
-    // Words laid line by line at the bound of their widths, broken only where the layout surely
-    // can break too: the layout then fits at least as much on each line. A point of room is
-    // kept, as the layout may report a wrapped line a point wider than its words.
+    // Words laid line by line at the bound of their widths (advances and the widening of each
+    // pair), broken only where the layout surely can break too: the layout then fits at least as
+    // much on each line. A point of room is kept, as the layout may report a wrapped line a point
+    // wider than its words.
     const qreal room = m_label.width() - 2;
     int lines = 1;
     bool lineStarted = false;
@@ -115,10 +120,14 @@ int PanelFit::linesAtMost(QStringView text)
     qreal trailing = 0;  // the spaces after it so far
     bool inWord = false; // whether a character other than a space has been read
     QChar last;          // the last character other than a space
+    QChar previous;      // the character before this one
     for (const QChar c : text) {
-        const qreal advance = m_questionBound.advance(c);
+        qreal advance = m_questionBound.advance(c);
         if (advance < 0)
             return -1;
+        // Counted with the character after the pair: on the line it starts, if it starts one.
+        advance += previous.isNull() ? 0 : m_questionBound.widening(previous, c);
+        previous = c;
         if (c == QLatin1Char(' ')) {
             trailing += advance;
             continue;

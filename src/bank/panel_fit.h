@@ -16,7 +16,8 @@ class frmMain;
 // Whether the texts of a question fit the question panel as the exam lays it out: the question's
 // label and the answer rows, measured in the same controls and fonts the exam window builds.
 // Needs a graphical application object (the offscreen platform will do). Most texts are settled by
-// a bound of their width; only those near or over the limit are shaped and measured exactly.
+// a bound of their width (advances of characters and what shaping adds to each pair of them, each
+// measured once); only those near or over the limit are shaped and measured exactly.
 class PanelFit final
 {
 public:
@@ -29,6 +30,8 @@ public:
     QString questionProblem(QStringView text);
     // Empty when an answer fits its row, else what does not fit.
     QString answerProblem(QStringView text, bool checkBox);
+    // The room the exam window gives a question's picture; a larger one has its edges cut.
+    QSize pictureBox() const { return m_pictureBox; }
 
 private:
     // The most lines the question's text can take in its label, or a negative number when only
@@ -42,6 +45,7 @@ private:
     QFontMetrics m_questionFont;
     QFontMetrics m_answerFont;
     QSize m_label;
+    QSize m_pictureBox;
     int m_optionText = 0; // room for the caption beside the option button's circle
     int m_checkText = 0;  // beside the check box's square
     WidthBound m_questionBound;

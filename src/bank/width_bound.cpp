@@ -1,5 +1,6 @@
 #include "width_bound.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -50,4 +51,16 @@ qreal WidthBound::measure(QChar c)
                 ? float(m_metrics.horizontalAdvance(QString(c)))
                 : -1.0f;
     return known;
+}
+
+qreal WidthBound::widening(QChar before, QChar after)
+{
+    const quint32 pair = quint32(before.unicode()) << 16 | after.unicode();
+    const auto known = m_widenings.constFind(pair);
+    if (known != m_widenings.cend())
+        return *known;
+    const qreal shaped = m_metrics.horizontalAdvance(QString(before) + after);
+    const float added = float(std::max<qreal>(0, shaped - advance(before) - advance(after)));
+    m_widenings.insert(pair, added);
+    return added;
 }

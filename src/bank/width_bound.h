@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QRawFont>
 #include <QStringView>
 
@@ -23,8 +24,11 @@ public:
         const float known = m_advances[c.unicode()];
         return known == known ? known : measure(c); // NaN, the only value unequal to itself
     }
-    // The widest shaping can make a run whose advances add up to `sum`: kerning and the
-    // rounding of positions stay within this margin for the characters `advance` takes.
+    // What shaping the pair adds to the two advances (kerning, a ligature), measured once; never
+    // less than nothing, so that a sum stays a bound.
+    qreal widening(QChar before, QChar after);
+    // The widest a run can be whose advances and pair widenings add up to `sum`: the rounding of
+    // positions stays within this margin.
     static qreal inflated(qreal sum) { return sum * 1.03 + 2; }
 
 private:
@@ -33,4 +37,5 @@ private:
     QFontMetricsF m_metrics;
     QRawFont m_primary;            // a character from a fallback font may change the line's height
     std::vector<float> m_advances; // by UTF-16 code unit; NaN until measured
+    QHash<quint32, float> m_widenings; // by the pair's two code units
 };

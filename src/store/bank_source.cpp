@@ -25,7 +25,9 @@ const char *const BankSourceHeader =
     "#\n"
     "# Значение — остаток строки без пробелов по краям. В двойных кавычках оно\n"
     "# берётся точно как написано: \\\" — кавычка, \\\\ — обратная косая черта,\n"
-    "# \\n и \\r — переводы строки, \\t — табуляция, \\uXXXX — любой знак;\n"
+    "# \\n и \\r — переводы строки, \\t — табуляция, \\uXXXX — знак с этим\n"
+    "# шестнадцатеричным кодом (ровно четыре цифры; знак с кодом больше FFFF —\n"
+    "# парой, например \\uD83D\\uDE00); знаки U+FFFE и U+FFFF не допускаются;\n"
     "# \"\" — пустой текст. Поле без значения после двоеточия — пусто (Null).\n";
 
 namespace {
@@ -81,6 +83,61 @@ SourceProblem notUtf8(const QByteArray &bytes)
                         .arg(text.indexOf(QChar::ReplacementCharacter) + 1)};
     }
     return {1, QStringLiteral("текст не в кодировке UTF-8")};
+}
+
+const QString PairAdvice =
+    QStringLiteral("знак с кодом больше FFFF пишется парой, например \\uD83D\\uDE00 — это U+1F600");
+
+// The code unit written by the four hexadecimal digits at `at`, if there are four.
+std::optional<char16_t> hexUnit(QStringView written, qsizetype at)
+{
+    if (at < 0 || at + 4 > written.size())
+        return std::nullopt;
+    char16_t unit = 0;
+    for (const QChar c : written.mid(at, 4)) {
+        const char16_t u = c.unicode();
+        int digit = 0;
+        if (u >= u'0' && u <= u'9')
+            digit = u - u'0';
+        else if (u >= u'a' && u <= u'f')
+            digit = u - u'a' + 10;
+        else if (u >= u'A' && u <= u'F')
+            digit = u - u'A' + 10;
+        else
+            return std::nullopt;
+        unit = char16_t(unit * 16 + digit);
+    }
+    return unit;
+}
+
+QString codeName(char32_t code)
+{
+    return QStringLiteral("U+%1").arg(QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+}
+
+// Why the bank would not give a text back as it is, or nothing. SQLite reads U+FFFE and U+FFFF
+// back as U+FFFD and cannot hold half a surrogate pair; a text bound at the start of a U+FEFF or
+// U+FFFE is taken for a byte-order mark, dropped or with the rest byte-swapped.
+QString unstorable(QStringView text)
+{
+    if (text.startsWith(QChar(0xFEFF)))
+        return QStringLiteral("знак U+FEFF в начале текста база примет за метку порядка байтов "
+                              "и отбросит");
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate())
+            return QStringLiteral("половина суррогатной пары %1 без второй: база её не "
+                                  "сохранит")
+                .arg(codeName(c.unicode()));
+        if (c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+            return QStringLiteral("знак %1 — несимвол Юникода: база его не сохранит")
+                .arg(codeName(c.unicode()));
+    }
+    return QString();
 }
 
 class Parser final
@@ -189,7 +246,7 @@ private:
         value.empty = written.isEmpty();
         if (!written.startsWith(QLatin1Char('"'))) {
             value.text = written;
-            return value;
+            return storable(std::move(value), number);
         }
         value.quoted = true;
         // The empty text, which a null QString would not be once stored.
@@ -202,7 +259,7 @@ private:
                                                    "кавычка внутри пишется как \\\""));
                     return std::nullopt;
                 }
-                return value;
+                return storable(std::move(value), number);
             }
             if (c != QLatin1Char('\\')) {
                 value.text += c;
@@ -224,18 +281,10 @@ private:
             case 't':
                 value.text += QLatin1Char('\t');
                 break;
-            case 'u': {
-                bool ok = false;
-                const uint code = written.mid(i + 1, 4).toUInt(&ok, 16);
-                if (!ok || written.mid(i + 1, 4).size() != 4) {
-                    problem(number, QStringLiteral("после \\u нужны четыре шестнадцатеричные "
-                                                   "цифры"));
+            case 'u':
+                if (!takeUnicodeEscape(written, i, value.text, number))
                     return std::nullopt;
-                }
-                value.text += QChar(char16_t(code));
-                i += 4;
                 break;
-            }
             default:
                 problem(number, QStringLiteral("неизвестное сочетание «\\%1» в кавычках; "
                                                "допустимы \\\" \\\\ \\n \\r \\t \\uXXXX")
@@ -244,6 +293,54 @@ private:
             }
         }
         problem(number, QStringLiteral("нет закрывающей кавычки"));
+        return std::nullopt;
+    }
+
+    // A \uXXXX at `i` (its "u") added to `text`, `i` left at its last digit; a character beyond
+    // U+FFFF is a pair of them, high half first.
+    bool takeUnicodeEscape(const QString &written, qsizetype &i, QString &text, int number)
+    {
+        const std::optional<char16_t> unit = hexUnit(written, i + 1);
+        if (!unit) {
+            problem(number, QStringLiteral("после \\u нужны ровно четыре шестнадцатеричные цифры "
+                                           "(0–9, A–F), а написано «\\u%1»")
+                                .arg(written.mid(i + 1, 4).section(QLatin1Char('"'), 0, 0)));
+            return false;
+        }
+        const QString escape = written.mid(i - 1, 6);
+        i += 4;
+        if (QChar::isLowSurrogate(*unit)) {
+            problem(number, QStringLiteral("«%1» — вторая половина суррогатной пары, а перед ней "
+                                           "нет первой; %2")
+                                .arg(escape, PairAdvice));
+            return false;
+        }
+        if (QChar::isHighSurrogate(*unit)) {
+            const bool escapeFollows = written.mid(i + 1, 2) == QLatin1String("\\u");
+            const std::optional<char16_t> low =
+                escapeFollows ? hexUnit(written, i + 3) : std::nullopt;
+            if (!low || !QChar::isLowSurrogate(*low)) {
+                problem(number, QStringLiteral("«%1» — первая половина суррогатной пары, а за "
+                                               "ней нет второй (\\uDC00…\\uDFFF); %2")
+                                    .arg(escape, PairAdvice));
+                return false;
+            }
+            text += QChar(*unit);
+            text += QChar(*low);
+            i += 6;
+            return true;
+        }
+        text += QChar(*unit);
+        return true;
+    }
+
+    // The value, unless the bank could not keep its text as it is.
+    std::optional<Value> storable(Value value, int number)
+    {
+        const QString unkept = unstorable(value.text);
+        if (unkept.isEmpty())
+            return value;
+        problem(number, unkept);
         return std::nullopt;
     }
 
@@ -363,23 +460,55 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Writing
 
+// Characters a person could not see or type in the source, or that would end its line: controls,
+// line and paragraph separators, format characters (byte-order mark, zero-width and direction
+// marks, soft hyphen), spaces other than the plain one, noncharacters and unpaired halves.
+bool writtenAsEscape(char32_t code)
+{
+    if (code == u' ')
+        return false;
+    switch (QChar::category(code)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Separator_Space:
+        return true;
+    default:
+        return (code & 0xFFFE) == 0xFFFE || (code >= 0xFDD0 && code <= 0xFDEF);
+    }
+}
+
+// Calls `take` with each character of `text` and the code units that write it.
+template <typename Take> void forEachCharacter(QStringView text, Take take)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            take(QChar::surrogateToUcs4(c, text[i + 1]), text.mid(i, 2));
+            ++i;
+        } else {
+            take(char32_t(c.unicode()), text.mid(i, 1));
+        }
+    }
+}
+
 bool needsQuotes(const QString &text)
 {
     if (text.isEmpty() || text.startsWith(QLatin1Char('"')) || text.front().isSpace() ||
         text.back().isSpace())
         return true;
-    for (const QChar c : text)
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
-            c.category() == QChar::Separator_Paragraph)
-            return true;
-    return false;
+    bool escapes = false;
+    forEachCharacter(text, [&](char32_t code, QStringView) { escapes |= writtenAsEscape(code); });
+    return escapes;
 }
 
 QString quoted(const QString &text)
 {
     QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
-        switch (c.unicode()) {
+    forEachCharacter(text, [&](char32_t code, QStringView units) {
+        switch (code) {
         case '"':
             out += QLatin1String("\\\"");
             break;
@@ -396,13 +525,16 @@ QString quoted(const QString &text)
             out += QLatin1String("\\t");
             break;
         default:
-            if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
-                c.category() == QChar::Separator_Paragraph)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
+            if (!writtenAsEscape(code)) {
+                out += units;
+                break;
+            }
+            // Beyond U+FFFF as the pair of halves the reader puts together again.
+            for (const QChar unit : units)
+                out += QStringLiteral("\\u%1").arg(
+                    QString::number(unit.unicode(), 16).toUpper().rightJustified(4, u'0'));
         }
-    }
+    });
     return out + QLatin1Char('"');
 }
 
@@ -494,6 +626,15 @@ QString bankSourceText(const BankTables &tables, QStringList &problems)
                                               "от 0 до %2")
                                    .arg(row.picture.toString())
                                    .arg(LargestPicture));
+        // What make would refuse, said here rather than written.
+        const QString unkept = unstorable(row.question.toString());
+        if (!unkept.isEmpty())
+            problems.push_back(where + QStringLiteral("текст вопроса: ") + unkept);
+        for (int k = 0; k < 4; ++k) {
+            const QString answerUnkept = unstorable(row.answers[k].toString());
+            if (!answerUnkept.isEmpty())
+                problems.push_back(where + QStringLiteral("ответ %1: ").arg(k + 1) + answerUnkept);
+        }
         if (!type || !ball || !problems.isEmpty())
             continue;
 

@@ -174,9 +174,11 @@ void SqliteStatement::bind(const QVariantList &values)
                 code = sqlite3_bind_double(m_statement, i + 1, value.toDouble());
                 break;
             default: {
-                const QString text = value.toString();
-                code = sqlite3_bind_text16(m_statement, i + 1, text.utf16(),
-                                           int(text.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+                // As UTF-8: SQLite would take a leading U+FEFF or U+FFFE of UTF-16 text for a
+                // byte-order mark and drop it or swap the bytes of the rest.
+                const QByteArray text = value.toString().toUtf8();
+                code = sqlite3_bind_text(m_statement, i + 1, text.constData(), int(text.size()),
+                                         SQLITE_TRANSIENT);
                 break;
             }
             }

@@ -161,6 +161,26 @@ TEST_F(CheckCommand, ACodeTheProgramReadsAsTrueOrFalseIsWarnedOf)
     EXPECT_TRUE(result.out.contains("Предупреждений: 45.")) << result.out.toStdString();
 }
 
+TEST_F(CheckCommand, APictureTooWideOrTooTallAloneIsWarnedAndOneThatJustFitsIsNot)
+{
+    // The exam window's picture box is 586 × 127.
+    run("UPDATE questions SET picture = '3' WHERE id = 4");
+    run("UPDATE questions SET picture = '4' WHERE id = 6");
+    run("UPDATE questions SET picture = '5' WHERE id = 8");
+    makePictures(program.filePath("pictures"), {3}, {600, 100});
+    makePictures(program.filePath("pictures"), {4}, {500, 130});
+    makePictures(program.filePath("pictures"), {5}, {586, 127});
+    const CommandRun result = check();
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains("вопрос 4: рисунок 3.bmp размером 600 × 100 больше места для "
+                                    "рисунка (586 × 127)"))
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("вопрос 6: рисунок 4.bmp размером 500 × 130 больше места для "
+                                    "рисунка (586 × 127)"))
+        << result.out.toStdString();
+    EXPECT_FALSE(result.out.contains("вопрос 8: ")) << result.out.toStdString();
+}
+
 TEST_F(CheckCommand, AFileThatCannotBeOpenedIsRefusedAndWrongUsageIsTwo)
 {
     {

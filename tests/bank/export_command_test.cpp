@@ -104,6 +104,69 @@ TEST_F(ExportCommand, AwkwardContentComesBackValueForValue)
         << text.toStdString();
 }
 
+TEST_F(ExportCommand, InvisibleCharactersAreWrittenAsEscapesAndComeBackValueForValue)
+{
+    // A control, separators, format characters (one beyond U+FFFF), odd spaces, and what must
+    // stay as it is: a character beyond U+FFFF and a combining accent.
+    const QString invisible[] = {
+        QStringView(u"\u0001").toString(),     QStringView(u"\u2029").toString(),
+        QStringView(u"\uFEFF").toString(),     QStringView(u"\u200B").toString(),
+        QStringView(u"\u00AD").toString(),     QStringView(u"\u202E").toString(),
+        QStringView(u"\U000E0001").toString(), QStringView(u"\u00A0").toString(),
+        QStringView(u"\u2009").toString(),     QStringView(u"\uFDD0").toString()};
+    BankTables tables;
+    for (int id = 1; id <= 40; ++id) {
+        BankQuestion q;
+        q.id = id;
+        q.question = QStringLiteral("Вопрос %1").arg(id);
+        q.answers = {"а", "б", "в", "г"};
+        q.right[0] = true;
+        tables.questions.push_back(q.row());
+    }
+    for (std::size_t i = 0; i < std::size(invisible); ++i)
+        tables.questions[i].question =
+            QStringLiteral("до") + invisible[i] + QStringLiteral("после ") + invisible[i];
+    tables.questions[20].answers[1] = QStringView(u"улыбка \U0001F600 и е\u0301").toString();
+    writeBankTables(path("data.mdb"), tables);
+    makePictures(path("pictures"));
+
+    const BankTables original = readBankTables(path("data.mdb"));
+    expectSameQuestions(roundTrip(path("data.mdb"), path("pictures")), original);
+    const QString text = QString::fromUtf8(fileBytes(path("questions.txt")));
+    for (const QString &c : invisible) {
+        EXPECT_FALSE(text.contains(c)) << c.toUcs4()[0];
+        QString escapes;
+        for (const QChar unit : c)
+            escapes += QStringLiteral("\\u%1").arg(
+                QString::number(unit.unicode(), 16).toUpper().rightJustified(4, '0'));
+        EXPECT_TRUE(text.contains(escapes)) << escapes.toStdString();
+    }
+    EXPECT_TRUE(text.contains(QStringView(u"answer: улыбка \U0001F600 и е\u0301\n").toString()))
+        << text.toStdString();
+}
+
+TEST_F(ExportCommand, ATextMakeWouldRefuseIsNamedAndNotWritten)
+{
+    BankTables tables;
+    for (int id = 1; id <= 40; ++id) {
+        BankQuestion q;
+        q.id = id;
+        q.question = QStringLiteral("Вопрос %1").arg(id);
+        q.answers = {"а", "б", "в", "г"};
+        q.right[0] = true;
+        tables.questions.push_back(q.row());
+    }
+    tables.questions[6].question = QStringView(u"\uFFFE\u0424\u042B").toString();
+    tables.questions[8].answers[2] = QStringView(u"а\uFFFF").toString();
+    QStringList problems;
+    EXPECT_EQ(bankSourceText(tables, problems), QString());
+    EXPECT_EQ(problems,
+              QStringList({"вопрос 7: текст вопроса: знак U+FFFE — несимвол Юникода: база его "
+                           "не сохранит",
+                           "вопрос 9: ответ 3: знак U+FFFF — несимвол Юникода: база его не "
+                           "сохранит"}));
+}
+
 TEST_F(ExportCommand, RowsTheSourceCannotHoldAreNamedAndNothingIsWritten)
 {
     BankTables tables;

@@ -103,8 +103,40 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"UnclosedQuote", "[41]\ntype: 0\nquestion: \"А?\n", 3, "нет закрывающей кавычки"},
         Fault{"UnknownEscape", "[41]\ntype: 0\nquestion: \"А\\q\"\n", 3,
               "неизвестное сочетание «\\q»"},
-        Fault{"UnknownField", "[41]\ntype: 0\ncolour: red\n", 3, "неизвестное поле «colour»"}),
+        Fault{"UnknownField", "[41]\ntype: 0\ncolour: red\n", 3, "неизвестное поле «colour»"},
+        Fault{"HexWithPrefix", "[41]\ntype: 0\nquestion: \"\\u0x41\"\n", 3,
+              "после \\u нужны ровно четыре шестнадцатеричные цифры (0–9, A–F), а написано "
+              "«\\u0x41»"},
+        Fault{"HexWithSign", "[41]\ntype: 0\nquestion: \"\\u+041\"\n", 3,
+              "после \\u нужны ровно четыре шестнадцатеричные цифры (0–9, A–F), а написано "
+              "«\\u+041»"},
+        Fault{"HexWithBlank", "[41]\ntype: 0\nquestion: \"\\u 41a\"\n", 3,
+              "после \\u нужны ровно четыре шестнадцатеричные цифры (0–9, A–F), а написано «\\u "
+              "41a»"},
+        Fault{"LoneHighHalf", "[41]\ntype: 0\nquestion: \"\\uD800A\"\n", 3,
+              "«\\uD800» — первая половина суррогатной пары, а за ней нет второй"},
+        Fault{"LoneLowHalf", "[41]\ntype: 0\nquestion: \"А\\uDE00\"\n", 3,
+              "«\\uDE00» — вторая половина суррогатной пары, а перед ней нет первой"},
+        Fault{"ReversedPair", "[41]\ntype: 0\nquestion: А?\nanswer*: \"\\uDE00\\uD83D\"\n", 4,
+              "«\\uDE00» — вторая половина суррогатной пары"},
+        Fault{"NoncharacterFirst",
+              "[41]\ntype: 0\nquestion: \"\\uFFFE\\u0424, \\u042B, \\u0412, \\u0410\"\n", 3,
+              "знак U+FFFE — несимвол Юникода"},
+        Fault{"NoncharacterPlain", "[41]\ntype: 0\nquestion: А?\nanswer*: да\xEF\xBF\xBF\n", 4,
+              "знак U+FFFF — несимвол Юникода"},
+        Fault{"ByteOrderMarkFirst", "[41]\ntype: 0\nquestion: \"\\uFEFFА?\"\n", 3,
+              "знак U+FEFF в начале текста база примет за метку порядка байтов"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(MakeCommand, EscapesStandForTheirCharactersAndAPairForOneBeyondFFFF)
+{
+    const QByteArray source = sourceText(40).replace(
+        "question: Вопрос 1?", "question: \"\\u0424\\u042b \\uD83D\\uDE00 \\uFEFF\\u2028\"");
+    const CommandRun run = make(source);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(readBankTables(path("data.mdb")).questions[0].question,
+              QVariant(QStringView(u"ФЫ \U0001F600 \uFEFF\u2028").toString()));
+}
 
 TEST_F(MakeCommand, ReportsEveryProblemOfTheSourceInOneRun)
 {

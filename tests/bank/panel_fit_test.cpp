@@ -72,6 +72,27 @@ TEST_F(PanelFitTest, AnAnswerJustOverItsRoomIsWarnedWithItsExactWidthAndOneJustU
     }
 }
 
+TEST_F(PanelFitTest, EveryStartOfAnAnswerThatShapingWidensGetsTheVerdictOfItsLayout)
+{
+    // An "f" before a closing quote is kerned apart: the text is wider than its advances add up
+    // to, the more so the more pairs it has.
+    const QFontMetrics font(m_ui->Option1_0->font());
+    const QString text = QStringLiteral("f’").repeated(300);
+    for (const bool checkBox : {false, true}) {
+        const int room = QRegularExpression(QStringLiteral("места (\\d+) точек"))
+                             .match(fit.answerProblem(text, checkBox))
+                             .captured(1)
+                             .toInt();
+        ASSERT_GT(room, 0);
+        for (qsizetype n = 1; n <= text.size(); ++n) {
+            const QString start = text.left(n);
+            const int width = font.horizontalAdvance(start);
+            ASSERT_EQ(fit.answerProblem(start, checkBox).isEmpty(), width <= room)
+                << n << " characters, " << width << " of " << room << " points";
+        }
+    }
+}
+
 TEST_F(PanelFitTest, AQuestionJustOverItsLabelsLinesIsWarnedAndOneJustUnderIsNot)
 {
     const QFontMetrics font(m_ui->Label6->font());
@@ -102,27 +123,30 @@ TEST_F(PanelFitTest, AQuestionJustOverItsLabelsLinesIsWarnedAndOneJustUnderIsNot
                   .toStdString());
 }
 
-TEST_F(PanelFitTest, EveryStartOfAnOrdinaryQuestionGetsTheVerdictOfItsLayout)
+TEST_F(PanelFitTest, EveryStartOfAQuestionGetsTheVerdictOfItsLayout)
 {
-    // Texts that the bound of their lines settles without laying them out: words of every length,
-    // so that line ends fall everywhere, with the punctuation questions use.
-    const QString text =
+    // Words of every length, so that line ends fall everywhere, with the punctuation questions
+    // use; and words of kerned pairs, wider than their advances add up to.
+    const QString ordinary =
         QStringLiteral("Какая клавиша (или сочетание клавиш) в текстовом редакторе удаляет символ "
                        "слева от курсора, а какая — справа? Укажите 1 или 2 варианта; ответ "
                        "«Delete» верен, если курсор стоит в начале строки, и т. д. Выберите один "
                        "из вариантов ниже: ")
             .repeated(3);
+    const QString kerned = QStringLiteral("f’f’f’f’f’f’ f’f’f’ f’ f’f’f’f’f’f’f’f’f’ ").repeated(6);
     const QFontMetrics font(m_ui->Label6->font());
     const QSize label = m_ui->Label6->size();
-    for (qsizetype n = 1; n <= text.size(); ++n) {
-        const QString start = text.left(n);
-        const QRect wrapped =
-            font.boundingRect(QRect(0, 0, label.width(), 100000),
-                              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, start);
-        const bool fits = font.horizontalAdvance(start) <= label.width() ||
-                          (wrapped.width() <= label.width() && wrapped.height() <= label.height());
-        ASSERT_EQ(fit.questionProblem(start).isEmpty(), fits) << start.toStdString();
-    }
+    for (const QString &text : {ordinary, kerned})
+        for (qsizetype n = 1; n <= text.size(); ++n) {
+            const QString start = text.left(n);
+            const QRect wrapped =
+                font.boundingRect(QRect(0, 0, label.width(), 100000),
+                                  Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, start);
+            const bool fits =
+                font.horizontalAdvance(start) <= label.width() ||
+                (wrapped.width() <= label.width() && wrapped.height() <= label.height());
+            ASSERT_EQ(fit.questionProblem(start).isEmpty(), fits) << start.toStdString();
+        }
 }
 
 } // namespace
