@@ -26,11 +26,11 @@ under the same name is refused. The user interface is in Russian.
 The package includes quorvane-bank, the staff's tool that makes,
 checks and converts question banks and prepares a workstation for
 an exam, a sample bank, a menu entry and manual pages.]=])
-# dpkg-shlibdeps finds the libraries the programs link; it cannot see what Qt loads at run
-# time (the SQLite driver, the X platform plugin) nor the fonts the window layouts are drawn in.
+# dpkg-shlibdeps finds the libraries the programs link (SQLite among them: banks are read through
+# its C API, not a Qt plugin); it cannot see what Qt loads at run time (the X platform plugin)
+# nor the fonts the window layouts are drawn in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     "${PROJECT_BINARY_DIR}/data/debian/postinst;${PROJECT_BINARY_DIR}/data/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -65,6 +65,8 @@ is_link() { test "$(readlink "$root/$1")" = "$2" || { echo "$1 -> $(readlink "$r
 stripped() { test -x "$1" && ! readelf -S "$1" | grep -q '\.symtab'; }
 check "the program is in its own folder, executable and stripped" stripped "$program_dir/quorvane"
 check "the bank tool is beside it, executable and stripped" stripped "$program_dir/quorvane-bank"
+check "the Access reader is beside the bank tool, executable and stripped" stripped \
+    "$program_dir/quorvane-jet-read"
 check "the launcher is beside it" test -x "$program_dir/quorvane-start"
 check "bin/quorvane links to the program" is_link usr/bin/quorvane ../lib/quorvane/quorvane
 check "bin/quorvane-bank links to the bank tool" \
