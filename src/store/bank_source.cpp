@@ -1,5 +1,7 @@
 #include "bank_source.h"
 
+#include "rules.h"
+
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -32,9 +34,9 @@ const char *const BankSourceHeader =
 
 namespace {
 
-constexpr int Weights[4] = {1, 4, 8, 16};
-constexpr int LargestPicture = 32767;
-constexpr int TestLength = 40;
+using Rules::LargestPicture;
+using Rules::TestLength;
+constexpr const auto &Weights = Rules::AnswerWeights;
 
 const QString AnswerColumns[4] = {"answ1", "answ2", "answ3", "answ4"};
 
