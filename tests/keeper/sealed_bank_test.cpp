@@ -71,6 +71,10 @@ TEST_F(SealedBankTest, ABankOthersCanReadOrAFolderOthersCanWriteIsRefused)
     EXPECT_TRUE(refusal(getegid() + 1).contains("могут писать"));
     chmod(QFile::encodeName(folder.path()).constData(), 0750);
     EXPECT_TRUE(refusal(getegid() + 1).contains("группе"));
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a folder of another account needs the superuser to make";
+    ASSERT_EQ(chown(QFile::encodeName(folder.path()).constData(), 65534, getegid()), 0);
+    EXPECT_TRUE(refusal().contains("папка банка принадлежит другой"));
 }
 
 TEST_F(SealedBankTest, ALinkOrAFifoInTheBanksPlaceIsRefusedWithoutWaiting)
