@@ -157,60 +157,53 @@ void checkTexts(Database &basa, const QString &asked, QStringList &problems)
     }
 }
 
-// One picture value of the bank: a whole number from 0 to 32767 whose file is a readable bitmap.
-// `id` names a question that has it. Empty when it is sound.
-QString pictureProblem(const FieldValue &picture, const QString &id, const QString &picturesFolder,
-                       const PictureReadable &readable)
+// One picture value of the bank: a whole number from 0 to 32767. Empty when it is sound.
+QString pictureValueProblem(const BankPicture &picture)
 {
-    if (equalsText(picture, QString()))
-        return {};
-    const QString shown = textOf(picture, QStringLiteral("picture"));
     qint16 number = -1;
     try {
-        number = int16Of(picture, QStringLiteral("picture"));
-        if (!equalsNumber(picture, number))
+        number = int16Of(picture.value, QStringLiteral("picture"));
+        if (!equalsNumber(picture.value, number))
             number = -1;
     } catch (const RuntimeError &) {
     }
-    if (number < 0)
-        return QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое число от 0 до "
-                              "32767")
-            .arg(id, shown);
-    const QString path = QDir(picturesFolder).filePath(QString::number(number) + ".bmp");
-    if (!QFileInfo(path).isFile())
-        return QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path, id);
-    // Read as the question will read it: a damaged file must not end an exam midway.
-    if (!readable(path))
-        return QStringLiteral("файл рисунка %1 для вопроса %2 не читается как точечный рисунок")
-            .arg(path, id);
-    return {};
+    if (number >= 0)
+        return {};
+    return QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое число от 0 до "
+                          "32767")
+        .arg(picture.firstId)
+        .arg(textOf(picture.value, QStringLiteral("picture")));
 }
 
-void checkPictures(Database &basa, const QString &asked, const QString &picturesFolder,
-                   const PictureReadable &readable, QStringList &problems)
+// Where the picture files are and how they are read; none where the files are not looked at.
+struct PictureFiles
+{
+    const QString &folder;
+    const PictureReadable &readable;
+};
+
+void checkPictures(Database &basa, const QString &asked, const PictureFiles *files,
+                   BankInspection &result)
 {
     const auto rows = basa.Rows(
         QStringLiteral("select min(id), picture from questions where picture is not null and "
                        "(%1) group by picture order by min(id)")
             .arg(asked));
     for (const auto &row : rows) {
-        const QString problem =
-            pictureProblem(row[1], plainDecimal(row[0].asNumber()), picturesFolder, readable);
-        if (!problem.isEmpty())
-            problems.push_back(problem);
+        if (equalsText(row[1], QString()))
+            continue;
+        const BankPicture picture{static_cast<int>(row[0].asNumber()), row[1]};
+        QString problem = pictureValueProblem(picture);
+        if (problem.isEmpty() && files)
+            problem = pictureFileProblem(picture, files->folder, files->readable);
+        if (problem.isEmpty())
+            result.pictures.push_back(picture);
+        else
+            result.problems.push_back(problem);
     }
 }
 
-[[noreturn]] void refuse(const Database &basa, const QString &problem)
-{
-    throw RuntimeError(3000, QStringLiteral("Банк вопросов «%1» непригоден для тестирования: %2")
-                                 .arg(basa.path(), problem));
-}
-
-} // namespace
-
-BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
-                           const QString &picturesFolder, const PictureReadable &readable)
+BankInspection inspect(Database &basa, const FieldValue &lastRowId, const PictureFiles *files)
 {
     BankInspection result;
     checkTriggers(basa, result.problems);
@@ -232,8 +225,43 @@ BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
         QStringLiteral("id between 1 and %1 and id = round(id)").arg(result.lastId);
     checkIds(basa, result.lastId, asked, result.problems);
     checkTexts(basa, asked, result.problems);
-    checkPictures(basa, asked, picturesFolder, readable, result.problems);
+    checkPictures(basa, asked, files, result);
     return result;
+}
+
+[[noreturn]] void refuse(const Database &basa, const QString &problem)
+{
+    throw RuntimeError(3000, QStringLiteral("Банк вопросов «%1» непригоден для тестирования: %2")
+                                 .arg(basa.path(), problem));
+}
+
+} // namespace
+
+BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
+                           const QString &picturesFolder, const PictureReadable &readable)
+{
+    const PictureFiles files{picturesFolder, readable};
+    return inspect(basa, lastRowId, &files);
+}
+
+BankInspection inspectBankValues(Database &basa, const FieldValue &lastRowId)
+{
+    return inspect(basa, lastRowId, nullptr);
+}
+
+QString pictureFileProblem(const BankPicture &picture, const QString &picturesFolder,
+                           const PictureReadable &readable)
+{
+    const QString number = QString::number(int16Of(picture.value, QStringLiteral("picture")));
+    const QString path = QDir(picturesFolder).filePath(number + ".bmp");
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("нет файла рисунка %1 для вопроса %2").arg(path).arg(picture.firstId);
+    // Read as the question will read it: a damaged file must not end an exam midway.
+    if (!readable(path))
+        return QStringLiteral("файл рисунка %1 для вопроса %2 не читается как точечный рисунок")
+            .arg(path)
+            .arg(picture.firstId);
+    return {};
 }
 
 int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder,
@@ -267,4 +295,9 @@ void checkAttemptRecord(Database &basa, const FieldValue &firstRowId)
         throw RuntimeError(3000,
                            QStringLiteral("Запись о последнем экзаменуемом в «%1» непригодна: %2")
                                .arg(basa.path(), problem));
+}
+
+bool recordsPass(const FieldValue &chek)
+{
+    return !chek.isNull() && !equalsNumber(chek, 0);
 }

@@ -4,9 +4,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
+
+#include "field_value.h"
 
 class Database;
-class FieldValue;
 
 // Every reason the program has to refuse a question bank before anything is written: one the
 // draw would loop on for ever, or one that would fail in the middle of an exam, or a results
@@ -17,13 +19,29 @@ class FieldValue;
 // Whether a picture file reads as the question will read it; the windows' layer knows how.
 using PictureReadable = std::function<bool(const QString &path)>;
 
+// A picture value of the bank and the first question that shows it.
+struct BankPicture
+{
+    int firstId = 0;
+    FieldValue value = FieldValue::null();
+};
+
 struct BankInspection
 {
     int lastId = 0;       // N; 0 when the last row's id is not one
     QStringList problems; // each names its question where it concerns one
+    // The sound picture values of the questions the draw can reach, by first question.
+    std::vector<BankPicture> pictures;
 };
 BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
                            const QString &picturesFolder, const PictureReadable &readable);
+// The same without looking at the picture files, for a program that cannot read them (the
+// keeper): `pictures` lists what the one that shows them must check (pictureFileProblem).
+BankInspection inspectBankValues(Database &basa, const FieldValue &lastRowId);
+// The problem of a picture's file (missing, or not read as the question will read it), empty
+// when it is sound.
+QString pictureFileProblem(const BankPicture &picture, const QString &picturesFolder,
+                           const PictureReadable &readable);
 
 // The program's refusal: error 3000 naming the bank and its first problem. Returns N.
 int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder,
@@ -36,3 +54,7 @@ int checkBank(Database &basa, const FieldValue &lastRowId, const QString &pictur
 QString attemptRecordProblem(Database &basa, const FieldValue &firstRowId);
 // The program's refusal of such a record: error 3000 naming the bank.
 void checkAttemptRecord(Database &basa, const FieldValue &firstRowId);
+
+// Whether the attempt record's `chek` says the examinee passed: any non-zero number is a pass, as
+// a Boolean column stores it; a column declared as a plain number keeps the 1 written for a pass.
+bool recordsPass(const FieldValue &chek);

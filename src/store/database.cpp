@@ -220,7 +220,9 @@ void Database::ExecuteWithJournal(const Change &record, const std::optional<Chan
     }
     // Immediate: the write lock is taken (or waited for) before the record's change, not between
     // it and the journal's.
-    m_connection->control(QStringLiteral("BEGIN IMMEDIATE"), record.sql);
+    const bool own = !m_connection->sqlite().inTransaction();
+    if (own)
+        m_connection->control(QStringLiteral("BEGIN IMMEDIATE"), record.sql);
     try {
         Execute(record.sql, record.boundValues);
         m_connection->control(QStringLiteral("SAVEPOINT journal"), journal->sql);
@@ -235,14 +237,33 @@ void Database::ExecuteWithJournal(const Change &record, const std::optional<Chan
                              : qPrintable(QStringLiteral(" (%1)").arg(error.detail())));
         }
         m_connection->control(QStringLiteral("RELEASE journal"), journal->sql);
-        m_connection->control(QStringLiteral("COMMIT"), record.sql);
+        if (own)
+            m_connection->control(QStringLiteral("COMMIT"), record.sql);
     } catch (...) {
-        try {
-            m_connection->sqlite().run(QStringLiteral("ROLLBACK"));
-        } catch (const SqliteError &) {
-            // Nothing to undo: the engine rolled back by itself.
-        }
+        if (own)
+            rollBack();
         throw;
+    }
+}
+
+void Database::WriteTransaction(const std::function<void()> &work)
+{
+    m_connection->control(QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        work();
+        m_connection->control(QStringLiteral("COMMIT"), QStringLiteral("COMMIT"));
+    } catch (...) {
+        rollBack();
+        throw;
+    }
+}
+
+void Database::rollBack()
+{
+    try {
+        m_connection->sqlite().run(QStringLiteral("ROLLBACK"));
+    } catch (const SqliteError &) {
+        // Nothing to undo: the engine rolled back by itself.
     }
 }
 

@@ -63,8 +63,12 @@ public:
     // Runs a change of the attempt record and, after it, a change of the results journal, in one
     // transaction: when this returns, the record's change is on disk. The journal's change is
     // undone alone if it fails, which is written to standard error: the journal must never cost
-    // the record its write.
+    // the record its write. Inside WriteTransaction it becomes part of that transaction.
     void ExecuteWithJournal(const Change &record, const std::optional<Change> &journal);
+    // Runs `work` in one write transaction, taken (or waited for) before it starts: what it reads
+    // no other program can change before what it writes is committed. Committed when `work`
+    // returns, undone when it throws.
+    void WriteTransaction(const std::function<void()> &work);
     // Whether the file holds a table of that name (any letter case).
     bool HasTable(const QString &name);
     // The names of a table's columns in lower case, in their order; none when there is no such
@@ -78,6 +82,7 @@ private:
     friend class DBEngine;
     class Connection;
     explicit Database(std::shared_ptr<Connection> connection);
+    void rollBack();
 
     std::shared_ptr<Connection> m_connection;
 };

@@ -117,6 +117,11 @@ void SqliteConnection::run(const QString &sql)
     }
 }
 
+bool SqliteConnection::inTransaction() const
+{
+    return m_handle && sqlite3_get_autocommit(m_handle) == 0;
+}
+
 SqliteStatement::SqliteStatement(SqliteConnection &connection, const QString &sql)
     : m_connection(connection)
 {

@@ -40,6 +40,8 @@ public:
     SqliteError lastError() const;
     // Runs a statement without values and without rows to read. Throws SqliteError.
     void run(const QString &sql);
+    // Whether a transaction begun by a statement is open (the engine is not in autocommit mode).
+    bool inTransaction() const;
     // The whole database as the bytes of its file, for one kept in memory.
     QByteArray serialize() const;
     // Closes the file; the connection is of no use afterwards.

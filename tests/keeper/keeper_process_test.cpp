@@ -1,0 +1,143 @@
+#include "keeper/channel.h"
+#include "store/bank_file.h"
+#include "support/bank_fixture.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Channel::Message;
+
+// The account the keeper runs as here: the test's own, or "nobody" for a superuser, whom the
+// keeper refuses.
+const uid_t KeeperUid = geteuid() == 0 ? 65534 : geteuid();
+const gid_t KeeperGid = geteuid() == 0 ? 65534 : getegid();
+
+class KeeperProcess final
+{
+public:
+    explicit KeeperProcess(const QString &folder)
+    {
+        int fds[2];
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+        const QByteArray workFolder = QFile::encodeName(folder);
+        const char *program = QUORVANE_KEEPER_PATH;
+        m_pid = fork();
+        if (m_pid == 0) {
+            // Only calls safe between fork and exec.
+            if (dup2(fds[1], 3) != 3 || chdir(workFolder.constData()) != 0)
+                _exit(120);
+            if (geteuid() == 0 &&
+                (setgroups(0, nullptr) != 0 || setgid(KeeperGid) != 0 || setuid(KeeperUid) != 0))
+                _exit(121);
+            execl(program, program, static_cast<char *>(nullptr));
+            _exit(122);
+        }
+        close(fds[1]);
+        m_fd = fds[0];
+    }
+    ~KeeperProcess()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+        if (m_pid > 0)
+            exitCode();
+    }
+
+    Message ask(const Message &request)
+    {
+        EXPECT_TRUE(Channel::writeMessage(m_fd, request));
+        Message reply;
+        EXPECT_EQ(Channel::readMessage(m_fd, 1 << 20, reply), Channel::Read::Message)
+            << request.front().constData();
+        return reply;
+    }
+    void send(const QByteArray &bytes)
+    {
+        EXPECT_EQ(write(m_fd, bytes.data(), bytes.size()), bytes.size());
+    }
+    void closeChannel() { shutdown(m_fd, SHUT_WR); }
+    // Whether the keeper wrote anything more before it closed its end.
+    bool saidMore()
+    {
+        char byte;
+        return read(m_fd, &byte, 1) > 0;
+    }
+    int exitCode()
+    {
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_fd = -1;
+};
+
+int rightCodeShown(const Message &question)
+{
+    const QString text = Channel::fieldValue(question.at(2))->asText();
+    const int id = text.section(QLatin1Char(' '), 1).toInt();
+    return BankFixture::questions(id).back().ball();
+}
+
+TEST(KeeperProcessTest, TheKeeperProgramTakesAnExamOverItsSocketAndStopsWhenItCloses)
+{
+    QTemporaryDir folder;
+    const QString bank = folder.filePath("data.mdb");
+    writeBankFile(bank, BankFixture::questions(40));
+    const QByteArray folderName = QFile::encodeName(folder.path());
+    const QByteArray bankName = QFile::encodeName(bank);
+    ASSERT_EQ(chmod(folderName.constData(), 02770), 0);
+    ASSERT_EQ(chmod(bankName.constData(), 0660), 0);
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(folderName.constData(), KeeperUid, KeeperGid), 0);
+        ASSERT_EQ(chown(bankName.constData(), KeeperUid, KeeperGid), 0);
+    }
+
+    KeeperProcess keeper(folder.path());
+    const Message opened = keeper.ask({"OPEN", "exam"});
+    ASSERT_GE(opened.size(), 3u) << opened.front().constData();
+    EXPECT_EQ(opened[0], "OPENED");
+    EXPECT_EQ(opened[1], "40");
+    EXPECT_EQ(keeper.ask({"REGISTER", "Петрова Анна Ильинична"}), Message{"ADMITTED"});
+    for (int n = 1; n <= 3; ++n) {
+        const Message question = keeper.ask({"QUESTION"});
+        ASSERT_EQ(question.size(), 9u);
+        EXPECT_EQ(question[1], QByteArray::number(n));
+        EXPECT_EQ(keeper.ask({"ANSWER", QByteArray::number(rightCodeShown(question))}),
+                  Message{"SCORED"});
+    }
+    QFile file(bank);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray registered = file.readAll();
+    file.close();
+    EXPECT_TRUE(registered.contains(QStringLiteral("Петрова Анна Ильинична").toUtf8()));
+
+    // The window goes away halfway: the keeper ends quietly and the record stays as registered.
+    keeper.closeChannel();
+    EXPECT_FALSE(keeper.saidMore());
+    EXPECT_EQ(keeper.exitCode(), 0);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), registered);
+    file.close();
+
+    // A request too large to be one is not read at all: the keeper stops without a word.
+    KeeperProcess flooded(folder.path());
+    flooded.send(QByteArray("\0\0\x10\x01", 4) + QByteArray(4097, 'x'));
+    EXPECT_FALSE(flooded.saidMore());
+    EXPECT_EQ(flooded.exitCode(), 1);
+}
+
+} // namespace

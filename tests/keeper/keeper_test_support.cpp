@@ -1,0 +1,48 @@
+#include "keeper_test_support.h"
+
+#include "support/bank_fixture.h"
+
+#include <random>
+
+namespace {
+
+KeeperServices fakeServices(FakeKeeper &fake)
+{
+    auto generator = std::make_shared<std::mt19937>(20240915);
+    return KeeperServices{
+        [] { return DBEngine::OpenDatabase(QStringLiteral("data.mdb")); },
+        [&fake] { return fake.clock; },
+        [&fake](double seconds) {
+            fake.clock += seconds;
+            fake.slept += seconds;
+            ++fake.sleeps;
+        },
+        [generator] { return std::generate_canonical<double, 32>(*generator); },
+        [] { return QDateTime(QDate(2024, 9, 15), QTime(10, 30, 0)); },
+        QStringLiteral("класс-3"),
+    };
+}
+
+} // namespace
+
+FakeKeeper::FakeKeeper() : session(fakeServices(*this))
+{}
+
+Channel::Message request(std::initializer_list<const char *> fields)
+{
+    Channel::Message message;
+    for (const char *field : fields)
+        message.push_back(QByteArray(field));
+    return message;
+}
+
+int shownId(const Channel::Message &question)
+{
+    const std::optional<FieldValue> text = Channel::fieldValue(question.at(2));
+    return text->asText().section(QLatin1Char(' '), 1).toInt();
+}
+
+int rightCode(const BankFixture &bank, int id)
+{
+    return bank.value(QStringLiteral("select ball from questions where id=%1").arg(id)).toInt();
+}
