@@ -161,8 +161,10 @@ Recordset Database::OpenRecordset(const QString &sql)
         std::vector<FieldValue> first = rowOf(statement);
         if (!statement.next())
             return Recordset(sql, columns, first, first);
-        // Converting every row would cost most of the pass: each row is kept as the engine holds
-        // it until the next step tells whether it was the last.
+        if (std::optional<std::vector<FieldValue>> last = lastRowBySkipping(sql, columns.size()))
+            return Recordset(sql, columns, std::move(first), std::move(*last));
+        // A statement that cannot be wrapped: each row is kept as the engine holds it until the
+        // next step tells whether it was the last.
         SqliteStatement::Row last;
         do
             last = statement.row();
@@ -170,6 +172,34 @@ Recordset Database::OpenRecordset(const QString &sql)
         return Recordset(sql, columns, std::move(first), last.values());
     } catch (const SqliteError &error) {
         throw EngineErrors::statementFailed(path(), sql, error);
+    }
+}
+
+std::optional<std::vector<FieldValue>> Database::lastRowBySkipping(const QString &sql,
+                                                                   qsizetype columns)
+{
+    // The same statement, wrapped, counts its rows and then skips to the last one: skipped rows
+    // are not even read, so a bank of 32767 questions costs a few milliseconds. The caller's
+    // statement is still open, so both passes read the file as it was when it began. Line breaks
+    // keep a trailing comment from swallowing the parenthesis.
+    const QString wrapped = QStringLiteral("(\n%1\n)").arg(sql);
+    try {
+        SqliteStatement count(m_connection->sqlite(),
+                              QStringLiteral("SELECT count(*) FROM %1").arg(wrapped));
+        if (!count.next())
+            return std::nullopt;
+        const std::optional<double> rows = numberOf(count.value(0));
+        if (!rows || *rows < 2)
+            return std::nullopt;
+        SqliteStatement last(m_connection->sqlite(),
+                             QStringLiteral("SELECT * FROM %1 LIMIT 1 OFFSET %2")
+                                 .arg(wrapped)
+                                 .arg(qint64(*rows) - 1));
+        if (!last.next() || last.columnCount() != columns)
+            return std::nullopt;
+        return rowOf(last);
+    } catch (const SqliteError &) {
+        return std::nullopt;
     }
 }
 

@@ -84,6 +84,10 @@ private:
     explicit Database(std::shared_ptr<Connection> connection);
     void rollBack();
 
+    // The last row of a select with two rows or more, without reading the rows before it; none
+    // when the statement cannot be wrapped.
+    std::optional<std::vector<FieldValue>> lastRowBySkipping(const QString &sql, qsizetype columns);
+
     std::shared_ptr<Connection> m_connection;
 };
 
