@@ -72,30 +72,28 @@ SqliteConnection::Access Database::Connection::sqliteAccess(DBEngine::Access acc
                                                 : SqliteConnection::Access::ReadWrite;
 }
 
+// A refusal of the engine's, while opening or while settling the connection, is reported as
+// the file's.
 Database::Connection::Connection(QString path, DBEngine::Access access)
 try : m_path(path), m_sqlite(path, sqliteAccess(access), lockWaitMs) {
-    try {
-        // Every write is on disk when its statement returns.
-        m_sqlite.run(QStringLiteral("PRAGMA synchronous = FULL"));
-        // The bank is read through a small page cache, not mapped: a mapped file stays in the
-        // program's memory once its pages are read, and the check at opening reads every page.
-        m_sqlite.run(QStringLiteral("PRAGMA mmap_size = 0"));
-        m_sqlite.run(QStringLiteral("PRAGMA cache_size = %1").arg(-cacheKiB));
-        // Sorting for the checks stays in memory, never in a file of its own.
-        m_sqlite.run(QStringLiteral("PRAGMA temp_store = MEMORY"));
-        if (access == DBEngine::Access::ReadWrite) {
-            // A write transaction that is rolled back at once finds out, without changing
-            // anything, whether the file is locked, read-only or damaged, which otherwise shows
-            // only at the first write.
-            m_sqlite.run(QStringLiteral("BEGIN IMMEDIATE"));
-            m_sqlite.run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-            m_sqlite.run(QStringLiteral("ROLLBACK"));
-        } else {
-            // The engine reads nothing before the first statement.
-            m_sqlite.run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-        }
-    } catch (const SqliteError &error) {
-        throw EngineErrors::openFailed(m_path, error);
+    // Every write is on disk when its statement returns.
+    m_sqlite.run(QStringLiteral("PRAGMA synchronous = FULL"));
+    // The bank is read through a small page cache, not mapped: a mapped file stays in the
+    // program's memory once its pages are read, and the check at opening reads every page.
+    m_sqlite.run(QStringLiteral("PRAGMA mmap_size = 0"));
+    m_sqlite.run(QStringLiteral("PRAGMA cache_size = %1").arg(-cacheKiB));
+    // Sorting for the checks stays in memory, never in a file of its own.
+    m_sqlite.run(QStringLiteral("PRAGMA temp_store = MEMORY"));
+    if (access == DBEngine::Access::ReadWrite) {
+        // A write transaction that is rolled back at once finds out, without changing anything,
+        // whether the file is locked, read-only or damaged, which otherwise shows only at the
+        // first write.
+        m_sqlite.run(QStringLiteral("BEGIN IMMEDIATE"));
+        m_sqlite.run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        m_sqlite.run(QStringLiteral("ROLLBACK"));
+    } else {
+        // The engine reads nothing before the first statement.
+        m_sqlite.run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     }
     open().push_back(this);
 } catch (const SqliteError &error) {

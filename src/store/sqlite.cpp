@@ -221,11 +221,6 @@ QString SqliteStatement::columnName(int column) const
     return QString::fromUtf8(sqlite3_column_name(m_statement, column));
 }
 
-bool SqliteStatement::isBlob(int column) const
-{
-    return sqlite3_column_type(m_statement, column) == SQLITE_BLOB;
-}
-
 FieldValue SqliteStatement::value(int column) const
 {
     return fieldValue(sqlite3_column_value(m_statement, column),

@@ -75,8 +75,6 @@ public:
     // True and 0 False; a text as SQLite gives it in UTF-16; a blob as its bytes taken as UTF-8;
     // Null for Null.
     FieldValue value(int column) const;
-    // Whether the current row's value is stored as a blob, which reads as a text.
-    bool isBlob(int column) const;
 
     // The current row's values as SQLite holds them, copied without converting them.
     class Row;
