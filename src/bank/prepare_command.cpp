@@ -14,6 +14,11 @@ namespace {
 constexpr mode_t BankMode = 0660;
 // Everyone reads the pictures; only who prepares the workstation changes them.
 constexpr mode_t PictureMode = 0644;
+// The keeper's system account and group, the package's.
+QString keeperAccount()
+{
+    return QStringLiteral(QUORVANE_KEEPER_ACCOUNT);
+}
 // Far above any bank or picture the exam shows.
 constexpr qint64 CopyLimit = 1024 << 20;
 
@@ -36,10 +41,10 @@ QString copyWhole(const QString &from, const QString &to, mode_t mode, bool repl
 // run where the package never made the keeper's account).
 QCommandLineOption groupOption()
 {
-    QCommandLineOption option(QStringLiteral("group"),
-                              QStringLiteral("группа, которой открыт банк (по умолчанию %1)")
-                                  .arg(QStringLiteral(QUORVANE_KEEPER_ACCOUNT)),
-                              QStringLiteral("ГРУППА"));
+    QCommandLineOption option(
+        QStringLiteral("group"),
+        QStringLiteral("группа, которой открыт банк (по умолчанию %1)").arg(keeperAccount()),
+        QStringLiteral("ГРУППА"));
     // Any other group on a workstation opens the answers to whoever is in it.
     option.setFlags(QCommandLineOption::HiddenFromHelp);
     return option;
@@ -59,7 +64,7 @@ int prepareCommand(const QStringList &arguments, Console &console)
             "заменяется, только если дан --replace. Банк запечатан: его открывают только root и "
             "группа %2 (права 0660), папка экзамена — root:%2 с правами 2771; папку, в которую "
             "могут писать другие, команда не трогает и отказывается.")
-            .arg(console.programPictures(), QStringLiteral(QUORVANE_KEEPER_ACCOUNT)),
+            .arg(console.programPictures(), keeperAccount()),
         {picturesOption(QStringLiteral("pictures/ рядом с банком")), replaceOption(),
          groupOption()});
     if (const auto status = line.parse(arguments, console))
@@ -71,8 +76,7 @@ int prepareCommand(const QStringList &arguments, Console &console)
     const QString bankName = QFileInfo(target).fileName();
 
     const bool keepersGroup = !line.isSet(QStringLiteral("group"));
-    const QString groupName = keepersGroup ? QStringLiteral(QUORVANE_KEEPER_ACCOUNT)
-                                           : line.value(QStringLiteral("group"));
+    const QString groupName = keepersGroup ? keeperAccount() : line.value(QStringLiteral("group"));
     const std::optional<gid_t> group = groupNamed(groupName);
     if (!group) {
         console.err << (keepersGroup

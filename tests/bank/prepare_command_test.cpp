@@ -84,6 +84,8 @@ TEST_F(PrepareCommand, PutsTheBankAndTheQuestionsPicturesWhereTheExamReadsThem)
               fileBytes(staff.filePath("pictures/3.bmp")));
     EXPECT_EQ(QDir(exam()).entryList(QDir::Files | QDir::Hidden), QStringList{"data.mdb"});
     EXPECT_TRUE(run.out.contains(exam())) << run.out.toStdString();
+    EXPECT_EQ(statusOf(bank()).st_mode & 07777, 0660u);
+    EXPECT_EQ(statusOf(exam()).st_mode & 07777, 02771u);
     // The pictures stay open to the window of every examinee.
     EXPECT_EQ(statusOf(program.filePath("pictures/3.bmp")).st_mode & 0777, 0644u);
 }
