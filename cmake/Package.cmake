@@ -28,9 +28,13 @@ checks and converts question banks and prepares a workstation for
 an exam, a sample bank, a menu entry and manual pages.]=])
 # dpkg-shlibdeps finds the libraries the programs link (SQLite among them: banks are read through
 # its C API, not a Qt plugin); it cannot see what Qt loads at run time (the X platform plugin)
-# nor the fonts the window layouts are drawn in.
+# nor the fonts the window layouts are drawn in. postinst makes the keeper's system account with
+# adduser.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "adduser, qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core")
+# Every file is shipped root's and without set-id bits, the keeper too: postinst gives the keeper
+# its account's set-id bits through dpkg-statoverride, once that account exists.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     "${PROJECT_BINARY_DIR}/data/debian/postinst;${PROJECT_BINARY_DIR}/data/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a workstation gets it: builds it (scripts/package.sh), unpacks it
 # into a temporary root, and checks the layout, the dependencies, the menu entry and the manual
-# pages; then the unpacked bank tool prepares an exam folder and the unpacked launcher starts the
-# program there, on a private X server, until its registration window shows.
-# Nothing is written outside a temporary folder.
+# pages, and tries postinst's functions on folders of its own with stand-ins for the account and
+# override commands; then the unpacked bank tool prepares a sealed exam folder and the unpacked
+# launcher, as an examinee's account (nobody), starts the program there, on a private X server,
+# until its registration window shows. Runs as root. Nothing is written outside a temporary folder.
 set -euo pipefail
 # shellcheck source=lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-ensure_packages xvfb xdotool man-db desktop-file-utils dpkg-dev
+ensure_packages xvfb xdotool man-db desktop-file-utils dpkg-dev util-linux
 
 package="$(bash "$REPO_ROOT/scripts/package.sh" | tail -n 1)"
 echo "Checking $package"
@@ -50,17 +51,146 @@ check "the package is quorvane at the project's version $version" \
 depends="$(field Depends)"
 depends_on() { grep -Eq "(^|, )$1( |,|$)" <<<"$depends" || { echo "Depends: $depends"; false; }; }
 # What Qt loads at run time, the fonts of the layouts, and what the programs link.
-for need in libqt6sql6-sqlite qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core \
+for need in adduser libqt6sql6-sqlite qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core \
     libqt6widgets6 libmdb3; do
     check "the package depends on $need" depends_on "$need"
 done
 dpkg-deb -e "$package" "$work/control"
-check "postinst makes the exam folder writable by every examinee" \
-    grep -q 'install -d -m 1777 "/var/lib/quorvane/exam"' "$work/control/postinst"
+postinst="$work/control/postinst"
+check "postinst makes the keeper's account" grep -q '^    make_keeper_account "quorvane"$' "$postinst"
+check "postinst gives the keeper its set-id bits" \
+    grep -q '^    seal_keeper "/usr/lib/quorvane/quorvane-keeper" "quorvane"$' "$postinst"
+check "postinst sets the keeper's override only when none is there" \
+    grep -Pzq 'dpkg-statoverride --list "\$1" >/dev/null 2>&1 && return 0\n\s*dpkg-statoverride --update --add "\$2" "\$2" 6755 "\$1"' "$postinst"
+check "postinst seals the exam folder" \
+    grep -q '^    seal_exam_folder "/var/lib/quorvane/exam" "quorvane"$' "$postinst"
 check "postinst makes the pictures folder the program's pictures/ links to" \
-    grep -q 'install -d -m 0755 "/var/lib/quorvane/pictures"' "$work/control/postinst"
+    grep -q 'install -d -m 0755 "/var/lib/quorvane/pictures"' "$postinst"
+check "postrm forgets the keeper's override on purge" \
+    grep -q 'dpkg-statoverride --remove "/usr/lib/quorvane/quorvane-keeper"' "$work/control/postrm"
+removes_only_on_purge() {
+    # Everything that deletes stands inside the purge branch.
+    awk '/^if \[ "\$1" = purge \]; then$/ { inside = 1 } /^fi$/ { inside = 0 }
+        /rmdir|rm |--remove/ && !inside { print; bad = 1 } END { exit bad }' "$work/control/postrm"
+}
+check "postrm removes nothing but on purge, so apt remove keeps the banks" removes_only_on_purge
 
-# --- The layout.
+# --- postinst's functions, sourced into a shell whose PATH begins with stand-ins for getent,
+# adduser, addgroup and dpkg-statoverride that log their calls, on folders of a fake layout.
+fakes="$work/fakes"
+mkdir "$fakes"
+for command in adduser addgroup dpkg-statoverride; do
+    printf '#!/bin/sh\necho "%s $*" >>"$FAKE_LOG"\n' "$command" >"$fakes/$command"
+done
+# getent answers from $FAKE_ACCOUNTS (lines of passwd or group, by database), else nothing.
+cat >"$fakes/getent" <<'FAKE'
+#!/bin/sh
+grep "^$1 $2:" "$FAKE_ACCOUNTS" 2>/dev/null | cut -d' ' -f2- | grep . || exit 2
+FAKE
+# dpkg-statoverride --list finds the override when $FAKE_OVERRIDE is set.
+cat >>"$fakes/dpkg-statoverride" <<'FAKE'
+[ "$1" = --list ] && [ -z "${FAKE_OVERRIDE:-}" ] && exit 1
+exit 0
+FAKE
+chmod +x "$fakes"/*
+# postinst_function FUNCTION ARGUMENTS...: runs one of postinst's functions, as dpkg's sh does.
+postinst_function() {
+    : >"$work/fake.log"
+    FAKE_LOG="$work/fake.log" FAKE_ACCOUNTS="$work/accounts" PATH="$fakes:$PATH" \
+        sh -ec '. "$0"; "$@"' "$postinst" "$@"
+}
+makes_system_account() {
+    : >"$work/accounts"
+    postinst_function make_keeper_account quorvane
+    cat "$work/fake.log"
+    grep -q '^addgroup --quiet --system quorvane$' "$work/fake.log" &&
+        grep -q '^adduser .*--system --ingroup quorvane --no-create-home --home /nonexistent .*quorvane$' \
+            "$work/fake.log"
+}
+check "postinst makes the keeper's system group and account when missing" makes_system_account
+keeps_system_account() {
+    printf '%s\n' 'group quorvane:x:120:' 'passwd quorvane:x:110:120::/nonexistent:/usr/sbin/nologin' \
+        >"$work/accounts"
+    postinst_function make_keeper_account quorvane
+    test ! -s "$work/fake.log"
+}
+check "postinst leaves the keeper's system account as it is" keeps_system_account
+refuses_person() {
+    local status=0
+    printf '%s\n' "$1" >"$work/accounts"
+    postinst_function make_keeper_account quorvane 2>"$work/refusal" || status=$?
+    cat "$work/refusal" "$work/fake.log"
+    test "$status" -eq 1 && grep -q 'quorvane' "$work/refusal" && grep -q 'не системная' "$work/refusal" &&
+        test ! -s "$work/fake.log"
+}
+check "postinst stops at a person's account named quorvane" \
+    refuses_person 'passwd quorvane:x:1001:1001::/home/quorvane:/bin/bash'
+check "postinst stops at a person's group named quorvane" refuses_person 'group quorvane:x:1001:'
+overrides_once() {
+    touch "$work/keeper"
+    postinst_function seal_keeper "$work/keeper" quorvane
+    grep -q "^dpkg-statoverride --update --add quorvane quorvane 6755 $work/keeper\$" "$work/fake.log" ||
+        { cat "$work/fake.log"; return 1; }
+    FAKE_OVERRIDE=yes postinst_function seal_keeper "$work/keeper" quorvane
+    ! grep -q -- --add "$work/fake.log" || { cat "$work/fake.log"; return 1; }
+    postinst_function seal_keeper "$work/no-keeper" quorvane
+    ! grep -q -- --add "$work/fake.log"
+}
+check "postinst adds the keeper's override once, and only for a keeper that is there" overrides_once
+
+group="$(id -gn)"
+layout="$work/layout"
+mkdir -m 0755 "$layout"
+# The open layout of earlier versions: anyone could put anything in the exam folder, a link to
+# another file too; the folder goes aside whole, and nothing in it is changed.
+moves_open_folder_aside() {
+    mkdir -m 1777 "$layout/exam"
+    printf 'bank' >"$layout/exam/data.mdb"
+    chmod 0666 "$layout/exam/data.mdb"
+    printf 'victim' >"$work/victim"
+    chmod 0640 "$work/victim"
+    ln -s "$work/victim" "$layout/exam/data.mdb-journal"
+    postinst_function seal_exam_folder "$layout/exam" "$group" 2>"$work/told"
+    cat "$work/told"
+    local aside=("$layout"/exam.open-*)
+    test "${#aside[@]}" -eq 1 && test -d "${aside[0]}" &&
+        test "$(stat -c %a "${aside[0]}")" = 700 &&
+        test "$(stat -c %a "${aside[0]}/data.mdb")" = 666 &&
+        test "$(stat -c %a:%G "$work/victim")" = "640:$(id -gn)" &&
+        test "$(stat -c %a:%U:%G "$layout/exam")" = "2771:root:$group" &&
+        test -z "$(ls -A "$layout/exam")" &&
+        grep -q 'quorvane-bank prepare' "$work/told"
+}
+check "postinst moves an open exam folder aside whole and makes a sealed one" moves_open_folder_aside
+keeps_sealed_folder() {
+    rm -rf "$layout"/exam*
+    install -d -o root -g "$group" -m 2771 "$layout/exam"
+    printf 'bank' >"$layout/exam/data.mdb"
+    chmod 0660 "$layout/exam/data.mdb"
+    postinst_function seal_exam_folder "$layout/exam" "$group" 2>"$work/told"
+    cat "$work/told"
+    test "$(ls -A "$layout")" = exam && test ! -s "$work/told" &&
+        test "$(stat -c %a:%G "$layout/exam")" = "2771:$group" &&
+        test "$(cat "$layout/exam/data.mdb")" = bank
+}
+check "postinst keeps a sealed exam folder and its bank on upgrade" keeps_sealed_folder
+makes_sealed_folder() {
+    rm -rf "$layout"/exam*
+    postinst_function seal_exam_folder "$layout/exam" "$group"
+    test "$(stat -c %a:%U:%G "$layout/exam")" = "2771:root:$group"
+}
+check "postinst makes a sealed exam folder on a first install" makes_sealed_folder
+
+# --- The layout. Every file is root's and without set-id bits; the keeper gets them from postinst.
+listing="$(dpkg-deb -c "$package")"
+all_roots() { ! grep -v ' root/root ' <<<"$listing"; }
+check "every file in the package is root's" all_roots
+no_set_id() { ! awk '$1 ~ /[sS]/' <<<"$listing" | grep .; }
+check "no file in the package is set-id" no_set_id
+if grep -q '/usr/lib/quorvane/quorvane-keeper$' <<<"$listing"; then
+    check "the keeper is shipped 0755 root:root" \
+        grep -Eq '^-rwxr-xr-x root/root .* \./usr/lib/quorvane/quorvane-keeper$' <<<"$listing"
+fi
 is_link() { test "$(readlink "$root/$1")" = "$2" || { echo "$1 -> $(readlink "$root/$1")"; false; }; }
 stripped() { test -x "$1" && ! readelf -S "$1" | grep -q '\.symtab'; }
 check "the program is in its own folder, executable and stripped" stripped "$program_dir/quorvane"
@@ -112,7 +242,8 @@ check "quorvane(1) renders" renders "$root/usr/share/man/man1/quorvane.1.gz" "EX
 check "quorvane-bank(1) renders" renders "$root/usr/share/man/man1/quorvane-bank.1.gz" prepare
 
 # --- The bank tool prepares an exam folder. The unpacked pictures/ would lead into the real
-# state folder, so it becomes a folder of the temporary root first.
+# state folder, so it becomes a folder of the temporary root first. The keeper's group is not
+# made here: the bank is sealed for root's own.
 rm "$program_dir/pictures"
 mkdir "$program_dir/pictures"
 exam="$work/exam"
@@ -120,16 +251,27 @@ mkdir "$exam"
 sample="$root/usr/share/quorvane/sample/data.mdb"
 check "the bank tool shows the project's version" \
     grep -q "$version" <("$program_dir/quorvane-bank" --version 2>&1)
+if ! getent group quorvane >/dev/null; then
+    refuses_without_group() {
+        local status=0
+        "$program_dir/quorvane-bank" prepare "$sample" "$exam" 2>"$work/refusal" || status=$?
+        cat "$work/refusal"
+        test "$status" -eq 1 && grep -q 'пакет quorvane' "$work/refusal" && test ! -e "$exam/data.mdb"
+    }
+    check "without the keeper's group the bank tool refuses, naming the package" refuses_without_group
+fi
 check "the bank tool prepares the exam folder with the sample bank" \
-    "$program_dir/quorvane-bank" prepare "$sample" "$exam"
+    "$program_dir/quorvane-bank" prepare --group "$group" "$sample" "$exam"
 check "the prepared bank is the sample bank" cmp "$sample" "$exam/data.mdb"
-check "every examinee may write the prepared bank's record" \
-    test "$(stat -c %A "$exam/data.mdb" 2>&1 | cut -c 9)" = w
+check "the prepared bank is sealed: root's and its group's only" \
+    test "$(stat -c %a:%U:%G "$exam/data.mdb")" = "660:root:$group"
+check "the exam folder is sealed: examinees pass but neither list nor create" \
+    test "$(stat -c %a:%U:%G "$exam")" = "2771:root:$group"
 check "the sample bank's pictures are where the program reads them" \
     diff -r "$root/usr/share/quorvane/sample/pictures" "$program_dir/pictures"
 prepare_again() {
     local status=0
-    "$program_dir/quorvane-bank" prepare "$sample" "$exam" || status=$?
+    "$program_dir/quorvane-bank" prepare --group "$group" "$sample" "$exam" || status=$?
     test "$status" -eq 1 && cmp "$sample" "$exam/data.mdb"
 }
 check "preparing again without --replace is refused and leaves the bank" prepare_again
@@ -143,9 +285,20 @@ refuses_empty_folder() {
     test "$status" -eq 1 && grep -q 'нет файла data.mdb' "$work/refusal"
 }
 check "the launcher refuses a folder without data.mdb" refuses_empty_folder
+# Root reads every file: to it the sealed bank is as open as a bank of the open layout.
+refuses_readable_bank() {
+    local status=0
+    env -u DISPLAY "$program_dir/quorvane-start" "$exam" 2>"$work/refusal" || status=$?
+    cat "$work/refusal"
+    test "$status" -eq 1 && grep -q 'quorvane-bank prepare' "$work/refusal"
+}
+check "the launcher refuses a bank the account can read" refuses_readable_bank
 
-# --- The program, started by the launcher and through its link in bin/, shows its registration
-# window (422x219) on a private X server, having resolved its own folder through the link.
+# --- The program, started by the launcher as an examinee's account and through its link in bin/,
+# shows its registration window (422x219) on a private X server, having resolved its own folder
+# through the link. The examinee passes through the temporary folder to the program and the exam.
+chmod 0711 "$work"
+examinee=(setpriv --reuid=nobody --regid=nogroup --clear-groups --reset-env)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 50); do
@@ -171,7 +324,7 @@ registration_window() {
     return 1
 }
 in_exam_folder_from_program_folder() {
-    test "$(readlink "/proc/$program_pid/cwd")" = "$exam" &&
+    test "$(readlink "/proc/$program_pid/cwd" 2>&1)" = "$exam" &&
         test "$(readlink "/proc/$program_pid/exe")" = "$program_dir/quorvane"
 }
 stop_program() {
@@ -180,7 +333,7 @@ stop_program() {
     program_pid=""
 }
 
-"$program_dir/quorvane-start" "$exam" 2>"$work/program.log" &
+"${examinee[@]}" env DISPLAY="$DISPLAY" "$program_dir/quorvane-start" "$exam" 2>"$work/program.log" &
 program_pid=$!
 check "the launcher starts the program and its registration window shows" registration_window
 check "the launcher started the program in the exam folder" in_exam_folder_from_program_folder

@@ -77,13 +77,16 @@ std::optional<int> CommandLine::parse(const QStringList &arguments, Console &con
 
 QString CommandLine::help() const
 {
-    QString text = QStringLiteral("Использование: quorvane-bank %1").arg(m_command);
+    QList<QCommandLineOption> all;
     for (const QCommandLineOption &option : m_options)
+        if (!(option.flags() & QCommandLineOption::HiddenFromHelp))
+            all.push_back(option);
+    QString text = QStringLiteral("Использование: quorvane-bank %1").arg(m_command);
+    for (const QCommandLineOption &option : all)
         text += QStringLiteral(" [%1]").arg(optionNames(option));
     for (const QString &argument : m_arguments)
         text += QLatin1Char(' ') + argument;
     text += QStringLiteral("\n\n") + m_description + QStringLiteral("\n\nКлючи:\n");
-    QList<QCommandLineOption> all = m_options;
     all.push_back(HelpOption);
     for (const QCommandLineOption &option : all)
         text += QStringLiteral("  %1\n      %2\n").arg(optionNames(option), option.description());

@@ -203,13 +203,16 @@ void FileReplacement::write(const QByteArray &bytes)
     }
 }
 
-void FileReplacement::commit(bool replace, std::optional<mode_t> mode)
+void FileReplacement::commit(bool replace, std::optional<mode_t> mode, std::optional<gid_t> group)
 {
     Descriptor file(
         ::openat(m_private, m_name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat status;
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         fail(QStringLiteral("«%1» не записан: новый файл не построен").arg(m_target));
+    // The group first: changing it clears the set-id bits a mode may hold.
+    if (group && ::fchown(file.get(), static_cast<uid_t>(-1), *group) != 0)
+        fail(QStringLiteral("«%1»: не удалось задать группу: %2").arg(m_target, lastReason()));
     if (mode && ::fchmod(file.get(), *mode) != 0)
         fail(QStringLiteral("«%1»: не удалось задать права доступа: %2")
                  .arg(m_target, lastReason()));

@@ -37,11 +37,13 @@ public:
     QString path() const { return m_path; }
     // Writes `bytes` as the new file.
     void write(const QByteArray &bytes);
-    // Puts the built file at the target and flushes it to disk. With `mode`, the file gets it
-    // (set on its descriptor); otherwise it keeps the mode it was created with. With `replace`
-    // whatever name is at the target is replaced; without, anything there (a dangling link too)
-    // refuses the commit.
-    void commit(bool replace, std::optional<mode_t> mode = std::nullopt);
+    // Puts the built file at the target and flushes it to disk. With `mode`, the file gets it,
+    // and with `group` that group, both set on its descriptor before the file has its name, so it
+    // is never there more open than asked; otherwise it keeps what it was created with. With
+    // `replace` whatever name is at the target is replaced; without, anything there (a dangling
+    // link too) refuses the commit.
+    void commit(bool replace, std::optional<mode_t> mode = std::nullopt,
+                std::optional<gid_t> group = std::nullopt);
 
 private:
     void release();
