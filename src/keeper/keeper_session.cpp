@@ -77,9 +77,7 @@ Message KeeperSession::open(const Message &request)
     const BankInspection inspection =
         inspectBankValues(*m_basa, questions.Fields(QStringLiteral("id")));
     if (!inspection.problems.isEmpty())
-        throw RuntimeError(3000,
-                           QStringLiteral("Банк вопросов «%1» непригоден для тестирования: %2")
-                               .arg(m_basa->path(), inspection.problems.front()));
+        throw bankRefusal(m_basa->path(), inspection.problems.front());
     m_lastId = inspection.lastId;
     m_drawnIds.assign(static_cast<std::size_t>(m_lastId) + 2, 0);
 

@@ -38,6 +38,8 @@ protected:
     void systemClose() override { Image2_Click(); }
 
 private:
+    // OpenBasa for a bank sealed from this account: its keeper opens it and records the attempt.
+    void openThroughKeeper();
     void showPressedLook(ImageControl &image);
 
     Program &m_program;

@@ -229,12 +229,6 @@ BankInspection inspect(Database &basa, const FieldValue &lastRowId, const Pictur
     return result;
 }
 
-[[noreturn]] void refuse(const Database &basa, const QString &problem)
-{
-    throw RuntimeError(3000, QStringLiteral("Банк вопросов «%1» непригоден для тестирования: %2")
-                                 .arg(basa.path(), problem));
-}
-
 } // namespace
 
 BankInspection inspectBank(Database &basa, const FieldValue &lastRowId,
@@ -264,12 +258,18 @@ QString pictureFileProblem(const BankPicture &picture, const QString &picturesFo
     return {};
 }
 
+RuntimeError bankRefusal(const QString &bankPath, const QString &problem)
+{
+    return RuntimeError(3000, QStringLiteral("Банк вопросов «%1» непригоден для тестирования: %2")
+                                  .arg(bankPath, problem));
+}
+
 int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder,
               const PictureReadable &readable)
 {
     const BankInspection inspection = inspectBank(basa, lastRowId, picturesFolder, readable);
     if (!inspection.problems.isEmpty())
-        refuse(basa, inspection.problems.front());
+        throw bankRefusal(basa.path(), inspection.problems.front());
     return inspection.lastId;
 }
 

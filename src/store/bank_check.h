@@ -9,6 +9,7 @@
 #include "field_value.h"
 
 class Database;
+class RuntimeError;
 
 // Every reason the program has to refuse a question bank before anything is written: one the
 // draw would loop on for ever, or one that would fail in the middle of an exam, or a results
@@ -43,6 +44,8 @@ BankInspection inspectBankValues(Database &basa, const FieldValue &lastRowId);
 QString pictureFileProblem(const BankPicture &picture, const QString &picturesFolder,
                            const PictureReadable &readable);
 
+// The refusal of the bank at `bankPath` for `problem`: error 3000 naming both.
+RuntimeError bankRefusal(const QString &bankPath, const QString &problem);
 // The program's refusal: error 3000 naming the bank and its first problem. Returns N.
 int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder,
               const PictureReadable &readable);

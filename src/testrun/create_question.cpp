@@ -15,7 +15,6 @@
 namespace {
 
 constexpr float AnswerTops[4] = {207, 227, 247, 267};
-const char *const AnswerColumns[4] = {"answ1", "answ2", "answ3", "answ4"};
 
 // A caption shows its text as written: '&' is no access key here.
 QString captionText(const QString &text)
@@ -23,15 +22,16 @@ QString captionText(const QString &text)
     return QString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
-template <class Control> void showAnswers(ControlArray<Control> &answers, const Recordset &question)
+template <class Control>
+void showAnswers(ControlArray<Control> &answers, const QuestionValues &question)
 {
     for (int k = 1; k <= 4; ++k) {
         answers.Load(k);
         Control &element = answers(k);
         setTop(element, AnswerTops[k - 1]);
         element.setVisible(true);
-        const QString column = QLatin1String(AnswerColumns[k - 1]);
-        element.setText(captionText(textOf(question.Fields(column), column)));
+        const QString column = QLatin1String(QuestionValues::Columns[k + 1]);
+        element.setText(captionText(textOf(question.answers[k - 1], column)));
     }
 }
 
@@ -85,36 +85,44 @@ void frmMain::drawQuestion()
 {
     TestRunState &run = state();
     ++run.QuestionNo;
+    if (run.Keeper) {
+        // The keeper draws; the window learns the question, not its id or its code.
+        const QuestionValues question = run.Keeper->question();
+        setProgress();
+        presentQuestion(question);
+        return;
+    }
     const qint16 id = drawQuestionId(m_runtime, run.DrawnIds, run.QuestionNo - 1);
     run.DrawnIds[static_cast<std::size_t>(run.QuestionNo)] = id;
+    setProgress();
+    run.QuestionsRs = run.Basa->OpenRecordset(Statements::SelectQuestion(id));
+    run.RightCode = run.QuestionsRs->Fields(QStringLiteral("ball"));
+    presentQuestion(QuestionValues::fromRecord(*run.QuestionsRs));
+}
+
+void frmMain::setProgress()
+{
+    const TestRunState &run = state();
     setWidth(*m_ui->lblProgress,
              static_cast<float>(run.QuestionNo * (1185.0 / TestRunState::TestLength)));
     m_ui->Label7->setText(QString::number(run.QuestionNo));
-    presentQuestion(id);
 }
 
-void frmMain::presentQuestion(qint16 id)
+void frmMain::presentQuestion(const QuestionValues &question)
 {
-    TestRunState &run = state();
-    run.QuestionsRs = run.Basa->OpenRecordset(Statements::SelectQuestion(id));
-    const Recordset &question = *run.QuestionsRs;
-    m_ui->Label6->setText(
-        textOf(question.Fields(QStringLiteral("question")), QStringLiteral("question")));
-    run.RightCode = question.Fields(QStringLiteral("ball"));
+    m_ui->Label6->setText(textOf(question.question, QStringLiteral("question")));
 
-    const FieldValue picture = question.Fields(QStringLiteral("picture"));
-    if (!picture.isNull() && !equalsText(picture, QString())) {
-        const qint16 number = int16Of(picture, QStringLiteral("picture"));
+    if (!question.picture.isNull() && !equalsText(question.picture, QString())) {
+        const qint16 number = int16Of(question.picture, QStringLiteral("picture"));
         m_ui->Picture2->setPicture(LoadPicture(
             QDir(m_runtime.appPath()).filePath(QStringLiteral("pictures/%1.bmp").arg(number))));
     } else {
         m_ui->Picture2->setPicture(this->picture());
     }
 
-    const FieldValue type = question.Fields(QStringLiteral("type"));
-    if (equalsNumber(type, 0))
+    if (equalsNumber(question.type, 0))
         showAnswers(Option1, question);
-    else if (equalsNumber(type, 1))
+    else if (equalsNumber(question.type, 1))
         showAnswers(Check1, question);
 }
 
@@ -126,8 +134,13 @@ void frmMain::scoreAnswer()
         run.AnswerCode = takeAnswers(Option1, [](const QRadioButton &b) { return Value(b); });
     else if (Check1.Count() > 1)
         run.AnswerCode = takeAnswers(Check1, [](const QCheckBox &b) { return Value(b) == 1; });
-    if (equalsNumber(run.RightCode, run.AnswerCode))
+    if (run.Keeper) {
+        // The keeper scores; after the last answer it tells the count, already recorded.
+        if (const std::optional<int> rightCount = run.Keeper->answer(run.AnswerCode))
+            run.RightCount = *rightCount;
+    } else if (equalsNumber(run.RightCode, run.AnswerCode)) {
         ++run.RightCount;
+    }
 }
 
 void frmMain::showResult()
@@ -138,7 +151,7 @@ void frmMain::showResult()
         m_ui->Label13->setText(QStringLiteral("Тест сдан... Ура!!!"));
     else
         m_ui->Label13->setText(QStringLiteral("Тест не сдан..."));
-    if (run.ExamMode)
+    if (run.ExamMode && !run.Keeper)
         recordResult(run, m_program.frmUser->fullName(), m_runtime.now());
     Timer1.setEnabled(false);
     m_ui->Picture4->setPicture(LoadResPicture(104));

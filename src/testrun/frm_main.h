@@ -13,6 +13,7 @@ namespace Ui {
 class frmMain;
 }
 class Program;
+struct QuestionValues;
 struct TestRunState;
 
 // The main window: the skin, the question panel, the status strip, the action button and the
@@ -60,7 +61,8 @@ private:
     bool m_iconGiven = false;
 
     void drawQuestion();
-    void presentQuestion(qint16 id);
+    void setProgress();
+    void presentQuestion(const QuestionValues &question);
     void scoreAnswer();
     void showResult();
     TestRunState &state();

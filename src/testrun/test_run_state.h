@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keeper_link.h"
 #include "store/database.h"
 #include "store/field_value.h"
 #include "store/journal.h"
@@ -7,6 +8,7 @@
 
 #include <QtGlobal>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -38,4 +40,11 @@ struct TestRunState
     std::optional<Recordset> UsersRs;
     // The exam attempt in the bank's results journal, when the bank keeps one.
     std::optional<Journal::Attempt> JournalAttempt;
+
+    // The keeper of a bank sealed from this account, started at registration: it opens the bank,
+    // draws and scores the questions and records the attempt; the window only shows them.
+    std::unique_ptr<KeeperLink> Keeper;
+    // Whether the bank is sealed, and how its keeper is started; a test puts its own in.
+    std::function<bool()> BankSealed = bankIsSealed;
+    KeeperStart StartKeeper = [](const QString &program) { return startKeeper(program); };
 };
