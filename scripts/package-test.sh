@@ -51,7 +51,7 @@ check "the package is quorvane at the project's version $version" \
 depends="$(field Depends)"
 depends_on() { grep -Eq "(^|, )$1( |,|$)" <<<"$depends" || { echo "Depends: $depends"; false; }; }
 # What Qt loads at run time, the fonts of the layouts, and what the programs link.
-for need in adduser libqt6sql6-sqlite qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core \
+for need in adduser libsqlite3-0 qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core \
     libqt6widgets6 libmdb3; do
     check "the package depends on $need" depends_on "$need"
 done
