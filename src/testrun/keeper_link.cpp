@@ -109,11 +109,20 @@ KeeperLink::KeeperLink(const QString &program, const KeeperStart &start)
 
 KeeperLink::~KeeperLink()
 {
-    // The closed channel tells the keeper the run is over; it ends at once.
-    ::close(m_child.fd);
+    release();
+}
+
+void KeeperLink::release()
+{
+    // The closed channel tells the keeper the run is over; it ends at once, and is reaped here
+    // rather than left a zombie for the rest of the program's run.
+    if (m_child.fd >= 0)
+        ::close(m_child.fd);
+    m_child.fd = -1;
     if (m_child.pid > 0)
         while (::waitpid(m_child.pid, nullptr, 0) < 0 && errno == EINTR) {
         }
+    m_child.pid = -1;
 }
 
 KeeperLink::Opened KeeperLink::open(bool examMode)
@@ -143,8 +152,10 @@ std::optional<bool> KeeperLink::registerExaminee(const QString &fullName)
     const Message reply = ask({verb, fullName.toUtf8()});
     if (reply == Message{"ADMITTED"})
         return std::nullopt;
-    if (reply.front() == "REPEAT" && reply.size() == 2 && (reply[1] == "0" || reply[1] == "1"))
+    if (reply.front() == "REPEAT" && reply.size() == 2 && (reply[1] == "0" || reply[1] == "1")) {
+        release();
         return reply[1] == "1";
+    }
     unexpected(verb, reply);
 }
 
@@ -186,6 +197,7 @@ std::optional<int> KeeperLink::answer(qint16 code)
                                               : std::nullopt;
     if (!rightCount)
         unexpected(verb, reply);
+    release();
     return rightCount;
 }
 

@@ -64,6 +64,8 @@ private:
     [[noreturn]] void fail(const QByteArray &verb, const QString &what);
     [[noreturn]] void unexpected(const QByteArray &verb, const Channel::Message &reply);
     QString fate();
+    // Ends the channel and waits for the keeper, once its run is over.
+    void release();
 
     QString m_program;
     KeeperChild m_child;
