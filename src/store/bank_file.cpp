@@ -91,13 +91,6 @@ Database openForReading(const QString &path)
     try {
         return DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
     } catch (const RuntimeError &error) {
-        // A write cut short (the program killed, the power cut) must be undone first, and a
-        // reader that changes nothing cannot.
-        const QString journal = QFileInfo(path).absoluteFilePath() + QStringLiteral("-journal");
-        if (QFileInfo(journal).isFile() && QFileInfo(journal).size() > 0)
-            fail(QStringLiteral("запись в банк прервана (рядом лежит «%1»): её отменит программа, "
-                                "когда снова откроет банк; здесь банк только читается")
-                     .arg(QFileInfo(journal).fileName()));
         fail(error.description());
     }
 }

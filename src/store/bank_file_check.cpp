@@ -61,6 +61,14 @@ void checkSideFiles(const QString &path, Access access)
         if (!S_ISREG(status.st_mode))
             throw EngineErrors::foreignSideFile(
                 path, side, QStringLiteral("это не обычный файл (ссылка, канал или папка)"));
+        // A reader that changes nothing could neither undo a write cut short nor see one under
+        // way: the bank is read when it stands alone.
+        if (access == Access::ReadOnly)
+            throw EngineErrors::foreignSideFile(
+                path, side,
+                QStringLiteral("значит, банк сейчас открыт программой (идёт экзамен) или запись в "
+                               "него прервана; прочитайте его, когда экзамен закончится, или "
+                               "откройте его программой, чтобы прерванная запись отменилась"));
         if (access == Access::ReadWrite &&
             ::access(QFile::encodeName(side).constData(), R_OK | W_OK) != 0)
             throw EngineErrors::foreignSideFile(

@@ -11,7 +11,8 @@ namespace BankFileCheck {
 enum class Access { ReadWrite, ReadOnly };
 
 // `path` is absolute. Also refuses side files of the engine (the `-journal`, `-wal` and `-shm`
-// beside it) that are not regular files, and, for writing, one that this account cannot write.
+// beside it) that are not regular files; for reading only, any side file; for writing, one that
+// this account cannot write.
 void check(const QString &path, Access access);
 
 } // namespace BankFileCheck

@@ -614,6 +614,15 @@ TEST_F(DatabaseTest, SideFilesThatAreNotFilesAreRefusedBeforeTheEngineTouchesThe
         EXPECT_TRUE(isError(error, 3051, {bankPath(), journal, QStringLiteral("не обычный файл")}));
     }
     ASSERT_TRUE(QFile::remove(journal));
+    // A staff reader takes the bank only when it stands alone: an exam may be writing it.
+    writeFile(journal, QByteArray());
+    EXPECT_NO_THROW(DBEngine::OpenDatabase(QStringLiteral("data.mdb")));
+    EXPECT_TRUE(isError(errorFrom([] {
+                            DBEngine::OpenDatabase(QStringLiteral("data.mdb"),
+                                                   DBEngine::Access::ReadOnly);
+                        }),
+                        3051, {journal, QStringLiteral("идёт экзамен")}));
+    ASSERT_TRUE(QFile::remove(journal));
     const QString outside = folder() + QStringLiteral("/outside");
     ASSERT_TRUE(QFile::link(outside, bankPath() + QStringLiteral("-wal")));
     const RuntimeError error =
