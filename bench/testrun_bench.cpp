@@ -11,6 +11,7 @@
 #include "store/database.h"
 #include "store/runtime_error.h"
 #include "store/statements.h"
+#include "testrun/keeper_link.h"
 #include "testrun/question_draw.h"
 #include "ui_frm_main.h"
 #include "ui_frm_user.h"
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -35,8 +37,10 @@
 #include <string>
 #include <vector>
 
+#include <grp.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,18 +48,20 @@ extern char **environ;
 
 // How quickly the test run answers and how much memory a whole exam takes, on the sample bank
 // and on a bank of the largest size:
-//   1. a submit click on the action button to the end of the main window's next paint;
+//   1. a submit click on the action button to the end of the main window's next paint, with the
+//      bank opened in the process and with a sealed bank through its keeper, exam by exam in turn;
 //   2. the 40 draws of a test;
 //   3. opening the bank as registration does, with and without the bank check;
 //   4. the peak memory of a whole exam, against the smallest Qt Widgets program.
 // Every exam, and every first open, runs in a fresh process, as the program holds one exam per
 // run: this program started again in one of its inner modes.
 //
-//   testrun_bench [exams [draw tests [opens [pause]]]]      (defaults 5, 200, 20, 10 ms)
-//   testrun_bench --exam FOLDER FIGURES_FILE PAUSE
+//   testrun_bench [exams [draw tests [opens [pause]]]]      (defaults 5, 200, 20, 350 ms)
+//   testrun_bench --exam PROGRAM_FOLDER FOLDER FIGURES_FILE PAUSE inprocess|keeper
 //   testrun_bench --open FOLDER LABEL check|nocheck OPENS
 // The pause is the idle time between ticking an answer and the timed submit: the longer the
 // machine idles, the colder its caches at the click, as for a person who reads each question.
+// It is never under the keeper's spacing of the questions, so that its wait is not timed.
 
 namespace {
 
@@ -63,6 +69,19 @@ using Stopwatch = std::chrono::steady_clock;
 
 constexpr int LargestBank = 32767;
 constexpr int TestLength = 40;
+// The keeper hands over a question no sooner than 0.3 s after the one before.
+constexpr int KeeperSpacingMs = 350;
+
+// The keeper refuses the superuser: run as one, the benchmark starts it as "nobody" and gives
+// that account the sealed banks' folders, as the package gives them to the keeper's account.
+constexpr uid_t Nobody = 65534;
+const bool AsSuperuser = geteuid() == 0;
+
+void becomeNobody()
+{
+    if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0)
+        _exit(121);
+}
 
 double millisBetween(Stopwatch::time_point from, Stopwatch::time_point to)
 {
@@ -113,11 +132,15 @@ public:
 // The program's own services, but for the boxes.
 struct Services
 {
+    explicit Services(const QString &programFolder = appPath())
+        : runtime{clock, random, boxes, ending, programFolder}
+    {}
+
     SystemClock clock;
     SystemRandom random;
     FailingBoxes boxes;
     ProcessEnding ending;
-    Runtime runtime{clock, random, boxes, ending, appPath()};
+    Runtime runtime;
 };
 
 long statusKiB(pid_t pid, const char *key)
@@ -183,7 +206,33 @@ struct Bank
 {
     QString label;
     QString folder;
+    bool keeper = false;
 };
+
+// The folder and its bank as the keeper takes them: the folder its account's and closed to
+// others, the bank readable by that account and group only.
+bool sealBank(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray file = QFile::encodeName(QDir(folder).filePath(QStringLiteral("data.mdb")));
+    const uid_t owner = AsSuperuser ? Nobody : geteuid();
+    const gid_t group = AsSuperuser ? Nobody : getegid();
+    return chown(path.constData(), owner, group) == 0 &&
+           chown(file.constData(), owner, group) == 0 && chmod(path.constData(), 02770) == 0 &&
+           chmod(file.constData(), 0660) == 0;
+}
+
+// The program folder of the exams: the sample's pictures and the keeper, linked in.
+bool makeProgramFolder(const QString &folder)
+{
+    return QDir().mkpath(folder) &&
+           QFile::link(QDir(appPath()).filePath(QStringLiteral("pictures")),
+                       QDir(folder).filePath(QStringLiteral("pictures"))) &&
+           QFile::link(QStringLiteral(QUORVANE_KEEPER_EXE),
+                       QDir(folder).filePath(QStringLiteral("quorvane-keeper"))) &&
+           // The keeper's account starts the keeper from there.
+           chmod(QFile::encodeName(folder).constData(), 0755) == 0;
+}
 
 // ---------------------------------------------------------------------------------------------
 // One exam in a fresh process: the submits' timings and the process's peak memory
@@ -322,8 +371,10 @@ constexpr std::array<const char *, 5> Stages = {
     "after the result (the exam's peak)",
 };
 
-// Writes its figures to a file, one per line, for the parent to gather.
-int examMode(const QString &folder, const QString &figuresPath, int pauseMs)
+// Writes its figures to a file, one per line, for the parent to gather. Through the keeper, the
+// bank is taken as sealed whoever runs the benchmark.
+int examMode(const QString &programFolder, const QString &folder, const QString &figuresPath,
+             int pauseMs, bool keeper)
 {
     QFile figuresFile(figuresPath);
     if (!figuresFile.open(QIODevice::WriteOnly))
@@ -336,8 +387,24 @@ int examMode(const QString &folder, const QString &figuresPath, int pauseMs)
 
     QDir::setCurrent(folder);
     notePeak();
-    Services services;
+    Services services(programFolder);
     Exam exam(services.runtime);
+    pid_t keeperPid = -1;
+    long keeperPeak = -1;
+    if (keeper) {
+        TestRunState &run = exam.program().state;
+        run.BankSealed = [] { return true; };
+        run.StartKeeper = [&keeperPid](const QString &program) {
+            const KeeperChild child = startKeeper(program, AsSuperuser ? becomeNobody : nullptr);
+            keeperPid = child.pid;
+            return child;
+        };
+    }
+    // Taken between submits: the keeper ends with the exam's last answer.
+    const auto noteKeeperPeak = [&] {
+        if (keeperPid > 0)
+            keeperPeak = std::max(keeperPeak, statusKiB(keeperPid, "VmHWM"));
+    };
     exam.startUp();
     notePeak();
     if (!exam.registerExaminee())
@@ -345,11 +412,14 @@ int examMode(const QString &folder, const QString &figuresPath, int pauseMs)
     notePeak();
 
     PaintProbe probe(*exam.program().frmMain);
+    QTest::qWait(pauseMs);
     figures << "start " << exam.clickActionButton(probe).total << '\n';
     for (int question = 1; question <= TestLength; ++question) {
         exam.answer(probe);
         QTest::qWait(pauseMs);
         const SubmitTiming timing = exam.clickActionButton(probe);
+        if (question < TestLength)
+            noteKeeperPeak();
         if (timing.painted)
             figures << "submit " << timing.total << ' ' << timing.handler << ' ' << timing.paint
                     << '\n';
@@ -360,6 +430,8 @@ int examMode(const QString &folder, const QString &figuresPath, int pauseMs)
     }
     QTest::qWait(200);
     notePeak();
+    if (keeperPeak > 0)
+        figures << "keeper " << keeperPeak << '\n';
     figures << "finished " << (exam.finished() ? 1 : 0) << '\n';
     return 0;
 }
@@ -374,55 +446,56 @@ struct ExamSeries
     std::vector<double> examMedians;
     std::vector<double> examP95s;
     std::array<std::vector<double>, Stages.size()> peaks;
+    std::vector<double> keeperPeaks;
     int failures = 0;
 };
 
-void runExams(const Bank &bank, int exams, int pauseMs, ExamSeries &series)
+void runExam(const QString &programFolder, const Bank &bank, int pauseMs, ExamSeries &series)
 {
     QTemporaryDir scratch;
     const QString figuresPath = scratch.filePath(QStringLiteral("figures.txt"));
-    for (int e = 0; e < exams; ++e) {
-        QFile::remove(figuresPath);
-        QFile figuresFile(figuresPath);
-        if (!runChild({self(), "--exam", bank.folder.toStdString(), figuresPath.toStdString(),
-                       std::to_string(pauseMs)}) ||
-            !figuresFile.open(QIODevice::ReadOnly)) {
-            ++series.failures;
-            continue;
-        }
-        std::vector<double> submits;
-        bool finished = false;
-        int unpainted = 0;
-        for (const QByteArray &line : figuresFile.readAll().split('\n')) {
-            const QList<QByteArray> words = line.split(' ');
-            const QByteArray &what = words.front();
-            const auto number = [&](int i) { return i < words.size() ? words[i].toDouble() : 0; };
-            if (what == "peak" && words.size() == 3) {
-                const auto stage = static_cast<std::size_t>(number(1));
-                if (stage < Stages.size())
-                    series.peaks[stage].push_back(number(2));
-            } else if (what == "start") {
-                series.starts.push_back(number(1));
-            } else if (what == "submit") {
-                submits.push_back(number(1));
-                series.handlers.push_back(number(2));
-                series.paints.push_back(number(3));
-            } else if (what == "unpainted") {
-                ++unpainted;
-            } else if (what == "finished") {
-                finished = number(1) == 1;
-            }
-        }
-        if (!finished || unpainted > 0 || submits.size() != TestLength) {
-            ++series.failures;
-            continue;
-        }
-        series.totals.insert(series.totals.end(), submits.begin(), submits.end());
-        series.results.push_back(submits.back());
-        const Summary summary = summarize(submits);
-        series.examMedians.push_back(summary.median);
-        series.examP95s.push_back(summary.p95);
+    QFile figuresFile(figuresPath);
+    if (!runChild({self(), "--exam", programFolder.toStdString(), bank.folder.toStdString(),
+                   figuresPath.toStdString(), std::to_string(pauseMs),
+                   bank.keeper ? "keeper" : "inprocess"}) ||
+        !figuresFile.open(QIODevice::ReadOnly)) {
+        ++series.failures;
+        return;
     }
+    std::vector<double> submits;
+    bool finished = false;
+    int unpainted = 0;
+    for (const QByteArray &line : figuresFile.readAll().split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        const QByteArray &what = words.front();
+        const auto number = [&](int i) { return i < words.size() ? words[i].toDouble() : 0; };
+        if (what == "peak" && words.size() == 3) {
+            const auto stage = static_cast<std::size_t>(number(1));
+            if (stage < Stages.size())
+                series.peaks[stage].push_back(number(2));
+        } else if (what == "start") {
+            series.starts.push_back(number(1));
+        } else if (what == "submit") {
+            submits.push_back(number(1));
+            series.handlers.push_back(number(2));
+            series.paints.push_back(number(3));
+        } else if (what == "keeper") {
+            series.keeperPeaks.push_back(number(1));
+        } else if (what == "unpainted") {
+            ++unpainted;
+        } else if (what == "finished") {
+            finished = number(1) == 1;
+        }
+    }
+    if (!finished || unpainted > 0 || submits.size() != TestLength) {
+        ++series.failures;
+        return;
+    }
+    series.totals.insert(series.totals.end(), submits.begin(), submits.end());
+    series.results.push_back(submits.back());
+    const Summary summary = summarize(submits);
+    series.examMedians.push_back(summary.median);
+    series.examP95s.push_back(summary.p95);
 }
 
 bool printSubmits(const std::vector<Bank> &banks, const std::vector<ExamSeries> &series, int exams,
@@ -432,7 +505,13 @@ bool printSubmits(const std::vector<Bank> &banks, const std::vector<ExamSeries> 
                 "(goal: median <= 2 ms)\n"
                 "   %d exams per bank, each in a fresh process: start-up, registration in exam "
                 "mode, the start click,\n"
-                "   then 40 times an answer ticked, a pause of %d ms and a timed submit\n",
+                "   then 40 times an answer ticked, a pause of %d ms and a timed submit;\n"
+                "   the bank opened in the process, and sealed and opened by its keeper, exam by "
+                "exam in turn.\n"
+                "   The pause, before the start click too, is idle and not timed; as the keeper "
+                "hands over a question\n"
+                "   no sooner than 0.3 s after the one before, both series have it, so that the "
+                "spacing never shows here\n",
                 exams, pauseMs);
     bool ok = true;
     for (std::size_t b = 0; b < banks.size(); ++b) {
@@ -456,6 +535,19 @@ bool printSubmits(const std::vector<Bank> &banks, const std::vector<ExamSeries> 
             std::printf("     FAILED: %d exams did not run through\n", s.failures);
             ok = false;
         }
+    }
+    // The second half of the banks are the first half's sealed copies.
+    const std::size_t copies = banks.size() / 2;
+    std::printf("   through the keeper against in process (goal: medians within 0.5 ms):\n");
+    for (std::size_t b = 0; b < copies; ++b) {
+        const Summary inProcess = summarize(series[b].totals);
+        const Summary keeper = summarize(series[b + copies].totals);
+        const double difference = keeper.median - inProcess.median;
+        std::printf("     %s: median %6.3f against %6.3f ms, %+.3f ms (%s); "
+                    "p95 %6.3f against %6.3f ms, %+.3f ms\n",
+                    qPrintable(banks[b].label), keeper.median, inProcess.median, difference,
+                    std::abs(difference) <= 0.5 ? "met" : "NOT met", keeper.p95, inProcess.p95,
+                    keeper.p95 - inProcess.p95);
     }
     return ok;
 }
@@ -631,6 +723,11 @@ bool printMemory(const std::vector<Bank> &banks, const std::vector<ExamSeries> &
             std::printf("     %-46s %6.1f MiB  (%.1f)\n", Stages[stage], mebibytes(peak.median),
                         mebibytes(peak.highest));
         }
+        if (banks[b].keeper) {
+            const Summary peak = summarize(series[b].keeperPeaks);
+            std::printf("     %-46s %6.1f MiB  (%.1f)\n", "the keeper (its own process)",
+                        mebibytes(peak.median), mebibytes(peak.highest));
+        }
     }
 
     std::vector<double> peaks;
@@ -671,15 +768,37 @@ int benchAll(int exams, int drawTests, int opens, int pauseMs)
         std::fprintf(stderr, "cannot build the banks: %s\n", error.what());
         return 1;
     }
+
+    // The same banks sealed, for the exams through the keeper; when run as the superuser, the
+    // keeper's account has to pass through the folder above them.
+    std::vector<Bank> examBanks = banks;
+    const QString programFolder = root.filePath(QStringLiteral("program"));
+    bool sealed = makeProgramFolder(programFolder) &&
+                  (!AsSuperuser || chmod(QFile::encodeName(root.path()).constData(), 0711) == 0);
+    for (const Bank &bank : banks) {
+        const Bank copy{bank.label + QStringLiteral(", sealed, through the keeper"),
+                        bank.folder + QStringLiteral("-sealed"), true};
+        sealed = sealed && QDir().mkpath(copy.folder) &&
+                 QFile::copy(QDir(bank.folder).filePath(QStringLiteral("data.mdb")),
+                             QDir(copy.folder).filePath(QStringLiteral("data.mdb"))) &&
+                 sealBank(copy.folder);
+        examBanks.push_back(copy);
+    }
+    if (!sealed) {
+        std::fprintf(stderr, "cannot seal the banks in %s: %s\n", qPrintable(root.path()),
+                     std::strerror(errno));
+        return 1;
+    }
     std::printf("Test run (pictures from %s)\n\n", qPrintable(appPath()));
 
-    std::vector<ExamSeries> series(banks.size());
-    for (std::size_t b = 0; b < banks.size(); ++b)
-        runExams(banks[b], exams, pauseMs, series[b]);
-    bool ok = printSubmits(banks, series, exams, pauseMs);
+    std::vector<ExamSeries> series(examBanks.size());
+    for (int e = 0; e < exams; ++e)
+        for (std::size_t b = 0; b < examBanks.size(); ++b)
+            runExam(programFolder, examBanks[b], pauseMs, series[b]);
+    bool ok = printSubmits(examBanks, series, exams, pauseMs);
     ok = benchDraws(drawTests) && ok;
     ok = benchOpening(banks, opens) && ok;
-    ok = printMemory(banks, series) && ok;
+    ok = printMemory(examBanks, series) && ok;
     return ok ? 0 : 1;
 }
 
@@ -697,12 +816,14 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     applyProgramLook(app);
 
-    if (argc == 5 && std::strcmp(argv[1], "--exam") == 0)
+    if (argc == 7 && std::strcmp(argv[1], "--exam") == 0)
         return examMode(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-                        std::max(0, std::atoi(argv[4])));
+                        QString::fromLocal8Bit(argv[4]), std::max(0, std::atoi(argv[5])),
+                        std::strcmp(argv[6], "keeper") == 0);
     if (argc == 6 && std::strcmp(argv[1], "--open") == 0)
         return openMode(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                         std::strcmp(argv[4], "check") == 0, std::max(1, std::atoi(argv[5])));
     return benchAll(argument(argc, argv, 1, 5), argument(argc, argv, 2, 200),
-                    argument(argc, argv, 3, 20), argument(argc, argv, 4, 10));
+                    argument(argc, argv, 3, 20),
+                    std::max(KeeperSpacingMs, argument(argc, argv, 4, KeeperSpacingMs)));
 }
