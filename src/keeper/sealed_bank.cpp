@@ -1,6 +1,7 @@
 #include "sealed_bank.h"
 
 #include "store/engine_errors.h"
+#include "store/file_descriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,23 +16,6 @@
 namespace {
 
 const char BankName[] = "data.mdb";
-
-class Descriptor final
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 void checkFolder(int folderFd, const QString &folder, uid_t keeperUid, gid_t keeperGid)
 {
@@ -107,9 +91,9 @@ void checkSealedBank(int folderFd, const QString &folder, uid_t keeperUid, gid_t
 {
     checkFolder(folderFd, folder, keeperUid, keeperGid);
     const QString path = QDir(folder).filePath(QLatin1String(BankName));
-    const Descriptor bank(
+    const FileDescriptor bank(
         ::openat(folderFd, BankName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (bank.fd() < 0) {
+    if (bank.get() < 0) {
         if (errno == ENOENT)
             throw EngineErrors::fileMissing(QLatin1String(BankName), folder);
         throw EngineErrors::cannotOpen(path,
@@ -117,6 +101,6 @@ void checkSealedBank(int folderFd, const QString &folder, uid_t keeperUid, gid_t
                                                       : QStringLiteral("файл нельзя прочитать"),
                                        QString::fromLocal8Bit(strerror(errno)));
     }
-    checkBankFile(bank.fd(), path, keeperUid, keeperGid);
+    checkBankFile(bank.get(), path, keeperUid, keeperGid);
     checkSideFiles(folderFd, path, keeperUid);
 }

@@ -1,5 +1,7 @@
 #include "safe_file.h"
 
+#include "file_descriptor.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -25,26 +27,6 @@ QString lastReason()
     return qt_error_string(errno);
 }
 
-// A descriptor closed however the work ends.
-class Descriptor final
-{
-public:
-    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
-    ~Descriptor()
-    {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    int get() const { return m_descriptor; }
-    int release() { return std::exchange(m_descriptor, -1); }
-
-private:
-    int m_descriptor;
-};
-
 QString kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
@@ -63,7 +45,7 @@ QString kindOf(mode_t mode)
 // the descriptor returned.
 int openRegular(const QString &path)
 {
-    Descriptor file(
+    FileDescriptor file(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) {
         if (errno == ENOENT)
@@ -93,12 +75,12 @@ bool putNew(int from, int to, const char *name)
 
 void requireRegularFile(const QString &path)
 {
-    Descriptor file(openRegular(path));
+    FileDescriptor file(openRegular(path));
 }
 
 QByteArray readRegularFile(const QString &path, qint64 limit)
 {
-    Descriptor file(openRegular(path));
+    FileDescriptor file(openRegular(path));
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
@@ -189,8 +171,8 @@ void FileReplacement::release()
 
 void FileReplacement::write(const QByteArray &bytes)
 {
-    Descriptor file(::openat(m_private, m_name.constData(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    FileDescriptor file(::openat(m_private, m_name.constData(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (file.get() < 0)
         fail(QStringLiteral("«%1» не записывается: %2").arg(m_target, lastReason()));
     for (qsizetype done = 0; done < bytes.size();) {
@@ -205,7 +187,7 @@ void FileReplacement::write(const QByteArray &bytes)
 
 void FileReplacement::commit(bool replace, std::optional<mode_t> mode, std::optional<gid_t> group)
 {
-    Descriptor file(
+    FileDescriptor file(
         ::openat(m_private, m_name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat status;
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
