@@ -299,7 +299,9 @@ check "the launcher refuses a bank the account can read" refuses_readable_bank
 # through the link. The examinee passes through the temporary folder to the program and the exam.
 chmod 0711 "$work"
 examinee=(setpriv --reuid=nobody --regid=nogroup --clear-groups --reset-env)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# -noreset: by default the server starts afresh when its last client goes, and a program that
+# connects meanwhile (the next one started here) is refused.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 50); do
     [[ -s "$work/display" ]] && break
