@@ -28,7 +28,6 @@ int exportCommand(const QStringList &arguments, Console &console)
     }
     BankTables tables;
     try {
-        requireRegularFile(bank);
         tables = readBankTables(bank);
     } catch (const std::exception &error) {
         console.err << bank << QStringLiteral(": ") << QString::fromUtf8(error.what()) << Qt::endl;

@@ -3,7 +3,6 @@
 #include "command_line.h"
 #include "results_table.h"
 #include "store/bank_file.h"
-#include "store/safe_file.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -72,7 +71,6 @@ int resultsCommand(const QStringList &arguments, Console &console)
     for (const QString &bank : banks) {
         std::vector<Journal::Entry> journal;
         try {
-            requireRegularFile(bank);
             journal = readJournal(bank);
             ++read;
         } catch (const std::exception &error) {

@@ -16,17 +16,7 @@ using Rules::TestLength;
 // True when the value compares as a number without a type mismatch.
 bool readsAsNumber(const FieldValue &value)
 {
-    try {
-        equalsNumber(value, 0);
-        return true;
-    } catch (const RuntimeError &) {
-        return false;
-    }
-}
-
-bool showsAnswers(const FieldValue &type)
-{
-    return equalsNumber(type, 0) || equalsNumber(type, 1);
+    return value.isNull() || numberOf(value).has_value();
 }
 
 // The one value of a select that yields one, a Null read as 0.
@@ -271,6 +261,12 @@ int checkBank(Database &basa, const FieldValue &lastRowId, const QString &pictur
     if (!inspection.problems.isEmpty())
         throw bankRefusal(basa.path(), inspection.problems.front());
     return inspection.lastId;
+}
+
+bool showsAnswers(const FieldValue &type)
+{
+    const std::optional<double> kind = numberOf(type);
+    return kind && (*kind == Rules::OptionButtons || *kind == Rules::CheckBoxes);
 }
 
 QString attemptRecordProblem(Database &basa, const FieldValue &firstRowId)

@@ -46,6 +46,10 @@ QString pictureFileProblem(const BankPicture &picture, const QString &picturesFo
 
 // The refusal of the bank at `bankPath` for `problem`: error 3000 naming both.
 RuntimeError bankRefusal(const QString &bankPath, const QString &problem);
+// Whether a question of this type shows its answers, as option buttons (0) or check boxes (1);
+// a type that is no number shows none.
+bool showsAnswers(const FieldValue &type);
+
 // The program's refusal: error 3000 naming the bank and its first problem. Returns N.
 int checkBank(Database &basa, const FieldValue &lastRowId, const QString &picturesFolder,
               const PictureReadable &readable);

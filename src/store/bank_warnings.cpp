@@ -1,21 +1,10 @@
 #include "bank_warnings.h"
 
+#include "bank_check.h"
 #include "database.h"
 #include "rules.h"
-#include "runtime_error.h"
 
 namespace {
-
-// Whether the value equals the number, a text that is no number counting as unequal (the opening
-// check refuses such a type, so the warnings need not say it again).
-bool sureEquals(const FieldValue &value, double number)
-{
-    try {
-        return equalsNumber(value, number);
-    } catch (const RuntimeError &) {
-        return false;
-    }
-}
 
 bool isBlank(const FieldValue &value)
 {
@@ -51,12 +40,12 @@ QString codeWarning(const AskedQuestion &question)
 
 bool AskedQuestion::showsAnswers() const
 {
-    return sureEquals(type, Rules::OptionButtons) || sureEquals(type, Rules::CheckBoxes);
+    return ::showsAnswers(type);
 }
 
 bool AskedQuestion::showsCheckBoxes() const
 {
-    return !sureEquals(type, Rules::OptionButtons) && sureEquals(type, Rules::CheckBoxes);
+    return numberOf(type) == double(Rules::CheckBoxes);
 }
 
 void forEachAskedQuestion(Database &basa, int lastId,
