@@ -3,7 +3,7 @@
 #include "screens/system_services.h"
 #include "shell/program.h"
 #include "shell/region_from_picture.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -12,8 +12,8 @@
 #include "store/runtime_error.h"
 #include "store/statements.h"
 #include "testrun/keeper_link.h"
+#include "testrun/main_layout.h"
 #include "testrun/question_draw.h"
-#include "ui_frm_main.h"
 #include "ui_frm_user.h"
 
 #include <QApplication>
@@ -289,7 +289,7 @@ public:
     explicit Exam(Runtime &runtime) : m_program(runtime) {}
 
     Program &program() { return m_program; }
-    Ui::frmMain &main() { return m_program.frmMain->ui(); }
+    MainWindowUi &main() { return m_program.frmMain->ui(); }
 
     void startUp()
     {

@@ -1,6 +1,6 @@
 #include "bank_report.h"
 
-#include "panel_fit.h"
+#include "panel/question_warnings.h"
 #include "screens/pictures.h"
 #include "store/bank_check.h"
 #include "store/bank_warnings.h"
@@ -9,7 +9,6 @@
 #include "store/statements.h"
 
 #include <QDir>
-#include <QImageReader>
 #include <QSet>
 
 namespace {
@@ -19,25 +18,19 @@ constexpr int ShownProblems = 50;
 class Warnings final
 {
 public:
-    Warnings(const QString &picturesFolder, QStringList &out) : m_folder(picturesFolder), m_out(out)
-    {}
+    Warnings(QuestionWarnings &checks, BankReport &report) : m_checks(checks), m_report(report) {}
 
     void question(const AskedQuestion &asked)
     {
         m_id = asked.id;
-        if (!asked.question.isNull())
-            add(m_fit.questionProblem(textOf(asked.question, QString())));
-        if (asked.showsAnswers())
-            for (int k = 0; k < 4; ++k)
-                if (!asked.answers[k].isNull()) {
-                    const QString problem = m_fit.answerProblem(textOf(asked.answers[k], QString()),
-                                                                asked.showsCheckBoxes());
-                    if (!problem.isEmpty())
-                        add(QStringLiteral("ответ %1: %2").arg(k + 1).arg(problem));
-                }
-        for (const QString &warning : valueWarnings(asked))
+        for (const QString &warning : m_checks.texts(asked))
             add(warning);
-        picture(asked.picture);
+        // A picture is looked at once, with the first question that shows it.
+        const QString file = QuestionWarnings::pictureFile(asked.picture);
+        if (!file.isEmpty() && !m_used.contains(file)) {
+            m_used.insert(file);
+            add(m_checks.picture(asked.picture));
+        }
     }
 
     QStringList used() const { return m_used.values(); }
@@ -45,59 +38,36 @@ public:
     // Pictures in the folder that no question shows.
     void unusedPictures()
     {
-        const QDir folder(m_folder);
+        const QDir folder(m_checks.picturesFolder());
         const QStringList files =
             folder.entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name);
         for (const QString &file : files)
-            if (!m_used.contains(file))
-                m_out.push_back(QStringLiteral("рисунок %1 не нужен ни одному вопросу")
-                                    .arg(folder.filePath(file)));
+            if (!m_used.contains(file)) {
+                m_report.warnings.push_back(QStringLiteral("рисунок %1 не нужен ни одному вопросу")
+                                                .arg(folder.filePath(file)));
+                m_report.warningQuestions.push_back(0);
+            }
     }
 
 private:
     void add(const QString &problem)
     {
-        if (!problem.isEmpty())
-            m_out.push_back(QStringLiteral("вопрос %1: %2").arg(m_id).arg(problem));
+        if (problem.isEmpty())
+            return;
+        m_report.warnings.push_back(QStringLiteral("вопрос %1: %2").arg(m_id).arg(problem));
+        m_report.warningQuestions.push_back(m_id);
     }
 
-    void picture(const FieldValue &value)
-    {
-        if (value.isNull() || equalsText(value, QString()))
-            return;
-        qint16 number = -1;
-        try {
-            number = int16Of(value, QStringLiteral("picture"));
-        } catch (const RuntimeError &) {
-            return; // refused by the opening check
-        }
-        const QString name = QString::number(number) + QStringLiteral(".bmp");
-        if (m_used.contains(name))
-            return;
-        m_used.insert(name);
-        const QSize size = QImageReader(QDir(m_folder).filePath(name)).size();
-        const QSize box = m_fit.pictureBox();
-        if (size.width() > box.width() || size.height() > box.height())
-            add(QStringLiteral("рисунок %1 размером %2 × %3 больше места для рисунка (%4 × "
-                               "%5): края обрежутся")
-                    .arg(name)
-                    .arg(size.width())
-                    .arg(size.height())
-                    .arg(box.width())
-                    .arg(box.height()));
-    }
-
-    QString m_folder;
-    QStringList &m_out;
-    PanelFit m_fit;
+    QuestionWarnings &m_checks;
+    BankReport &m_report;
     int m_id = 0; // of the question being looked at
     QSet<QString> m_used;
 };
 
 // One pass over the questions the draw can reach, with their values as the program reads them.
-void warn(Database &basa, int lastId, const QString &picturesFolder, BankReport &report)
+void warn(Database &basa, int lastId, QuestionWarnings &checks, BankReport &report)
 {
-    Warnings found(picturesFolder, report.warnings);
+    Warnings found(checks, report);
     forEachAskedQuestion(basa, lastId, [&](const AskedQuestion &asked) { found.question(asked); });
     found.unusedPictures();
     report.pictures = found.used();
@@ -106,35 +76,43 @@ void warn(Database &basa, int lastId, const QString &picturesFolder, BankReport 
 
 } // namespace
 
-BankReport inspectBankFile(const QString &path, const QString &picturesFolder)
+BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
 {
     BankReport report;
     try {
-        {
-            Database basa = DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
-            Recordset questions = basa.OpenRecordset(Statements::SelectQuestions);
-            questions.MoveLast();
-            const BankInspection inspection = inspectBank(
-                basa, questions.Fields(QStringLiteral("id")), picturesFolder, isReadablePicture);
-            report.lastId = inspection.lastId;
-            report.problems = inspection.problems;
-            try {
-                const Recordset users = basa.OpenRecordset(Statements::SelectUsers);
-                const QString problem =
-                    attemptRecordProblem(basa, users.Fields(QStringLiteral("id")));
-                if (!problem.isEmpty())
-                    report.problems.push_back(problem);
-            } catch (const RuntimeError &error) {
-                report.problems.push_back(QStringLiteral("запись о последнем экзаменуемом: ") +
-                                          error.description());
-            }
-            if (report.lastId > 0)
-                warn(basa, report.lastId, picturesFolder, report);
+        Recordset questions = basa.OpenRecordset(Statements::SelectQuestions);
+        questions.MoveLast();
+        const BankInspection inspection = inspectBank(basa, questions.Fields(QStringLiteral("id")),
+                                                      checks.picturesFolder(), isReadablePicture);
+        report.lastId = inspection.lastId;
+        report.problems = inspection.problems;
+        report.problemQuestions.assign(std::size_t(report.problems.size()), 0);
+        try {
+            const Recordset users = basa.OpenRecordset(Statements::SelectUsers);
+            report.addProblem(attemptRecordProblem(basa, users.Fields(QStringLiteral("id"))));
+        } catch (const RuntimeError &error) {
+            report.addProblem(QStringLiteral("запись о последнем экзаменуемом: ") +
+                              error.description());
         }
+        if (report.lastId > 0)
+            warn(basa, report.lastId, checks, report);
     } catch (const RuntimeError &error) {
-        report.problems.push_back(error.description());
+        report.addProblem(error.description());
     }
     return report;
+}
+
+BankReport inspectBankFile(const QString &path, const QString &picturesFolder)
+{
+    try {
+        Database basa = DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
+        QuestionWarnings checks(picturesFolder);
+        return inspectBankDatabase(basa, checks);
+    } catch (const RuntimeError &error) {
+        BankReport report;
+        report.addProblem(error.description());
+        return report;
+    }
 }
 
 void printReport(const QString &path, const QString &picturesFolder, const BankReport &report,
@@ -164,4 +142,12 @@ void printReport(const QString &path, const QString &picturesFolder, const BankR
                            .arg(report.problems.size())
                            .arg(report.warnings.size())
                     << Qt::endl;
+}
+
+void BankReport::addProblem(const QString &problem)
+{
+    if (problem.isEmpty())
+        return;
+    problems.push_back(problem);
+    problemQuestions.push_back(0);
 }

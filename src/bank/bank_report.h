@@ -5,6 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+class Database;
+class QuestionWarnings;
+
 // What the staff learn about a bank file: why the program would refuse it (its own opening check
 // and the attempt-record check, every problem, not only the first) and what would hurt an
 // examinee although the exam can run.
@@ -14,13 +19,20 @@ struct BankReport
     QStringList problems;
     QStringList warnings;
     QStringList pictures; // the files of pictures/ the questions show, each once
+    // The question each problem and each warning concerns, in their order; 0 for the whole bank.
+    std::vector<int> problemQuestions;
+    std::vector<int> warningQuestions;
 
     bool accepted() const { return problems.isEmpty(); }
+    // A problem of the whole bank; none when empty.
+    void addProblem(const QString &problem);
 };
 
 // Looks at the bank at `path` as the program opens it, with the question pictures in
 // `picturesFolder`. Measuring texts needs a graphical application object.
 BankReport inspectBankFile(const QString &path, const QString &picturesFolder);
+// The same for an open bank, with the pictures of `checks`' folder.
+BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks);
 
 // Problems on the console's error stream, warnings and the verdict on its output.
 void printReport(const QString &path, const QString &picturesFolder, const BankReport &report,

@@ -5,7 +5,7 @@
 #include "screens/runtime.h"
 #include "screens/scale.h"
 #include "shell/program.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 #include "ui_frm_user.h"
 
 #include <limits>

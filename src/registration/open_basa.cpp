@@ -6,7 +6,7 @@
 #include "store/bank_check.h"
 #include "store/runtime_error.h"
 #include "store/statements.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 
 #include <QDir>
 #include <QSysInfo>

@@ -4,7 +4,7 @@
 #include "region_from_picture.h"
 #include "screens/runtime.h"
 #include "screens/window_region.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 
 void Main(Program &program)
 {

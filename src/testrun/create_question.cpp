@@ -1,6 +1,9 @@
 #include "frm_main.h"
 
 #include "answer_code.h"
+#include "main_layout.h"
+#include "panel/question_panel.h"
+#include "panel/question_values.h"
 #include "question_draw.h"
 #include "screens/runtime.h"
 #include "screens/scale.h"
@@ -8,32 +11,10 @@
 #include "shell/program.h"
 #include "store/runtime_error.h"
 #include "store/statements.h"
-#include "ui_frm_main.h"
 
 #include <QDir>
 
 namespace {
-
-constexpr float AnswerTops[4] = {207, 227, 247, 267};
-
-// A caption shows its text as written: '&' is no access key here.
-QString captionText(const QString &text)
-{
-    return QString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
-}
-
-template <class Control>
-void showAnswers(ControlArray<Control> &answers, const QuestionValues &question)
-{
-    for (int k = 1; k <= 4; ++k) {
-        answers.Load(k);
-        Control &element = answers(k);
-        setTop(element, AnswerTops[k - 1]);
-        element.setVisible(true);
-        const QString column = QLatin1String(QuestionValues::Columns[k + 1]);
-        element.setText(captionText(textOf(question.answers[k - 1], column)));
-    }
-}
 
 template <class Control, class IsTicked>
 qint16 takeAnswers(ControlArray<Control> &answers, IsTicked isTicked)
@@ -110,20 +91,8 @@ void frmMain::setProgress()
 
 void frmMain::presentQuestion(const QuestionValues &question)
 {
-    m_ui->Label6->setText(textOf(question.question, QStringLiteral("question")));
-
-    if (!question.picture.isNull() && !equalsText(question.picture, QString())) {
-        const qint16 number = int16Of(question.picture, QStringLiteral("picture"));
-        m_ui->Picture2->setPicture(LoadPicture(
-            QDir(m_runtime.appPath()).filePath(QStringLiteral("pictures/%1.bmp").arg(number))));
-    } else {
-        m_ui->Picture2->setPicture(this->picture());
-    }
-
-    if (equalsNumber(question.type, 0))
-        showAnswers(Option1, question);
-    else if (equalsNumber(question.type, 1))
-        showAnswers(Check1, question);
+    ::presentQuestion(*m_ui, *m_answers, question,
+                      QDir(m_runtime.appPath()).filePath(QStringLiteral("pictures")));
 }
 
 void frmMain::scoreAnswer()

@@ -1,22 +1,21 @@
 #include "frm_main.h"
 
 #include "main_layout.h"
+#include "panel/question_panel.h"
 #include "screens/runtime.h"
 #include "screens/scale.h"
 #include "shell/program.h"
-#include "ui_frm_main.h"
 
 #include <QIcon>
 
 frmMain::frmMain(Program &program)
     : Form(program.runtime), m_program(program), m_ui(setUpMainLayout(*this)),
-      Timer1(program.runtime, 1000, false, this), Timer2(program.runtime, 1000, false, this),
-      Option1(QStringLiteral("Option1"), *m_ui->Option1_0),
-      Check1(QStringLiteral("Check1"), *m_ui->Check1_0)
+      m_answers(std::make_unique<PanelAnswers>(*m_ui)), Timer1(program.runtime, 1000, false, this),
+      Timer2(program.runtime, 1000, false, this), Option1(m_answers->Option1),
+      Check1(m_answers->Check1)
 {
     setFixedSize(690, 493);
     setScaleMode(*this, ScaleMode::Pixels);
-    setScaleMode(*m_ui->Picture1, ScaleMode::Pixels);
 
     m_ui->pic->setPicture(layoutPicture(QStringLiteral("skin.bmp")));
     m_ui->Picture4->setPicture(LoadResPicture(101));

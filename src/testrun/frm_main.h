@@ -9,9 +9,8 @@
 
 #include <memory>
 
-namespace Ui {
-class frmMain;
-}
+struct MainWindowUi;
+struct PanelAnswers;
 class Program;
 struct QuestionValues;
 struct TestRunState;
@@ -25,13 +24,14 @@ class frmMain final : public Form
 
     // First, so that the controls exist before the arrays and timers built on them.
     Program &m_program;
-    std::unique_ptr<Ui::frmMain> m_ui;
+    std::unique_ptr<MainWindowUi> m_ui;
+    std::unique_ptr<PanelAnswers> m_answers;
 
 public:
     explicit frmMain(Program &program);
     ~frmMain() override;
 
-    Ui::frmMain &ui() { return *m_ui; }
+    MainWindowUi &ui() { return *m_ui; }
 
     void Form_Load() override;
     // Starts the test, or submits the answer on screen; also the countdown's submit.
@@ -50,8 +50,9 @@ public:
 
     Timer Timer1;
     Timer Timer2;
-    ControlArray<AnswerOption> Option1;
-    ControlArray<AnswerCheck> Check1;
+    // The question panel's answer arrays.
+    ControlArray<AnswerOption> &Option1;
+    ControlArray<AnswerCheck> &Check1;
 
 protected:
     void systemClose() override { Image1_Click(); }

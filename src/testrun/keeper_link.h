@@ -1,7 +1,7 @@
 #pragma once
 
 #include "keeper/channel.h"
-#include "question_values.h"
+#include "panel/question_values.h"
 #include "store/bank_check.h"
 
 #include <QString>

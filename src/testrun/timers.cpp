@@ -3,7 +3,7 @@
 #include "screens/runtime.h"
 #include "screens/time_text.h"
 #include "shell/program.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 
 void frmMain::Timer1_Timer()
 {

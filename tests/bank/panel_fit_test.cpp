@@ -1,6 +1,5 @@
-#include "bank/panel_fit.h"
+#include "panel/panel_fit.h"
 #include "testrun/main_layout.h"
-#include "ui_frm_main.h"
 
 #include <QRegularExpression>
 #include <QTextLayout>
@@ -45,7 +44,7 @@ protected:
     PanelFitTest() : m_ui(setUpMainLayout(m_window)) {}
 
     QWidget m_window;
-    std::unique_ptr<Ui::frmMain> m_ui;
+    std::unique_ptr<MainWindowUi> m_ui;
     PanelFit fit;
 };
 

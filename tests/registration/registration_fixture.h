@@ -3,7 +3,7 @@
 #include "shell/program.h"
 #include "support/bank_fixture.h"
 #include "support/fake_runtime.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 #include "ui_frm_user.h"
 
 #include <QLineEdit>
@@ -22,7 +22,7 @@ protected:
     }
 
     Ui::frmUser &user() { return program.frmUser->ui(); }
-    Ui::frmMain &main() { return program.frmMain->ui(); }
+    MainWindowUi &main() { return program.frmMain->ui(); }
 
     void enter(const QString &first, const QString &surname, const QString &patronymic)
     {

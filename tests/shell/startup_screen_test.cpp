@@ -4,7 +4,7 @@
 #include "shell/program.h"
 #include "shell/region_from_picture.h"
 #include "support/fake_runtime.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 #include "shell/program.h"
 #include "shell/region_from_picture.h"
 #include "support/fake_runtime.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 #include "ui_frm_user.h"
 
 #include <QApplication>
@@ -86,7 +86,7 @@ TEST_F(StartupTest, SplashFirstThenTheMainWindowShapedWhileHiddenThenRegistratio
 TEST_F(StartupTest, TheMainWindowsLoadTakesTheStartTimeAndPreparesTheActionButton)
 {
     fake.runtime.run([&] { Main(program); });
-    Ui::frmMain &ui = program.frmMain->ui();
+    MainWindowUi &ui = program.frmMain->ui();
 
     EXPECT_DOUBLE_EQ(program.state.StartTime, (9 * 3600 + 30 * 60 + 15) / 86400.0);
     EXPECT_EQ(program.state.RightCount, 0);

@@ -4,7 +4,7 @@
 #include "shell/program.h"
 #include "support/bank_fixture.h"
 #include "support/fake_runtime.h"
-#include "ui_frm_main.h"
+#include "testrun/main_layout.h"
 #include "ui_frm_user.h"
 
 #include <QTest>
@@ -34,7 +34,7 @@ protected:
         program.frmUser.Show();
     }
 
-    Ui::frmMain &main() { return program.frmMain->ui(); }
+    MainWindowUi &main() { return program.frmMain->ui(); }
     TestRunState &run() { return program.state; }
 
     void registerExam()

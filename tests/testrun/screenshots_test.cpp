@@ -2,8 +2,8 @@
 #include "store/bank_file.h"
 #include "store/bank_source.h"
 #include "support/fake_runtime.h"
+#include "testrun/main_layout.h"
 #include "ui_frm_load.h"
-#include "ui_frm_main.h"
 #include "ui_frm_user.h"
 
 #include <QDir>
@@ -73,7 +73,7 @@ TEST_F(Screenshots, BeforeTheStartDuringAPictureQuestionAndAtTheResult)
     user.Text2->setText("Иванов");
     user.Text3->setText("Сидорович");
     QTest::mouseClick(user.Image1, Qt::LeftButton);
-    Ui::frmMain &main = program.frmMain->ui();
+    MainWindowUi &main = program.frmMain->ui();
     program.frmMain->Timer2.tick();
 
     const QImage before = shot("main_before_start.png");

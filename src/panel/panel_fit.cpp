@@ -1,7 +1,6 @@
 #include "panel_fit.h"
 
-#include "testrun/main_layout.h"
-#include "ui_frm_main.h"
+#include "question_panel.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -68,11 +67,11 @@ bool surelyBreaks(QChar before, QChar after)
 } // namespace
 
 PanelFit::PanelFit()
-    : m_ui(setUpMainLayout(m_window)), m_questionFont(m_ui->Label6->font()),
-      m_answerFont(m_ui->Option1_0->font()), m_label(m_ui->Label6->size()),
-      m_pictureBox(m_ui->Picture2->size()), m_optionText(captionRoom(*m_ui->Option1_0)),
-      m_checkText(captionRoom(*m_ui->Check1_0)), m_questionBound(m_ui->Label6->font()),
-      m_answerBound(m_ui->Option1_0->font())
+    : m_questionFont((setUpQuestionPanel(m_ui, m_panel), m_ui.Label6->font())),
+      m_answerFont(m_ui.Option1_0->font()), m_label(m_ui.Label6->size()),
+      m_pictureBox(m_ui.Picture2->size()), m_optionText(captionRoom(*m_ui.Option1_0)),
+      m_checkText(captionRoom(*m_ui.Check1_0)), m_questionBound(m_ui.Label6->font()),
+      m_answerBound(m_ui.Option1_0->font())
 {
     // What one line and each further line add to the laid-out height, as the layout rounds them.
     const auto height = [this](const QString &text) {

@@ -1,20 +1,15 @@
 #pragma once
 
+#include "screens/picture_box.h"
+#include "ui_question_panel.h"
 #include "width_bound.h"
 
 #include <QFontMetrics>
 #include <QHash>
 #include <QString>
-#include <QWidget>
-
-#include <memory>
-
-namespace Ui {
-class frmMain;
-}
 
 // Whether the texts of a question fit the question panel as the exam lays it out: the question's
-// label and the answer rows, measured in the same controls and fonts the exam window builds.
+// label and the answer rows, measured in the same panel, controls and fonts the exam window builds.
 // Needs a graphical application object (the offscreen platform will do). Most texts are settled by
 // a bound of their width (advances of characters and what shaping adds to each pair of them, each
 // measured once); only those near or over the limit are shaped and measured exactly.
@@ -40,8 +35,8 @@ private:
     // The lines of the question's font in a laid-out height: whole lines, or any part as one.
     int linesIn(int height, bool roundUp) const;
 
-    QWidget m_window;
-    std::unique_ptr<Ui::frmMain> m_ui;
+    PictureBox m_panel;
+    Ui::QuestionPanel m_ui;
     QFontMetrics m_questionFont;
     QFontMetrics m_answerFont;
     QSize m_label;
