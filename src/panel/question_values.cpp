@@ -1,6 +1,8 @@
 #include "question_values.h"
 
+#include "store/bank_tables.h"
 #include "store/database.h"
+#include "store/sqlite.h"
 
 const std::array<const char *, 7> QuestionValues::Columns = {"question", "type",  "answ1",  "answ2",
                                                              "answ3",    "answ4", "picture"};
@@ -16,5 +18,16 @@ QuestionValues QuestionValues::fromRecord(const Recordset &question)
     for (std::size_t k = 0; k < values.answers.size(); ++k)
         values.answers[k] = field(Columns[k + 2]);
     values.picture = field("picture");
+    return values;
+}
+
+QuestionValues QuestionValues::fromRow(const QuestionRow &row)
+{
+    QuestionValues values;
+    values.question = readValue(row.question);
+    values.type = readValue(row.type);
+    for (std::size_t k = 0; k < values.answers.size(); ++k)
+        values.answers[k] = readValue(row.answers[k]);
+    values.picture = readValue(row.picture);
     return values;
 }

@@ -5,6 +5,7 @@
 #include <array>
 
 class Recordset;
+struct QuestionRow;
 
 // What the window shows of a question, as the bank holds it: read from the open bank, or
 // handed over by the keeper of a sealed one. Never the code of the right answers.
@@ -20,4 +21,6 @@ struct QuestionValues
     // picture.
     static const std::array<const char *, 7> Columns;
     static QuestionValues fromRecord(const Recordset &question);
+    // A row as a bank file stores it, read as the program reads it.
+    static QuestionValues fromRow(const QuestionRow &row);
 };

@@ -271,6 +271,22 @@ std::vector<FieldValue> SqliteStatement::Row::values() const
     return values;
 }
 
+FieldValue readValue(const QVariant &stored)
+{
+    if (stored.isNull())
+        return FieldValue::null();
+    switch (stored.typeId()) {
+    case QMetaType::Bool:
+        return FieldValue::boolean(stored.toBool());
+    case QMetaType::QString:
+        return FieldValue::text(stored.toString());
+    case QMetaType::QByteArray:
+        return FieldValue::text(QString::fromUtf8(stored.toByteArray()));
+    default:
+        return FieldValue::number(stored.toDouble());
+    }
+}
+
 QVariant storedValue(const FieldValue &value)
 {
     switch (value.kind()) {

@@ -109,3 +109,6 @@ private:
 // A value for a file written by the staff's tool, as the rows of a bank carry it: Null, a
 // qlonglong for a whole number, a double for another, a QString, a bool.
 QVariant storedValue(const FieldValue &value);
+// Such a value as the program reads it back: the inverse of storedValue. A byte array reads as its
+// UTF-8 text, as a blob does.
+FieldValue readValue(const QVariant &stored);
