@@ -64,7 +64,7 @@ void InsertRowsCommand::change()
 
 void InsertRowsCommand::revert()
 {
-    m_rows = m_document.takeRows(m_at, int(m_rows.size()));
+    m_document.takeRows(m_at, int(m_rows.size()));
 }
 
 RemoveRowsCommand::RemoveRowsCommand(BankDocument &document, std::vector<int> ascendingRows)

@@ -143,6 +143,29 @@ TEST(BankDocumentTest, TypingIntoOneFieldIsOneUndoStep)
     EXPECT_EQ(document.questions()[0].ball.toLongLong(), 4);
 }
 
+TEST(BankDocumentTest, EachFieldLandsInItsColumn)
+{
+    BankDocument document;
+    document.load(numberedBank(1));
+    document.setField(0, Field::Question, QStringLiteral("в"));
+    document.setField(0, Field::Answer1, QStringLiteral("о1"));
+    document.setField(0, Field::Answer2, QStringLiteral("о2"));
+    document.setField(0, Field::Answer3, QStringLiteral("о3"));
+    document.setField(0, Field::Answer4, QStringLiteral("о4"));
+    document.setField(0, Field::Ball, qlonglong(12));
+    document.setField(0, Field::Picture, QStringLiteral("7"));
+    document.setField(0, Field::Type, qlonglong(1));
+    QuestionRow expected;
+    expected.id = qlonglong(1);
+    expected.question = QStringLiteral("в");
+    expected.answers = {QStringLiteral("о1"), QStringLiteral("о2"), QStringLiteral("о3"),
+                        QStringLiteral("о4")};
+    expected.ball = qlonglong(12);
+    expected.picture = QStringLiteral("7");
+    expected.type = qlonglong(1);
+    EXPECT_EQ(rowDifferences({expected}, document.questions()), QString());
+}
+
 TEST(BankDocumentTest, RowsAreNumberedInListOrderAfterEachChange)
 {
     BankDocument document;

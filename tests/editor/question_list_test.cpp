@@ -123,8 +123,15 @@ TEST(QuestionListModelTest, TellsViewsOnlyTheRowsThatChanged)
     EXPECT_EQ(removed.count(), 2) << "one signal for each run of neighbouring rows";
     EXPECT_EQ(model.rowCount(), 6);
 
+    QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
     document.moveQuestion(0, +1);
     document.moveQuestion(5, -1);
+    // The destination is the row the moved one goes before, counted before the move.
+    ASSERT_EQ(moved.count(), 2);
+    EXPECT_EQ(moved[0][1].toInt(), 0);
+    EXPECT_EQ(moved[0][4].toInt(), 2);
+    EXPECT_EQ(moved[1][1].toInt(), 5);
+    EXPECT_EQ(moved[1][4].toInt(), 4);
     EXPECT_EQ(cell(model, 0, QuestionListModel::TextColumn), QString());
     EXPECT_EQ(cell(model, 1, QuestionListModel::TextColumn), QStringLiteral("вопрос 3"));
     EXPECT_EQ(cell(model, 4, QuestionListModel::TextColumn), QStringLiteral("вопрос 8"));
@@ -178,6 +185,9 @@ TEST(QuestionFilterTest, FindsTextInQuestionsAndAnswersInAnyLetterCase)
     EXPECT_EQ(shownNumbers(), QStringLiteral("1 2 3"));
     document.removeQuestions({1});
     EXPECT_EQ(shownNumbers(), QStringLiteral("1 2"));
+    EXPECT_EQ(cell(filter, 1, QuestionListModel::TextColumn), QStringLiteral("Где стоит принтер?"));
+    document.moveQuestion(1, +1);
+    EXPECT_EQ(shownNumbers(), QStringLiteral("1 3"));
     EXPECT_EQ(cell(filter, 1, QuestionListModel::TextColumn), QStringLiteral("Где стоит принтер?"));
 
     filter.setSearchText(QString());
