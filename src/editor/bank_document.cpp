@@ -48,17 +48,25 @@ void BankDocument::load(std::vector<QuestionRow> questions)
     emit reset();
 }
 
-void BankDocument::setField(int row, Field field, const QVariant &value)
+bool BankDocument::holds(int row, Field field, const QVariant &value) const
 {
     const QVariant &current = fieldOf(m_questions.at(std::size_t(row)), field);
-    if (current.typeId() == value.typeId() && current.isNull() == value.isNull() &&
-        current == value)
-        return;
-    m_undoStack.push(new SetFieldCommand(*this, row, field, value));
+    return current.typeId() == value.typeId() && current.isNull() == value.isNull() &&
+           current == value;
+}
+
+void BankDocument::setField(int row, Field field, const QVariant &value)
+{
+    if (!holds(row, field, value))
+        m_undoStack.push(new SetFieldCommand(*this, row, field, value));
 }
 
 void BankDocument::setFields(int row, const std::vector<std::pair<Field, QVariant>> &values)
 {
+    // An unchanged question leaves no empty step to undo.
+    if (std::all_of(values.begin(), values.end(),
+                    [&](const auto &change) { return holds(row, change.first, change.second); }))
+        return;
     m_undoStack.beginMacro(QStringLiteral("Правка вопроса %1").arg(row + 1));
     for (const auto &[field, value] : values)
         setField(row, field, value);

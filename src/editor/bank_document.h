@@ -75,6 +75,7 @@ private:
     friend class RemoveRowsCommand;
     friend class MoveRowCommand;
 
+    bool holds(int row, Field field, const QVariant &value) const;
     void applyField(int row, Field field, const QVariant &value);
     void putRows(int at, std::vector<QuestionRow> rows);
     std::vector<QuestionRow> takeRows(int first, int count);

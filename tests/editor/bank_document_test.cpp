@@ -128,6 +128,8 @@ TEST(BankDocumentTest, TypingIntoOneFieldIsOneUndoStep)
     EXPECT_EQ(document.undoStack()->count(), 3) << "another row is another step";
     document.setField(2, Field::Answer1, QStringLiteral("б"));
     EXPECT_EQ(document.undoStack()->count(), 3) << "the same value is no change";
+    document.setFields(2, {{Field::Ball, qlonglong(1)}, {Field::Type, qlonglong(0)}});
+    EXPECT_EQ(document.undoStack()->count(), 3) << "the same values are no change";
 
     document.undoStack()->undo();
     document.undoStack()->undo();
