@@ -1,0 +1,148 @@
+#include "question_list_model.h"
+
+#include "answer_ticks.h"
+#include "bank_document.h"
+
+namespace {
+
+QString kindText(QuestionKind kind)
+{
+    switch (kind) {
+    case QuestionKind::OptionButtons:
+        return QStringLiteral("один ответ");
+    case QuestionKind::CheckBoxes:
+        return QStringLiteral("несколько ответов");
+    case QuestionKind::NoAnswers:
+        break;
+    }
+    return QStringLiteral("без ответов");
+}
+
+QString idText(const QVariant &id)
+{
+    if (id.isNull())
+        return {};
+    if (id.typeId() == QMetaType::Bool)
+        return id.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return id.toString();
+}
+
+} // namespace
+
+QString firstWords(const QString &text, int length)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    if (line.size() <= length)
+        return line;
+    int cut = line.lastIndexOf(QLatin1Char(' '), length);
+    // A word longer than the whole line is cut where the line ends.
+    if (cut <= 0)
+        cut = length;
+    return line.left(cut) + QStringLiteral("…");
+}
+
+QuestionListModel::QuestionListModel(const BankDocument &document, QObject *parent)
+    : QAbstractTableModel(parent), m_document(document)
+{
+    connect(&document, &BankDocument::resetting, this, &QuestionListModel::beginResetModel);
+    connect(&document, &BankDocument::reset, this, &QuestionListModel::endResetModel);
+    connect(&document, &BankDocument::questionChanged, this,
+            [this](int row) { emitRowChanged(row, row, 0, ColumnCount - 1); });
+    connect(&document, &BankDocument::rowsInserting, this,
+            [this](int first, int last) { beginInsertRows({}, first, last); });
+    connect(&document, &BankDocument::rowsInserted, this, &QuestionListModel::endInsertRows);
+    connect(&document, &BankDocument::rowsRemoving, this,
+            [this](int first, int last) { beginRemoveRows({}, first, last); });
+    connect(&document, &BankDocument::rowsRemoved, this, &QuestionListModel::endRemoveRows);
+    // The model names the row before which the moved one lands, counted before the move.
+    connect(&document, &BankDocument::rowMoving, this, [this](int from, int to) {
+        beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+    });
+    connect(&document, &BankDocument::rowMoved, this, &QuestionListModel::endMoveRows);
+    // Marks are keyed by id, so a renumbered row may get another one.
+    connect(&document, &BankDocument::idsChanged, this, [this](int first, int last) {
+        emitRowChanged(first, last, NumberColumn, NumberColumn);
+        emitRowChanged(first, last, MarkColumn, MarkColumn);
+    });
+}
+
+int QuestionListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_document.rowCount();
+}
+
+int QuestionListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant QuestionListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const QuestionRow &question = m_document.questions()[std::size_t(index.row())];
+    const int column = index.column();
+    if (role == Qt::TextAlignmentRole && column == NumberColumn)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (column == MarkColumn) {
+        const QuestionFindings *findings = findingsOf(index.row());
+        if (!findings)
+            return {};
+        if (role == Qt::DisplayRole)
+            return findings->severity == QuestionFindings::Severity::Problem ? QStringLiteral("✖")
+                                                                             : QStringLiteral("⚠");
+        if (role == Qt::ToolTipRole)
+            return findings->texts.join(QLatin1Char('\n'));
+        return {};
+    }
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (column) {
+    case NumberColumn:
+        return idText(question.id);
+    case KindColumn:
+        return kindText(kindOf(question.type));
+    case TextColumn:
+        return firstWords(question.question.toString());
+    }
+    return {};
+}
+
+QVariant QuestionListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case NumberColumn:
+        return QStringLiteral("№");
+    case KindColumn:
+        return QStringLiteral("Вид");
+    case TextColumn:
+        return QStringLiteral("Вопрос");
+    }
+    return {};
+}
+
+void QuestionListModel::setFindings(QHash<int, QuestionFindings> findings)
+{
+    m_findings = std::move(findings);
+    if (m_document.rowCount() > 0)
+        emitRowChanged(0, m_document.rowCount() - 1, MarkColumn, MarkColumn);
+}
+
+void QuestionListModel::emitRowChanged(int first, int last, int firstColumn, int lastColumn)
+{
+    emit dataChanged(index(first, firstColumn), index(last, lastColumn));
+}
+
+const QuestionFindings *QuestionListModel::findingsOf(int row) const
+{
+    const QVariant &id = m_document.questions()[std::size_t(row)].id;
+    if (id.isNull() || id.typeId() != QMetaType::LongLong)
+        return nullptr;
+    const auto found = m_findings.constFind(int(id.toLongLong()));
+    return found == m_findings.cend() ? nullptr : &*found;
+}
