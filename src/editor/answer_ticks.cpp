@@ -2,23 +2,9 @@
 
 #include "store/field_value.h"
 #include "store/rules.h"
+#include "store/sqlite.h"
 
 namespace {
-
-// The value as the engine would deliver it, so the kind is read by the program's own rule.
-FieldValue fieldValueOf(const QVariant &value)
-{
-    if (value.isNull())
-        return FieldValue::null();
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        return FieldValue::boolean(value.toBool());
-    case QMetaType::QString:
-        return FieldValue::text(value.toString());
-    default:
-        return FieldValue::number(value.toDouble());
-    }
-}
 
 bool isWholeNumber(const QVariant &value)
 {
@@ -30,7 +16,7 @@ bool isWholeNumber(const QVariant &value)
 
 QuestionKind kindOf(const QVariant &type)
 {
-    const std::optional<double> number = numberOf(fieldValueOf(type));
+    const std::optional<double> number = numberOf(readValue(type));
     if (number == double(Rules::OptionButtons))
         return QuestionKind::OptionButtons;
     if (number == double(Rules::CheckBoxes))
