@@ -86,7 +86,7 @@ BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
                                                       checks.picturesFolder(), isReadablePicture);
         report.lastId = inspection.lastId;
         report.problems = inspection.problems;
-        report.problemQuestions.assign(std::size_t(report.problems.size()), 0);
+        report.problemQuestions = inspection.problemQuestions;
         try {
             const Recordset users = basa.OpenRecordset(Statements::SelectUsers);
             report.addProblem(attemptRecordProblem(basa, users.Fields(QStringLiteral("id"))));

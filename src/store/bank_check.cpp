@@ -10,6 +10,21 @@
 
 namespace {
 
+// The problems found, each with the question it concerns (0: the whole bank).
+class Found final
+{
+public:
+    explicit Found(BankInspection &result) : m_result(result) {}
+    void add(const QString &problem, int questionId = 0)
+    {
+        m_result.problems.push_back(problem);
+        m_result.problemQuestions.push_back(questionId);
+    }
+
+private:
+    BankInspection &m_result;
+};
+
 using Rules::LargestBank;
 using Rules::TestLength;
 
@@ -45,31 +60,31 @@ QString shownId(Database &basa, const FieldValue &id, const QString &kindSelect,
 
 // Triggers on the tables could change the bank or the record when the attempt is recorded, after
 // the check, or silently drop the journal's row.
-void checkTriggers(Database &basa, QStringList &problems)
+void checkTriggers(Database &basa, Found &problems)
 {
     const auto rows = basa.Rows(
         QStringLiteral("select tbl_name, name from sqlite_master where type = 'trigger' and "
                        "lower(tbl_name) in ('questions', 'users', 'attempts') "
                        "order by tbl_name, name"));
     for (const auto &row : rows)
-        problems.push_back(QStringLiteral("на таблице %1 есть триггер «%2»: он может изменить "
-                                          "банк во время экзамена; в банке вопросов триггеров "
-                                          "быть не должно")
-                               .arg(row[0].asText(), row[1].asText()));
+        problems.add(QStringLiteral("на таблице %1 есть триггер «%2»: он может изменить "
+                                    "банк во время экзамена; в банке вопросов триггеров "
+                                    "быть не должно")
+                         .arg(row[0].asText(), row[1].asText()));
 }
 
 // The journal, where there is one, must take the rows the program writes: every column it names,
 // and an id the engine numbers itself, by which the result finds its attempt's row.
-void checkJournal(Database &basa, QStringList &problems)
+void checkJournal(Database &basa, Found &problems)
 {
     if (!basa.HasTable(Journal::Table))
         return;
     const QStringList present = basa.Columns(Journal::Table);
     for (const QString &column : Journal::Columns)
         if (!present.contains(column))
-            problems.push_back(QStringLiteral("в журнале попыток (таблица attempts) нет столбца "
-                                              "%1, а программа его записывает")
-                                   .arg(column));
+            problems.add(QStringLiteral("в журнале попыток (таблица attempts) нет столбца "
+                                        "%1, а программа его записывает")
+                             .arg(column));
     // Only an INTEGER PRIMARY KEY is numbered by the engine when a row is added.
     const auto key = basa.Rows(
         QStringLiteral("select upper(type), (select count(*) from pragma_table_info('attempts') "
@@ -79,22 +94,22 @@ void checkJournal(Database &basa, QStringList &problems)
     if (present.contains(QStringLiteral("id")) &&
         (key.empty() || !equalsText(key.front()[0], QStringLiteral("INTEGER")) ||
          !equalsNumber(key.front()[1], 1) || !equalsNumber(key.front()[2], 0)))
-        problems.push_back(QStringLiteral("в журнале попыток (таблица attempts) столбец id должен "
-                                          "быть объявлен INTEGER PRIMARY KEY: иначе у записей "
-                                          "журнала не будет номеров и результат не найдёт свою "
-                                          "запись"));
+        problems.add(QStringLiteral("в журнале попыток (таблица attempts) столбец id должен "
+                                    "быть объявлен INTEGER PRIMARY KEY: иначе у записей "
+                                    "журнала не будет номеров и результат не найдёт свою "
+                                    "запись"));
 }
 
 // The draw may pick any id from 1 to N, the id of the last row, so each must find its question
 // as the question's select looks it up: a whole number equal to the id. Rows with other ids are
 // never asked and do no harm.
-void checkIds(Database &basa, int lastId, const QString &asked, QStringList &problems)
+void checkIds(Database &basa, int lastId, const QString &asked, Found &problems)
 {
     if (lastId < TestLength)
-        problems.push_back(QStringLiteral("в нём %1 вопросов (номер последнего — %1), а для "
-                                          "теста нужно не меньше %2")
-                               .arg(lastId)
-                               .arg(TestLength));
+        problems.add(QStringLiteral("в нём %1 вопросов (номер последнего — %1), а для "
+                                    "теста нужно не меньше %2")
+                         .arg(lastId)
+                         .arg(TestLength));
     if (single(basa, QStringLiteral("select count(distinct id) from questions where ") + asked) ==
         lastId)
         return;
@@ -106,14 +121,14 @@ void checkIds(Database &basa, int lastId, const QString &asked, QStringList &pro
             .arg(asked)
             .arg(lastId));
     for (const auto &row : missing)
-        problems.push_back(QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1, "
-                                          "номера последнего вопроса, без пропусков; номера %2 "
-                                          "нет")
-                               .arg(lastId)
-                               .arg(plainDecimal(row[0].asNumber())));
+        problems.add(QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1, "
+                                    "номера последнего вопроса, без пропусков; номера %2 "
+                                    "нет")
+                         .arg(lastId)
+                         .arg(plainDecimal(row[0].asNumber())));
 }
 
-void checkTexts(Database &basa, const QString &asked, QStringList &problems)
+void checkTexts(Database &basa, const QString &asked, Found &problems)
 {
     static const char *const answers[] = {"answ1", "answ2", "answ3", "answ4"};
     // The rows with a text kind or code, or a missing text: only those need a closer look. A
@@ -127,23 +142,27 @@ void checkTexts(Database &basa, const QString &asked, QStringList &problems)
             .arg(asked));
     for (const auto &row : rows) {
         const QString id = plainDecimal(row[0].asNumber());
+        const int question = int(row[0].asNumber());
         const bool typeIsNumber = readsAsNumber(row[1]);
         if (!typeIsNumber)
-            problems.push_back(
-                QStringLiteral("у вопроса %1 вид (type) «%2» — не число").arg(id, row[1].asText()));
+            problems.add(
+                QStringLiteral("у вопроса %1 вид (type) «%2» — не число").arg(id, row[1].asText()),
+                question);
         if (row[2].isNull())
-            problems.push_back(QStringLiteral("у вопроса %1 нет текста (question)").arg(id));
+            problems.add(QStringLiteral("у вопроса %1 нет текста (question)").arg(id), question);
         if (typeIsNumber && showsAnswers(row[1]))
             for (int k = 0; k < 4; ++k)
                 if (row[3 + k].isNull())
-                    problems.push_back(QStringLiteral("у вопроса %1 нет текста ответа %2 (%3)")
-                                           .arg(id)
-                                           .arg(k + 1)
-                                           .arg(QLatin1String(answers[k])));
+                    problems.add(QStringLiteral("у вопроса %1 нет текста ответа %2 (%3)")
+                                     .arg(id)
+                                     .arg(k + 1)
+                                     .arg(QLatin1String(answers[k])),
+                                 question);
         if (!readsAsNumber(row[7]))
-            problems.push_back(QStringLiteral("у вопроса %1 код правильного ответа (ball) «%2» — "
-                                              "не число")
-                                   .arg(id, row[7].asText()));
+            problems.add(QStringLiteral("у вопроса %1 код правильного ответа (ball) «%2» — "
+                                        "не число")
+                             .arg(id, row[7].asText()),
+                         question);
     }
 }
 
@@ -189,18 +208,19 @@ void checkPictures(Database &basa, const QString &asked, const PictureFiles *fil
         if (problem.isEmpty())
             result.pictures.push_back(picture);
         else
-            result.problems.push_back(problem);
+            Found(result).add(problem, picture.firstId);
     }
 }
 
 BankInspection inspect(Database &basa, const FieldValue &lastRowId, const PictureFiles *files)
 {
     BankInspection result;
-    checkTriggers(basa, result.problems);
-    checkJournal(basa, result.problems);
+    Found problems(result);
+    checkTriggers(basa, problems);
+    checkJournal(basa, problems);
     if (lastRowId.kind() != FieldValue::Kind::Number || lastRowId.asNumber() < 1 ||
         lastRowId.asNumber() > LargestBank || lastRowId.asNumber() != int(lastRowId.asNumber())) {
-        result.problems.push_back(
+        problems.add(
             QStringLiteral("номер последнего вопроса (id) %1%2 от 1 до %3")
                 .arg(shownId(basa, lastRowId,
                              QStringLiteral("select typeof(id) as kind from questions"), true),
@@ -213,8 +233,8 @@ BankInspection inspect(Database &basa, const FieldValue &lastRowId, const Pictur
     result.lastId = static_cast<int>(lastRowId.asNumber());
     const QString asked =
         QStringLiteral("id between 1 and %1 and id = round(id)").arg(result.lastId);
-    checkIds(basa, result.lastId, asked, result.problems);
-    checkTexts(basa, asked, result.problems);
+    checkIds(basa, result.lastId, asked, problems);
+    checkTexts(basa, asked, problems);
     checkPictures(basa, asked, files, result);
     return result;
 }

@@ -31,6 +31,8 @@ struct BankInspection
 {
     int lastId = 0;       // N; 0 when the last row's id is not one
     QStringList problems; // each names its question where it concerns one
+    // The question each problem concerns, in the same order; 0 for the whole bank.
+    std::vector<int> problemQuestions;
     // The sound picture values of the questions the draw can reach, by first question.
     std::vector<BankPicture> pictures;
 };

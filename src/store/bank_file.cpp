@@ -1,5 +1,7 @@
 #include "bank_file.h"
 
+#include "bank_image.h"
+
 #include "database.h"
 #include "rules.h"
 #include "runtime_error.h"
@@ -29,60 +31,6 @@ namespace {
 [[noreturn]] void fail(const QString &problem)
 {
     throw std::runtime_error(problem.toStdString());
-}
-
-// An INTEGER PRIMARY KEY would silently number a Null and refuse a repeat or a text in the
-// engine's English, so the keys are looked at first.
-template <class Row> void checkKeys(const std::vector<Row> &rows, const QString &table)
-{
-    QSet<qlonglong> seen;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const QVariant &id = rows[i].id;
-        const QString where = QStringLiteral("таблица %1, строка %2").arg(table).arg(i + 1);
-        if (id.isNull() || (id.typeId() != QMetaType::LongLong && id.typeId() != QMetaType::Int))
-            fail(QStringLiteral("%1: номер (id) «%2» — не целое число")
-                     .arg(where, id.isNull() ? QStringLiteral("пусто") : id.toString()));
-        if (seen.contains(id.toLongLong()))
-            fail(QStringLiteral("%1: номер (id) %2 повторяется").arg(where).arg(id.toLongLong()));
-        seen.insert(id.toLongLong());
-    }
-}
-
-void run(SqliteStatement &statement, const QVariantList &values, const QString &what)
-{
-    try {
-        statement.bind(values);
-        statement.execute();
-    } catch (const SqliteError &error) {
-        fail(what + QStringLiteral(": ") + error.message);
-    }
-}
-
-void fill(SqliteConnection &db, const BankTables &tables)
-{
-    // Larger pages make the pass over the whole bank at each opening quicker.
-    db.run(QStringLiteral("PRAGMA page_size = 16384"));
-    for (const char *const *statement = BankSchema; *statement; ++statement)
-        db.run(QString::fromLatin1(*statement));
-
-    db.run(QStringLiteral("BEGIN"));
-    SqliteStatement user(db,
-                         QStringLiteral("INSERT INTO users (id, username, chek) VALUES (?, ?, ?)"));
-    if (tables.users.empty())
-        // A null QString would be bound as Null.
-        run(user, {1, QStringLiteral(""), false}, QStringLiteral("строка users"));
-    for (const UserRow &row : tables.users)
-        run(user, {row.id, row.username, row.chek},
-            QStringLiteral("строка users %1").arg(row.id.toString()));
-    SqliteStatement question(
-        db, QStringLiteral("INSERT INTO questions (id, question, answ1, answ2, answ3, answ4, "
-                           "ball, picture, type) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QuestionRow &q : tables.questions)
-        run(question,
-            {q.id, q.question, q.answers[0], q.answers[1], q.answers[2], q.answers[3], q.ball,
-             q.picture, q.type},
-            QStringLiteral("вопрос %1").arg(q.id.toString()));
-    db.run(QStringLiteral("COMMIT"));
 }
 
 // The bank opened for reading only, with the engine's refusals in the tool's words.
@@ -150,18 +98,9 @@ QuestionRow BankQuestion::row() const
 
 void writeBankTables(const QString &path, const BankTables &tables, bool replace)
 {
-    checkKeys(tables.questions, QStringLiteral("questions"));
-    checkKeys(tables.users, QStringLiteral("users"));
     // Built in memory and written as a whole: no engine opens a file by name in a folder that
     // another account may be able to change.
-    QByteArray bytes;
-    try {
-        SqliteConnection db(QStringLiteral(":memory:"), SqliteConnection::Access::Create, 0);
-        fill(db, tables);
-        bytes = db.serialize();
-    } catch (const SqliteError &error) {
-        fail(QStringLiteral("банк не записан: ") + error.message);
-    }
+    const QByteArray bytes = bankImage(tables);
     FileReplacement replacement(path);
     replacement.write(bytes);
     replacement.commit(replace);

@@ -43,6 +43,7 @@ class Database::Connection final
 {
 public:
     Connection(QString path, DBEngine::Access access);
+    Connection(const QByteArray &image, const QString &shownPath);
     ~Connection();
     Q_DISABLE_COPY_MOVE(Connection)
 
@@ -98,6 +99,16 @@ try : m_path(path), m_sqlite(path, sqliteAccess(access), lockWaitMs) {
     open().push_back(this);
 } catch (const SqliteError &error) {
     throw EngineErrors::openFailed(path, error);
+}
+
+Database::Connection::Connection(const QByteArray &image, const QString &shownPath)
+try : m_path(shownPath), m_sqlite(QStringLiteral(":memory:"), SqliteConnection::Access::Create, 0) {
+    m_sqlite.deserialize(image);
+    m_sqlite.run(QStringLiteral("PRAGMA temp_store = MEMORY"));
+    m_sqlite.run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    open().push_back(this);
+} catch (const SqliteError &error) {
+    throw EngineErrors::openFailed(shownPath, error);
 }
 
 Database::Connection::~Connection()
@@ -337,6 +348,16 @@ void DBEngine::CloseAll()
 void DBEngine::setLockWait(int milliseconds)
 {
     lockWaitMs = milliseconds;
+}
+
+int DBEngine::lockWait()
+{
+    return lockWaitMs;
+}
+
+Database DBEngine::OpenImage(const QByteArray &image, const QString &shownPath)
+{
+    return Database(std::make_shared<Database::Connection>(image, shownPath));
 }
 
 Database DBEngine::OpenDatabase(const QString &name, Access access)

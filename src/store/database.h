@@ -99,9 +99,13 @@ public:
     // for reading and writing (the exam) or only for reading (the staff's tools). Never creates
     // a file and changes nothing in it.
     static Database OpenDatabase(const QString &name, Access access = Access::ReadWrite);
+    // A database over a copy of `image`, the bytes of a bank file, kept in memory: what a file
+    // with those bytes would give, without one. `shownPath` names it in messages.
+    static Database OpenImage(const QByteArray &image, const QString &shownPath);
     // Closes every database still open, as the program ends: what was written is then in the file
     // itself, and no journal or side file of the engine is left beside it.
     static void CloseAll();
     // How long a statement waits for another program's lock on the file before it fails.
     static void setLockWait(int milliseconds);
+    static int lockWait();
 };

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -92,6 +93,21 @@ void SqliteConnection::close()
     // Statements are finalized by their owners first; close_v2 copes with any left.
     sqlite3_close_v2(m_handle);
     m_handle = nullptr;
+}
+
+void SqliteConnection::deserialize(const QByteArray &image)
+{
+    const auto size = sqlite3_int64(image.size());
+    auto *copy = static_cast<unsigned char *>(sqlite3_malloc64(sqlite3_uint64(size)));
+    if (!copy)
+        throw SqliteError{SQLITE_NOMEM, QStringLiteral("out of memory")};
+    std::memcpy(copy, image.constData(), std::size_t(size));
+    // The engine owns the copy from here on, also when it refuses it.
+    const int code =
+        sqlite3_deserialize(m_handle, "main", copy, size, size,
+                            SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE);
+    if (code != SQLITE_OK)
+        throw errorOf(m_handle, code);
 }
 
 SqliteError SqliteConnection::lastError() const

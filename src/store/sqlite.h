@@ -44,6 +44,9 @@ public:
     bool inTransaction() const;
     // The whole database as the bytes of its file, for one kept in memory.
     QByteArray serialize() const;
+    // Makes the database the one `image` holds, the bytes of a database file: for a connection
+    // to ":memory:", which then works on a copy of them.
+    void deserialize(const QByteArray &image);
     // Closes the file; the connection is of no use afterwards.
     void close();
 

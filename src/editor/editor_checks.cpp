@@ -1,0 +1,98 @@
+#include "bank_document.h"
+#include "editor_window.h"
+#include "panel/question_warnings.h"
+#include "question_list_model.h"
+#include "store/bank_image.h"
+#include "store/database.h"
+#include "store/runtime_error.h"
+#include "ui_editor_window.h"
+
+#include <QLabel>
+#include <QListWidget>
+
+void EditorWindow::scheduleCheck()
+{
+    m_checkTimer.start();
+}
+
+void EditorWindow::checkNow()
+{
+    m_checkTimer.stop();
+    // The bank as a save would write it, looked at as the exam program and check look at a file.
+    const QString shownPath = m_path.isEmpty() ? QStringLiteral("новый банк") : m_path;
+    try {
+        Database image = DBEngine::OpenImage(
+            bankImageWithQuestions(m_baseImage, m_document->questions()), shownPath);
+        m_report = inspectBankDatabase(image, *m_warnings);
+    } catch (const RuntimeError &error) {
+        m_report = BankReport();
+        m_report.addProblem(error.description());
+    } catch (const std::exception &error) {
+        m_report = BankReport();
+        m_report.addProblem(QString::fromUtf8(error.what()));
+    }
+    for (QString &text : m_report.problems)
+        text = m_pictures.shown(text);
+    for (QString &text : m_report.warnings)
+        text = m_pictures.shown(text);
+    showReport();
+}
+
+QStringList EditorWindow::findingsOf(int id) const
+{
+    QStringList found;
+    for (std::size_t i = 0; i < m_report.problemQuestions.size(); ++i)
+        if (m_report.problemQuestions[i] == id)
+            found.push_back(QStringLiteral("Проблема: ") + m_report.problems[qsizetype(i)]);
+    return found;
+}
+
+void EditorWindow::showReport()
+{
+    QHash<int, QuestionFindings> findings;
+    QListWidget &list = *m_ui->problemList;
+    list.clear();
+    const auto add = [&](const QString &text, int id, bool problem) {
+        auto *item = new QListWidgetItem(
+            (problem ? QStringLiteral("✖ ") : QStringLiteral("⚠ ")) + text, &list);
+        item->setData(Qt::UserRole, id);
+        if (id <= 0)
+            return;
+        QuestionFindings &found = findings[id];
+        found.texts.push_back(text);
+        if (problem)
+            found.severity = QuestionFindings::Severity::Problem;
+    };
+    for (qsizetype i = 0; i < m_report.problems.size(); ++i)
+        add(m_report.problems[i], m_report.problemQuestions[std::size_t(i)], true);
+    for (qsizetype i = 0; i < m_report.warnings.size(); ++i)
+        add(m_report.warnings[i], m_report.warningQuestions[std::size_t(i)], false);
+    m_list->setFindings(std::move(findings));
+
+    const int questions = m_document->rowCount();
+    if (m_report.accepted())
+        m_status->setText(QStringLiteral("Программа примет этот банк: вопросов %1, "
+                                         "предупреждений %2.")
+                              .arg(questions)
+                              .arg(m_report.warnings.size()));
+    else
+        m_status->setText(QStringLiteral("Программа НЕ примет этот банк: проблем %1, "
+                                         "предупреждений %2.")
+                              .arg(m_report.problems.size())
+                              .arg(m_report.warnings.size()));
+    m_status->setStyleSheet(m_report.accepted() ? QString() : QStringLiteral("color: #b00000"));
+    updatePreview();
+}
+
+void EditorWindow::nextProblem()
+{
+    std::vector<int> ids(m_report.problemQuestions);
+    ids.insert(ids.end(), m_report.warningQuestions.begin(), m_report.warningQuestions.end());
+    std::sort(ids.begin(), ids.end());
+    const int current = m_row >= 0 ? m_document->questions()[std::size_t(m_row)].id.toInt() : 0;
+    const auto next = std::upper_bound(ids.begin(), ids.end(), current);
+    const auto first = std::upper_bound(ids.begin(), ids.end(), 0);
+    const auto target = next != ids.end() ? next : first;
+    if (target != ids.end())
+        selectRow(rowOfId(*target));
+}

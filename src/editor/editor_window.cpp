@@ -1,0 +1,193 @@
+#include "editor_window.h"
+
+#include "bank_document.h"
+#include "editor_prompts.h"
+#include "panel/question_warnings.h"
+#include "question_filter.h"
+#include "question_list_model.h"
+#include "ui_editor_window.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSettings>
+
+namespace {
+
+const QString ProgramName = QStringLiteral("Редактор банков вопросов");
+
+} // namespace
+
+EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::EditorWindow>()),
+      m_prompts(prompts ? std::move(prompts) : std::make_unique<EditorPrompts>()),
+      m_document(new BankDocument(this))
+{
+    m_ui->setupUi(this);
+    m_list = new QuestionListModel(*m_document, this);
+    m_filter = new QuestionFilter(*m_document, this);
+    m_filter->setSourceModel(m_list);
+    m_ui->questionList->setModel(m_filter);
+    QHeaderView &header = *m_ui->questionList->horizontalHeader();
+    header.setSectionResizeMode(QHeaderView::ResizeToContents);
+    header.setStretchLastSection(true);
+    m_ui->questionList->verticalHeader()->setDefaultSectionSize(
+        m_ui->questionList->fontMetrics().height() + 6);
+
+    m_status = new QLabel(this);
+    m_status->setAccessibleName(QStringLiteral("Годность банка"));
+    statusBar()->addPermanentWidget(m_status, 1);
+    m_ui->actionProblems->setChecked(true);
+    m_ui->splitter->setStretchFactor(0, 2);
+    m_ui->splitter->setStretchFactor(1, 3);
+    m_ui->splitter->setStretchFactor(2, 0);
+
+    // A wait after the last change, so that typing is not held up by looking at the whole bank.
+    m_checkTimer.setSingleShot(true);
+    m_checkTimer.setInterval(300);
+    connect(&m_checkTimer, &QTimer::timeout, this, &EditorWindow::checkNow);
+
+    connectActions();
+    connectForm();
+    restoreSettings();
+    newBank();
+}
+
+EditorWindow::~EditorWindow()
+{
+    // The document goes first, before the window's members its signals would reach.
+    m_checkTimer.stop();
+    m_document->undoStack()->disconnect(this);
+    m_document->disconnect(this);
+    m_ui->questionList->setModel(nullptr);
+    delete m_filter;
+    delete m_list;
+    delete m_document;
+}
+
+void EditorWindow::connectActions()
+{
+    Ui::EditorWindow &ui = *m_ui;
+    connect(ui.actionNew, &QAction::triggered, this, [this] {
+        if (maySetAside())
+            newBank();
+    });
+    connect(ui.actionOpen, &QAction::triggered, this, &EditorWindow::openDialog);
+    connect(ui.actionImport, &QAction::triggered, this, &EditorWindow::importDialog);
+    connect(ui.actionSave, &QAction::triggered, this, &EditorWindow::save);
+    connect(ui.actionSaveAs, &QAction::triggered, this, &EditorWindow::saveAs);
+    connect(ui.actionPictures, &QAction::triggered, this, &EditorWindow::choosePicturesFolder);
+    connect(ui.actionQuit, &QAction::triggered, this, &QWidget::close);
+
+    QUndoStack &undo = *m_document->undoStack();
+    connect(ui.actionUndo, &QAction::triggered, &undo, &QUndoStack::undo);
+    connect(ui.actionRedo, &QAction::triggered, &undo, &QUndoStack::redo);
+    ui.actionRedo->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    connect(&undo, &QUndoStack::canUndoChanged, ui.actionUndo, &QAction::setEnabled);
+    connect(&undo, &QUndoStack::canRedoChanged, ui.actionRedo, &QAction::setEnabled);
+    connect(&undo, &QUndoStack::cleanChanged, this, &EditorWindow::updateTitle);
+    connect(&undo, &QUndoStack::indexChanged, this, &EditorWindow::scheduleCheck);
+    ui.actionUndo->setEnabled(false);
+    ui.actionRedo->setEnabled(false);
+
+    connect(ui.actionAdd, &QAction::triggered, this, &EditorWindow::insertQuestion);
+    connect(ui.actionDuplicate, &QAction::triggered, this, &EditorWindow::duplicateQuestion);
+    connect(ui.actionDelete, &QAction::triggered, this, &EditorWindow::deleteQuestions);
+    // Delete removes a question only from the list: in a text field it deletes a character.
+    ui.actionDelete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ui.questionList->addAction(ui.actionDelete);
+    connect(ui.actionUp, &QAction::triggered, this, [this] { moveQuestion(-1); });
+    connect(ui.actionDown, &QAction::triggered, this, [this] { moveQuestion(+1); });
+    connect(ui.actionFind, &QAction::triggered, this, [this] {
+        m_ui->filterEdit->setFocus(Qt::ShortcutFocusReason);
+        m_ui->filterEdit->selectAll();
+    });
+
+    connect(ui.actionShowRight, &QAction::toggled, ui.showRight, &QCheckBox::setChecked);
+    connect(ui.showRight, &QCheckBox::toggled, ui.actionShowRight, &QAction::setChecked);
+    connect(ui.showRight, &QCheckBox::toggled, this, &EditorWindow::updatePreview);
+    connect(ui.actionProblems, &QAction::toggled, ui.problemsDock, &QWidget::setVisible);
+    connect(ui.problemsDock, &QDockWidget::visibilityChanged, ui.actionProblems,
+            &QAction::setChecked);
+    connect(ui.actionNextProblem, &QAction::triggered, this, &EditorWindow::nextProblem);
+    connect(ui.problemList, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        const int row = rowOfId(item->data(Qt::UserRole).toInt());
+        if (row >= 0)
+            selectRow(row);
+    });
+    connect(ui.problemList, &QListWidget::itemClicked, ui.problemList, &QListWidget::itemActivated);
+    connect(ui.actionAbout, &QAction::triggered, this, [this] {
+        m_prompts->tell(this, QMessageBox::Information, ProgramName,
+                        QStringLiteral("Quorvane — редактор банков вопросов экзамена по "
+                                       "специальности «Оператор компьютерного набора».\n\n"
+                                       "Справа — панель вопроса самой экзаменационной программы: "
+                                       "вопрос выглядит в ней так, как его увидит экзаменуемый."));
+    });
+}
+
+void EditorWindow::updateTitle()
+{
+    const QString name = m_path.isEmpty() ? QStringLiteral("Новый банк") : m_path;
+    setWindowTitle(QStringLiteral("%1[*] — %2").arg(name, ProgramName));
+    setWindowModified(m_document->isModified());
+}
+
+bool EditorWindow::maySetAside()
+{
+    if (!m_document->isModified())
+        return true;
+    const QString name = m_path.isEmpty() ? QStringLiteral("Новый банк") : m_path;
+    switch (m_prompts->ask(this, ProgramName,
+                           QStringLiteral("В банке «%1» есть несохранённые изменения. "
+                                          "Сохранить их?")
+                               .arg(name),
+                           QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                           QMessageBox::Save)) {
+    case QMessageBox::Save:
+        return save();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void EditorWindow::closeEvent(QCloseEvent *event)
+{
+    if (!maySetAside()) {
+        event->ignore();
+        return;
+    }
+    saveSettings();
+    event->accept();
+}
+
+void EditorWindow::restoreSettings()
+{
+    QSettings settings;
+    restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("window/state")).toByteArray());
+    m_ui->splitter->restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
+}
+
+void EditorWindow::saveSettings()
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("window/state"), saveState());
+    settings.setValue(QStringLiteral("window/splitter"), m_ui->splitter->saveState());
+}
+
+void EditorWindow::remember(const QString &folder)
+{
+    QSettings().setValue(QStringLiteral("files/lastFolder"), folder);
+}
+
+QString EditorWindow::lastFolder() const
+{
+    const QString folder = QSettings().value(QStringLiteral("files/lastFolder")).toString();
+    return QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}

@@ -1,0 +1,32 @@
+// quorvane-editor [BANK]: the staff's editor of question banks.
+#include "editor_window.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // Where the editor keeps the last folder and the window's place (~/.config/quorvane/).
+    QApplication::setOrganizationName(QStringLiteral("quorvane"));
+    QApplication::setApplicationName(QStringLiteral("quorvane-editor"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
+    QApplication::setApplicationDisplayName(QStringLiteral("Редактор банков вопросов"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Редактор банков вопросов Quorvane: открывает банк (data.mdb), текстовый "
+                       "источник или базу Access и показывает каждый вопрос так, как его увидит "
+                       "экзаменуемый."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("БАНК"),
+                                 QStringLiteral("файл, который открыть (необязательно)"));
+    parser.process(app);
+
+    EditorWindow window;
+    window.show();
+    if (!parser.positionalArguments().isEmpty())
+        window.openFile(parser.positionalArguments().constFirst());
+    return app.exec();
+}

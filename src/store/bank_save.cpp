@@ -1,0 +1,58 @@
+#include "bank_save.h"
+
+#include "bank_file_check.h"
+#include "bank_image.h"
+#include "database.h"
+#include "runtime_error.h"
+#include "safe_file.h"
+#include "sqlite.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace {
+
+[[noreturn]] void fail(const QString &problem)
+{
+    throw std::runtime_error(problem.toStdString());
+}
+
+} // namespace
+
+void saveBankQuestions(const QString &path, const std::vector<QuestionRow> &questions)
+{
+    const QString absolute = QDir::current().absoluteFilePath(path);
+    try {
+        // Also refuses a file this account may not write: a copy would silently unseal it.
+        BankFileCheck::check(absolute, BankFileCheck::Access::ReadWrite);
+    } catch (const RuntimeError &error) {
+        fail(error.description());
+    }
+    try {
+        SqliteConnection bank(absolute, SqliteConnection::Access::ReadWrite, DBEngine::lockWait());
+        try {
+            bank.run(QStringLiteral("BEGIN IMMEDIATE"));
+        } catch (const SqliteError &error) {
+            if (error.primary() != 5 /* SQLITE_BUSY */)
+                throw;
+            fail(QStringLiteral("%1: банк занят другой программой (вероятно, экзамен записывает "
+                                "результат); ждали %2 с. Попробуйте сохранить ещё раз.")
+                     .arg(absolute)
+                     .arg(DBEngine::lockWait() / 1000));
+        }
+        struct stat file
+        {};
+        if (::stat(QFile::encodeName(absolute).constData(), &file) != 0)
+            fail(QStringLiteral("%1: файл банка пропал").arg(absolute));
+        const QByteArray image = bankImageWithQuestions(bank.serialize(), questions);
+        FileReplacement replacement(absolute);
+        replacement.write(image);
+        replacement.commit(true, file.st_mode & 0777, file.st_gid);
+        bank.run(QStringLiteral("ROLLBACK"));
+    } catch (const SqliteError &error) {
+        fail(QStringLiteral("%1: банк не сохранён: %2").arg(absolute, error.message));
+    }
+}
