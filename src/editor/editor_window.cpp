@@ -31,18 +31,32 @@ EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *pare
     m_filter->setSourceModel(m_list);
     m_ui->questionList->setModel(m_filter);
     QHeaderView &header = *m_ui->questionList->horizontalHeader();
-    header.setSectionResizeMode(QHeaderView::ResizeToContents);
-    header.setStretchLastSection(true);
-    m_ui->questionList->verticalHeader()->setDefaultSectionSize(
-        m_ui->questionList->fontMetrics().height() + 6);
+    // Fixed widths and heights: measuring 32767 rows to fit them would hold up the opening.
+    const QFontMetrics metrics = m_ui->questionList->fontMetrics();
+    header.setSectionResizeMode(QHeaderView::Interactive);
+    header.resizeSection(QuestionListModel::MarkColumn,
+                         metrics.horizontalAdvance(QStringLiteral("✖✖")) + 12);
+    header.resizeSection(QuestionListModel::NumberColumn,
+                         metrics.horizontalAdvance(QStringLiteral("32767")) + 12);
+    header.resizeSection(QuestionListModel::KindColumn,
+                         metrics.horizontalAdvance(QStringLiteral("несколько ответов")) + 12);
+    header.setStretchLastSection(false);
+    header.setSectionResizeMode(QuestionListModel::TextColumn, QHeaderView::Stretch);
+    QHeaderView &rows = *m_ui->questionList->verticalHeader();
+    rows.setSectionResizeMode(QHeaderView::Fixed);
+    rows.setDefaultSectionSize(metrics.height() + 6);
 
     m_status = new QLabel(this);
     m_status->setAccessibleName(QStringLiteral("Годность банка"));
     statusBar()->addPermanentWidget(m_status, 1);
     m_ui->actionProblems->setChecked(true);
+    // The mark first, where the eye meets it; the text takes what room is left.
+    header.moveSection(QuestionListModel::MarkColumn, 0);
     m_ui->splitter->setStretchFactor(0, 2);
     m_ui->splitter->setStretchFactor(1, 3);
     m_ui->splitter->setStretchFactor(2, 0);
+    m_ui->splitter->setSizes({480, 560, m_ui->preview->width() + 20});
+    resizeDocks({m_ui->problemsDock}, {150}, Qt::Vertical);
 
     // A wait after the last change, so that typing is not held up by looking at the whole bank.
     m_checkTimer.setSingleShot(true);

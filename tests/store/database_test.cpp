@@ -1,5 +1,9 @@
 #include "expect_error.h"
 
+#include "store/bank_check.h"
+#include "store/bank_file.h"
+#include "store/bank_image.h"
+#include "store/bank_save.h"
 #include "store/database.h"
 
 #include <QDir>
@@ -645,6 +649,116 @@ TEST_F(DatabaseTest, RecordsetAndCopiesOutliveTheDatabaseTheyCameFrom)
     EXPECT_TRUE(equalsText(stillOpen.OpenRecordset(QStringLiteral("select * from users"))
                                .Fields(QStringLiteral("chek")),
                            QStringLiteral("False")));
+}
+
+// The rows of a table with the type of every value, in the order they are stored.
+QString dumpRows(SideConnection &side, const QString &table, const QString &columns)
+{
+    QStringList quoted;
+    for (const QString &column : columns.split(QLatin1Char(',')))
+        quoted.push_back(QStringLiteral("quote(%1)").arg(column.trimmed()));
+    return side
+        .value(QStringLiteral("select group_concat(%1, '|') from (select * from %2 order by rowid)")
+                   .arg(quoted.join(QStringLiteral("||','||")), table))
+        .toString();
+}
+
+std::vector<QuestionRow> someQuestions(int count)
+{
+    std::vector<QuestionRow> rows;
+    for (int id = 1; id <= count; ++id) {
+        QuestionRow row;
+        row.id = qlonglong(id);
+        row.question = QStringLiteral("Вопрос %1").arg(id);
+        for (int k = 0; k < 4; ++k)
+            row.answers[k] = QStringLiteral("Ответ %1.%2").arg(id).arg(k + 1);
+        row.ball = qlonglong(4);
+        row.type = qlonglong(0);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST_F(DatabaseTest, SavingQuestionsKeepsEveryOtherTableRowForRowAndTheFilesModeAndGroup)
+{
+    writeBankTables(bankPath(), BankTables{someQuestions(40), {}});
+    const QString users = QStringLiteral("id, username, chek");
+    const QString journal =
+        QStringLiteral("id, username, started, finished, right_answers, passed, questions, host");
+    QString keptUsers, keptJournal, keptNotes;
+    {
+        SideConnection side(bankPath());
+        // Values of every kind, some not what the program writes: each must come back as it is.
+        side.run(QStringLiteral("UPDATE users SET username = 'Иванов Пётр', chek = 1"));
+        side.run(QStringLiteral("INSERT INTO attempts VALUES (7, 'Иванов Пётр', "
+                                "'2026-12-09T10:00:00+03:00', NULL, '33', 1.0, 40, x'6b31')"));
+        side.run(QStringLiteral("CREATE TABLE notes (n REAL, t TEXT)"));
+        side.run(QStringLiteral("INSERT INTO notes VALUES (2.5, 'примечание')"));
+        keptUsers = dumpRows(side, QStringLiteral("users"), users);
+        keptJournal = dumpRows(side, QStringLiteral("attempts"), journal);
+        keptNotes = dumpRows(side, QStringLiteral("notes"), QStringLiteral("n, t"));
+    }
+    // A group other than this account's own, where it has one to give.
+    const gid_t group = geteuid() == 0 ? 65534 : getegid();
+    ASSERT_EQ(chown(QFile::encodeName(bankPath()).constData(), uid_t(-1), group), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(bankPath()).constData(), 0640), 0);
+
+    std::vector<QuestionRow> edited = someQuestions(41);
+    edited[2].picture = QStringLiteral("007");
+    edited[5].ball = QVariant();
+    edited[9].answers[3] = QVariant();
+    saveBankQuestions(bankPath(), edited);
+
+    struct stat saved
+    {};
+    ASSERT_EQ(stat(QFile::encodeName(bankPath()).constData(), &saved), 0);
+    EXPECT_EQ(saved.st_mode & 0777, 0640u);
+    EXPECT_EQ(saved.st_gid, group);
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")}) << "nothing left beside it";
+    SideConnection side(bankPath());
+    EXPECT_EQ(dumpRows(side, QStringLiteral("users"), users), keptUsers);
+    EXPECT_EQ(dumpRows(side, QStringLiteral("attempts"), journal), keptJournal);
+    EXPECT_EQ(dumpRows(side, QStringLiteral("notes"), QStringLiteral("n, t")), keptNotes);
+    const BankTables back = readBankTables(bankPath());
+    ASSERT_EQ(back.questions.size(), edited.size());
+    EXPECT_EQ(back.questions[2].picture, QVariant(QStringLiteral("007")));
+    EXPECT_TRUE(back.questions[5].ball.isNull());
+    EXPECT_TRUE(back.questions[9].answers[3].isNull());
+    EXPECT_EQ(back.questions[40].question, QVariant(QStringLiteral("Вопрос 41")));
+}
+
+TEST_F(DatabaseTest, SavingABankAnotherProgramIsWritingWaitsThenRefusesLeavingItAsItWas)
+{
+    writeBankTables(bankPath(), BankTables{someQuestions(40), {}});
+    const QByteArray before = bytesOf(bankPath());
+    SideConnection writer(bankPath());
+    writer.run(QStringLiteral("BEGIN IMMEDIATE"));
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        saveBankQuestions(bankPath(), someQuestions(41));
+        ADD_FAILURE() << "saved over a bank being written";
+    } catch (const std::runtime_error &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("занят")))
+            << error.what();
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
+    writer.run(QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(bytesOf(bankPath()), before);
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
+}
+
+TEST_F(DatabaseTest, AnImageIsCheckedAsItsFileWouldBeAndEachProblemNamesItsQuestion)
+{
+    std::vector<QuestionRow> rows = someQuestions(39);
+    rows[6].answers[1] = QVariant();
+    rows[11].picture = QStringLiteral("много");
+    Database image = DBEngine::OpenImage(bankImage(BankTables{rows, {}}), QStringLiteral("банк"));
+    const BankInspection found = inspectBankValues(image, FieldValue::number(39));
+    ASSERT_EQ(found.problems.size(), 3);
+    ASSERT_EQ(found.problemQuestions.size(), 3u);
+    EXPECT_EQ(found.problemQuestions[0], 0) << found.problems[0].toStdString();
+    EXPECT_EQ(found.problemQuestions[1], 7) << found.problems[1].toStdString();
+    EXPECT_EQ(found.problemQuestions[2], 12) << found.problems[2].toStdString();
 }
 
 } // namespace
