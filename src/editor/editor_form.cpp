@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QImageReader>
+#include <QKeyEvent>
 
 namespace {
 
@@ -88,10 +89,29 @@ void EditorWindow::connectForm()
         connect(ticks[k], &QCheckBox::toggled, this,
                 [this, k](bool ticked) { editTick(k, ticked); });
     }
+    // Undo and redo in a field are the bank's, not the field's own: one history for every change.
+    ui.questionText->setUndoRedoEnabled(false);
+    for (QWidget *field :
+         std::initializer_list<QWidget *>{ui.questionText, ui.answer1, ui.answer2, ui.answer3,
+                                          ui.answer4, ui.filterEdit, ui.pictureNumber})
+        field->installEventFilter(this);
     connect(ui.kindBox, &QComboBox::activated, this, &EditorWindow::editKind);
     connect(ui.hasPicture, &QCheckBox::toggled, this, &EditorWindow::editPicture);
     connect(ui.pictureNumber, &QSpinBox::valueChanged, this, &EditorWindow::editPicture);
     connect(ui.choosePicture, &QPushButton::clicked, this, &EditorWindow::choosePictureFile);
+}
+
+bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // Not taken by the field, the keys reach the window's Undo and Redo.
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() ==
+                QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void EditorWindow::selectRow(int row)

@@ -138,6 +138,15 @@ TEST_F(EditorTest, AQuestionEditedThroughTheFormIsWhatTheBankHoldsAndWhatTheExam
     ui().kindBox->setFocus();
     QTest::keyClick(ui().kindBox, Qt::Key_Up); // to option buttons
     retype(ui().answer3, QStringLiteral("Размер шрифта"));
+    // Undo in a field undoes the bank's last step, the whole typed text, and redo brings it back.
+    const QString before3 = before.questions[4].answers[2].toString();
+    const auto answer3 = [this] { return editor->document().questions()[4].answers[2]; };
+    QTest::keyClick(ui().answer3, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(answer3(), QVariant(before3));
+    EXPECT_EQ(ui().answer3->text(), before3);
+    QTest::keyClick(ui().answer3, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(answer3(), QVariant(QStringLiteral("Размер шрифта")));
+    EXPECT_EQ(ui().answer3->text(), QStringLiteral("Размер шрифта"));
     retype(ui().answer4, QString());
     QTest::mouseClick(ui().right3, Qt::LeftButton);
     QTest::mouseClick(ui().hasPicture, Qt::LeftButton);
