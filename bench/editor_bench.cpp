@@ -77,6 +77,11 @@ int main(int argc, char **argv)
             filtering.push_back(milliseconds(timer));
         }
     }
+    for (std::size_t i = 0; i < filtering.size(); ++i)
+        if (filtering[i] > 50)
+            std::printf("  keystroke %zu (round %zu, character %zu): %.1f ms\n", i,
+                        i / std::size_t(typed.size()), i % std::size_t(typed.size()) + 1,
+                        filtering[i]);
     std::printf("filter keystroke on 32767 questions: median %.1f ms, worst %.1f ms of %zu\n",
                 median(filtering), *std::max_element(filtering.begin(), filtering.end()),
                 filtering.size());
