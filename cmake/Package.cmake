@@ -25,7 +25,9 @@ under the same name is refused. The user interface is in Russian.
 
 The package includes quorvane-bank, the staff's tool that makes,
 checks and converts question banks and prepares a workstation for
-an exam, a sample bank, a menu entry and manual pages.]=])
+an exam; quorvane-editor, the staff's bank editor, which previews
+each question in the exam's own question panel; a sample bank, menu
+entries and manual pages.]=])
 # dpkg-shlibdeps finds the libraries the programs link (SQLite among them: banks are read through
 # its C API, not a Qt plugin); it cannot see what Qt loads at run time (the X platform plugin)
 # nor the fonts the window layouts are drawn in. postinst makes the keeper's system account with

@@ -197,10 +197,13 @@ check "the program is in its own folder, executable and stripped" stripped "$pro
 check "the bank tool is beside it, executable and stripped" stripped "$program_dir/quorvane-bank"
 check "the Access reader is beside the bank tool, executable and stripped" stripped \
     "$program_dir/quorvane-jet-read"
+check "the bank editor is beside it, executable and stripped" stripped "$program_dir/quorvane-editor"
 check "the launcher is beside it" test -x "$program_dir/quorvane-start"
 check "bin/quorvane links to the program" is_link usr/bin/quorvane ../lib/quorvane/quorvane
 check "bin/quorvane-bank links to the bank tool" \
     is_link usr/bin/quorvane-bank ../lib/quorvane/quorvane-bank
+check "bin/quorvane-editor links to the bank editor" \
+    is_link usr/bin/quorvane-editor ../lib/quorvane/quorvane-editor
 check "the program's pictures/ links to the state folder" \
     is_link usr/lib/quorvane/pictures /var/lib/quorvane/pictures
 check "nothing is installed outside /usr" \
@@ -231,6 +234,12 @@ check "the menu entry starts the launcher of the package" exec_in_package
 check "the menu entry has a Russian name and comment" \
     grep -q '^Comment\[ru\]=Экзамен' "$desktop"
 
+editor_desktop="$root/usr/share/applications/quorvane-editor.desktop"
+check "the editor's menu entry is valid" desktop-file-validate "$editor_desktop"
+check "the editor's menu entry is in Education and opens the file it is given" \
+    grep -q '^Exec=quorvane-editor %f$' "$editor_desktop"
+check "the editor's menu entry has a Russian name" grep -q '^Name\[ru\]=Редактор' "$editor_desktop"
+
 # --- The manual pages: rendered, without a warning from the formatter.
 renders() {
     local out
@@ -240,6 +249,7 @@ renders() {
 }
 check "quorvane(1) renders" renders "$root/usr/share/man/man1/quorvane.1.gz" "EXIT STATUS"
 check "quorvane-bank(1) renders" renders "$root/usr/share/man/man1/quorvane-bank.1.gz" prepare
+check "quorvane-editor(1) renders" renders "$root/usr/share/man/man1/quorvane-editor.1.gz" KEYS
 
 # --- The bank tool prepares an exam folder. The unpacked pictures/ would lead into the real
 # state folder, so it becomes a folder of the temporary root first. The keeper's group is not
@@ -347,6 +357,31 @@ check "the program started through bin/quorvane shows its registration window" r
 check "through the link the program finds its own folder, where pictures/ is" \
     in_exam_folder_from_program_folder
 stop_program
+
+# --- The bank editor, as a staff account of no privilege, opens the sample bank and changes
+# nothing by opening it.
+cp "$sample" "$work/editor.mdb"
+chmod 0644 "$work/editor.mdb"
+"${examinee[@]}" env DISPLAY="$DISPLAY" HOME="$work/editor-home" \
+    "$root/usr/bin/quorvane-editor" "$work/editor.mdb" 2>"$work/editor.log" &
+program_pid=$!
+editor_window() {
+    for _ in $(seq 60); do
+        if ! kill -0 "$program_pid" 2>/dev/null; then
+            echo "the editor ended:"
+            cat "$work/editor.log"
+            return 1
+        fi
+        xdotool search --onlyvisible --pid "$program_pid" --name 'editor.mdb' >/dev/null 2>&1 &&
+            return 0
+        sleep 0.5
+    done
+    echo "no editor window naming the bank in 30 s"
+    return 1
+}
+check "the bank editor opens the bank given and names it in its title" editor_window
+stop_program
+check "opening a bank in the editor leaves it as it was" cmp "$sample" "$work/editor.mdb"
 
 echo "package: $passed passed, $failed failed"
 test "$failed" -eq 0

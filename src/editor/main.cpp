@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -22,7 +24,21 @@ int main(int argc, char *argv[])
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("БАНК"),
                                  QStringLiteral("файл, который открыть (необязательно)"));
-    parser.process(app);
+    // Wrong usage ends with status 2, as for the staff's other tool.
+    if (!parser.parse(QApplication::arguments()) || parser.positionalArguments().size() > 1) {
+        const QStringList unknown = parser.unknownOptionNames();
+        std::fprintf(stderr, "quorvane-editor: %s\n",
+                     qPrintable(!unknown.isEmpty()
+                                    ? QStringLiteral("неизвестный параметр: ") + unknown.join(", ")
+                                : parser.errorText().isEmpty()
+                                    ? QStringLiteral("можно открыть только один файл")
+                                    : parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
 
     EditorWindow window;
     window.show();
