@@ -8,6 +8,7 @@
 #include "ui_editor_window.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -91,6 +92,8 @@ protected:
         m_prompts = prompts.get();
         editor = std::make_unique<EditorWindow>(std::move(prompts));
         editor->show();
+        // Keys reach the window's shortcuts only in the active window.
+        QApplication::setActiveWindow(editor.get());
     }
     ~EditorTest() override
     {
@@ -135,13 +138,22 @@ TEST_F(EditorTest, AQuestionEditedThroughTheFormIsWhatTheBankHoldsAndWhatTheExam
     const QString text = QStringLiteral("Что такое «кегль»? Размер & <b>начертание</b>");
     retype(ui().questionText, text);
     EXPECT_EQ(ui().preview->ui().Label6->text(), text) << "the preview follows the keystrokes";
+    // Undo in a field undoes the bank's last step, the whole typed text, and redo brings it back.
+    QUndoStack &history = *editor->document().undoStack();
+    const int steps = history.index();
+    QTest::keyClick(ui().questionText, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(history.index(), steps - 1) << "an undo, not a new change";
+    EXPECT_EQ(editor->document().questions()[4].question, before.questions[4].question);
+    EXPECT_EQ(ui().preview->ui().Label6->text(), before.questions[4].question.toString());
+    QTest::keyClick(ui().questionText, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(ui().questionText->toPlainText(), text);
     ui().kindBox->setFocus();
     QTest::keyClick(ui().kindBox, Qt::Key_Up); // to option buttons
     retype(ui().answer3, QStringLiteral("Размер шрифта"));
-    // Undo in a field undoes the bank's last step, the whole typed text, and redo brings it back.
     const QString before3 = before.questions[4].answers[2].toString();
     const auto answer3 = [this] { return editor->document().questions()[4].answers[2]; };
     QTest::keyClick(ui().answer3, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(history.index(), steps + 1) << "an undo, not a new change";
     EXPECT_EQ(answer3(), QVariant(before3));
     EXPECT_EQ(ui().answer3->text(), before3);
     QTest::keyClick(ui().answer3, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
@@ -153,7 +165,6 @@ TEST_F(EditorTest, AQuestionEditedThroughTheFormIsWhatTheBankHoldsAndWhatTheExam
     retype(ui().pictureNumber, QStringLiteral("1"));
     EXPECT_TRUE(editor->isWindowModified());
 
-    QApplication::setActiveWindow(editor.get());
     QTest::keyClick(editor.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(prompts().told.isEmpty()) << prompts().told.join('\n').toStdString();
     EXPECT_FALSE(editor->isWindowModified());
@@ -281,6 +292,59 @@ TEST_F(EditorTest, ASaveThatCannotBeWrittenLeavesTheOldBankAndTheEditsInTheEdito
     EXPECT_EQ(readBankTables(bank.bankPath()).questions[1].question,
               QVariant(QStringLiteral("Изменённый вопрос")));
     EXPECT_TRUE(editor->close());
+}
+
+TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSaved)
+{
+    QTemporaryDir elsewhere;
+    QImage image(700, 50, QImage::Format_RGB888);
+    image.fill(Qt::darkRed);
+    const QString chosen = QDir(elsewhere.path()).filePath(QStringLiteral("схема.bmp"));
+    ASSERT_TRUE(image.save(chosen, "BMP"));
+    const QString notAPicture = QDir(elsewhere.path()).filePath(QStringLiteral("текст.bmp"));
+    QFile text(notAPicture);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("не рисунок");
+    text.close();
+
+    editor->newBank();
+    for (int k = 0; k < 40; ++k)
+        QTest::keyClick(ui().questionList, Qt::Key_Insert);
+    ASSERT_EQ(editor->document().rowCount(), 40);
+    for (int row = 0; row < 40; ++row) {
+        editor->selectRow(row);
+        retype(ui().questionText, QStringLiteral("Вопрос %1").arg(row + 1));
+        for (QLineEdit *answer : {ui().answer1, ui().answer2, ui().answer3, ui().answer4})
+            retype(answer, QStringLiteral("ответ"));
+        QTest::mouseClick(ui().right2, Qt::LeftButton);
+    }
+    editor->selectRow(6);
+    prompts().files = {notAPicture};
+    QTest::mouseClick(ui().choosePicture, Qt::LeftButton);
+    ASSERT_EQ(prompts().told.size(), 1) << "a file the exam cannot show is refused";
+    EXPECT_TRUE(editor->document().questions()[6].picture.isNull());
+    prompts().files = {chosen};
+    QTest::mouseClick(ui().choosePicture, Qt::LeftButton);
+    EXPECT_EQ(editor->document().questions()[6].picture, QVariant(QStringLiteral("1")));
+    EXPECT_EQ(ui().preview->ui().Picture2->picture().size(), QSize(700, 50));
+    editor->checkNow();
+    EXPECT_TRUE(editor->report().accepted()) << editor->report().problems.join('\n').toStdString();
+    ASSERT_EQ(editor->report().warnings.size(), 1);
+    EXPECT_TRUE(editor->report().warnings.front().contains(QStringLiteral("700 × 50")));
+
+    const QString path = QDir(elsewhere.path()).filePath(QStringLiteral("новый/data.mdb"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    prompts().files = {path};
+    ASSERT_TRUE(editor->save()) << prompts().told.join('\n').toStdString();
+    EXPECT_EQ(editor->path(), path);
+    const QString copied = QDir(QFileInfo(path).path()).filePath(QStringLiteral("pictures/1.bmp"));
+    EXPECT_EQ(QImage(copied).size(), QSize(700, 50));
+    const BankTables saved = readBankTables(path);
+    ASSERT_EQ(saved.questions.size(), 40u);
+    EXPECT_EQ(saved.questions[39].question, QVariant(QStringLiteral("Вопрос 40")));
+    EXPECT_EQ(saved.questions[39].ball, QVariant(qlonglong(4)));
+    ASSERT_EQ(saved.users.size(), 1u);
+    EXPECT_EQ(saved.users[0].chek, QVariant(false));
 }
 
 TEST_F(EditorTest, SavingOverAnExamThatMayBeRunningAsksFirst)
