@@ -12,6 +12,7 @@
 #include "ui_editor_window.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -78,6 +79,16 @@ QString runningAttempt(const QString &bankPath)
     return {};
 }
 
+// Where a bank's pictures are: pictures/ beside it where there is one, as the staff keep a bank
+// they work on, else the program's own, where check and the exam look for them.
+QString picturesOfBank(const QString &bank)
+{
+    const QString beside = picturesBeside(bank);
+    if (QFileInfo(beside).isDir())
+        return beside;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("pictures"));
+}
+
 QString what(const std::exception &error)
 {
     return QString::fromUtf8(error.what());
@@ -117,7 +128,7 @@ bool EditorWindow::openBank(const QString &path)
         return false;
     }
     remember(QFileInfo(path).absolutePath());
-    setPicturesFolder(picturesBeside(path));
+    setPicturesFolder(picturesOfBank(path));
     takeBank(std::move(tables.questions), {}, std::move(image), QFileInfo(path).absoluteFilePath(),
              true);
     return true;

@@ -1,5 +1,6 @@
 // quorvane-editor [BANK]: the staff's editor of question banks.
 #include "editor_window.h"
+#include "screens/look.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,6 +10,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The exam's own look, fonts and answer boxes: the preview must be the exam's panel to the
+    // pixel.
+    applyProgramLook(app);
     // Where the editor keeps the last folder and the window's place (~/.config/quorvane/).
     QApplication::setOrganizationName(QStringLiteral("quorvane"));
     QApplication::setApplicationName(QStringLiteral("quorvane-editor"));

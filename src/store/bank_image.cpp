@@ -92,28 +92,32 @@ QByteArray bankImage(const BankTables &tables)
     }
 }
 
-QByteArray bankImageWithQuestions(const QByteArray &base, const std::vector<QuestionRow> &questions)
+void replaceQuestions(SqliteConnection &db, const std::vector<QuestionRow> &questions)
 {
     checkKeys(questions, QStringLiteral("questions"));
+    // A trigger on the questions would fire on this rewrite and could change the attempt record
+    // or the journal; the program refuses a bank with one, so it goes.
+    QStringList names;
+    {
+        SqliteStatement triggers(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
+                                                    "'trigger' AND lower(tbl_name) = 'questions'"));
+        while (triggers.next())
+            names.push_back(triggers.value(0).asText());
+    }
+    for (const QString &name : names)
+        db.run(QStringLiteral("DROP TRIGGER \"%1\"")
+                   .arg(QString(name).replace(QLatin1Char('"'), QLatin1String("\"\""))));
+    db.run(QStringLiteral("DELETE FROM questions"));
+    insertQuestions(db, questions);
+}
+
+QByteArray bankImageWithQuestions(const QByteArray &base, const std::vector<QuestionRow> &questions)
+{
     try {
         SqliteConnection db(QStringLiteral(":memory:"), SqliteConnection::Access::Create, 0);
         db.deserialize(base);
         db.run(QStringLiteral("BEGIN"));
-        // A trigger on the questions would fire on this rewrite and could change the attempt
-        // record or the journal; the program refuses a bank with one, so it goes.
-        QStringList names;
-        {
-            SqliteStatement triggers(db, QStringLiteral("SELECT name FROM sqlite_master WHERE "
-                                                        "type = 'trigger' AND lower(tbl_name) = "
-                                                        "'questions'"));
-            while (triggers.next())
-                names.push_back(triggers.value(0).asText());
-        }
-        for (const QString &name : names)
-            db.run(QStringLiteral("DROP TRIGGER \"%1\"")
-                       .arg(QString(name).replace(QLatin1Char('"'), QLatin1String("\"\""))));
-        db.run(QStringLiteral("DELETE FROM questions"));
-        insertQuestions(db, questions);
+        replaceQuestions(db, questions);
         db.run(QStringLiteral("COMMIT"));
         return db.serialize();
     } catch (const SqliteError &error) {

@@ -19,6 +19,11 @@ QByteArray bankImage(const BankTables &tables);
 QByteArray bankImageWithQuestions(const QByteArray &base,
                                   const std::vector<QuestionRow> &questions);
 
+// Replaces the questions of the bank `db` holds, in the transaction the caller has begun; every
+// other table keeps its rows. Throws SqliteError, or std::runtime_error for a key that is not one.
+class SqliteConnection;
+void replaceQuestions(SqliteConnection &db, const std::vector<QuestionRow> &questions);
+
 // The bytes of the bank file at `path`, read in one go under the engine's read lock, never
 // changing it.
 QByteArray readBankImage(const QString &path);

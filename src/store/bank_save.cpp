@@ -12,6 +12,7 @@
 
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,11 +48,20 @@ void saveBankQuestions(const QString &path, const std::vector<QuestionRow> &ques
         {};
         if (::stat(QFile::encodeName(absolute).constData(), &file) != 0)
             fail(QStringLiteral("%1: файл банка пропал").arg(absolute));
-        const QByteArray image = bankImageWithQuestions(bank.serialize(), questions);
-        FileReplacement replacement(absolute);
-        replacement.write(image);
-        replacement.commit(true, file.st_mode & 0777, file.st_gid);
-        bank.run(QStringLiteral("ROLLBACK"));
+        if (file.st_uid == ::geteuid() || ::geteuid() == 0) {
+            const QByteArray image = bankImageWithQuestions(bank.serialize(), questions);
+            FileReplacement replacement(absolute);
+            replacement.write(image);
+            replacement.commit(true, file.st_mode & 0777, file.st_gid);
+            bank.run(QStringLiteral("ROLLBACK"));
+        } else {
+            // A new file would be this account's, and the keeper of a sealed bank opens only one
+            // of root's or its own: the questions are rewritten in the file itself instead, in one
+            // transaction of the engine's, so the file keeps its owner as well as its group and
+            // mode.
+            replaceQuestions(bank, questions);
+            bank.run(QStringLiteral("COMMIT"));
+        }
     } catch (const SqliteError &error) {
         fail(QStringLiteral("%1: банк не сохранён: %2").arg(absolute, error.message));
     }

@@ -20,7 +20,12 @@
 #include <optional>
 #include <thread>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -725,6 +730,64 @@ TEST_F(DatabaseTest, SavingQuestionsKeepsEveryOtherTableRowForRowAndTheFilesMode
     EXPECT_TRUE(back.questions[5].ball.isNull());
     EXPECT_TRUE(back.questions[9].answers[3].isNull());
     EXPECT_EQ(back.questions[40].question, QVariant(QStringLiteral("Вопрос 41")));
+}
+
+// A staff member of the keeper's group saves a sealed bank, which root owns: a new file would be
+// the member's, and the keeper would refuse it; the file itself keeps its owner.
+TEST_F(DatabaseTest, AMemberOfTheBanksGroupSavesItKeepingItsOwner)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root, to save as another account a file root owns";
+    const gid_t group = 65534;
+    const uid_t member = 65534;
+    writeBankTables(bankPath(), BankTables{someQuestions(40), {}});
+    QString keptUsers;
+    {
+        SideConnection side(bankPath());
+        side.run(QStringLiteral("UPDATE users SET username = 'Иванов Пётр', chek = 1"));
+        keptUsers = dumpRows(side, QStringLiteral("users"), QStringLiteral("id, username, chek"));
+    }
+    const QByteArray folderName = QFile::encodeName(folder());
+    const QByteArray bankName = QFile::encodeName(bankPath());
+    ASSERT_EQ(chown(folderName.constData(), 0, group), 0);
+    ASSERT_EQ(chmod(folderName.constData(), 02770), 0);
+    ASSERT_EQ(chown(bankName.constData(), 0, group), 0);
+    ASSERT_EQ(chmod(bankName.constData(), 0660), 0);
+
+    std::vector<QuestionRow> edited = someQuestions(40);
+    edited[4].question = QStringLiteral("Изменённый вопрос");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const gid_t groups[] = {group};
+        if (setgroups(1, groups) != 0 || setresgid(group, group, group) != 0 ||
+            setresuid(member, member, member) != 0)
+            _exit(3);
+        try {
+            saveBankQuestions(bankPath(), edited);
+        } catch (const std::exception &error) {
+            std::fprintf(stderr, "%s\n", error.what());
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    struct stat saved
+    {};
+    ASSERT_EQ(stat(bankName.constData(), &saved), 0);
+    EXPECT_EQ(saved.st_uid, 0u);
+    EXPECT_EQ(saved.st_gid, group);
+    EXPECT_EQ(saved.st_mode & 0777, 0660u);
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")}) << "no journal left beside it";
+    SideConnection side(bankPath());
+    EXPECT_EQ(dumpRows(side, QStringLiteral("users"), QStringLiteral("id, username, chek")),
+              keptUsers);
+    EXPECT_EQ(side.value(QStringLiteral("select question from questions where id = 5")).toString(),
+              QStringLiteral("Изменённый вопрос"));
 }
 
 TEST_F(DatabaseTest, SavingABankAnotherProgramIsWritingWaitsThenRefusesLeavingItAsItWas)
