@@ -169,8 +169,11 @@ void EditorWindow::fillForm()
     QCheckBox *ticks[4] = {ui.right1, ui.right2, ui.right3, ui.right4};
     const std::optional<std::array<bool, 4>> right = ticksOf(q.ball, q.type);
     for (int k = 0; k < 4; ++k) {
-        if (answers[k]->text() != textOfValue(q.answers[k]))
+        if (answers[k]->text() != textOfValue(q.answers[k])) {
             answers[k]->setText(textOfValue(q.answers[k]));
+            // A long answer is read from its beginning.
+            answers[k]->setCursorPosition(0);
+        }
         answers[k]->setPlaceholderText(q.answers[k].isNull() ? QStringLiteral("(пусто)")
                                                              : QString());
         ticks[k]->setChecked(right && (*right)[k]);
