@@ -17,9 +17,10 @@ echo "Checking $package"
 work="$(mktemp -d)"
 program_pid=""
 xvfb_pid=""
+# A program that has already ended is no reason to leave the X server or the folder behind.
 cleanup() {
-    [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null
-    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+    if [[ -n "$program_pid" ]]; then kill "$program_pid" 2>/dev/null || true; fi
+    if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -339,8 +340,10 @@ in_exam_folder_from_program_folder() {
     test "$(readlink "/proc/$program_pid/cwd" 2>&1)" = "$exam" &&
         test "$(readlink "/proc/$program_pid/exe")" = "$program_dir/quorvane"
 }
+# Under set -e a failed kill would end the whole test, and the failing check of a program that
+# died early is what the summary is for.
 stop_program() {
-    kill "$program_pid" 2>/dev/null
+    kill "$program_pid" 2>/dev/null || true
     wait "$program_pid" 2>/dev/null || true
     program_pid=""
 }
@@ -358,30 +361,68 @@ check "through the link the program finds its own folder, where pictures/ is" \
     in_exam_folder_from_program_folder
 stop_program
 
-# --- The bank editor, as a staff account of no privilege, opens the sample bank and changes
-# nothing by opening it.
-cp "$sample" "$work/editor.mdb"
-chmod 0644 "$work/editor.mdb"
-"${examinee[@]}" env DISPLAY="$DISPLAY" HOME="$work/editor-home" \
-    "$root/usr/bin/quorvane-editor" "$work/editor.mdb" 2>"$work/editor.log" &
-program_pid=$!
-editor_window() {
+# --- The bank editor, as a staff account of no privilege, on the private X server.
+editor="$root/usr/bin/quorvane-editor"
+check "the bank editor shows the project's version" grep -q "$version" <("$editor" --version 2>&1)
+refuses_two_files() {
+    local status=0
+    "$editor" "$sample" "$sample" 2>"$work/refusal" || status=$?
+    cat "$work/refusal"
+    test "$status" -eq 2 && grep -q 'только один файл' "$work/refusal"
+}
+check "the bank editor refuses two files as wrong usage, status 2" refuses_two_files
+# start_editor FILE: starts the editor on FILE as the staff account.
+start_editor() {
+    "${examinee[@]}" env DISPLAY="$DISPLAY" HOME="$work/editor-home" "$editor" "$1" \
+        2>"$work/editor.log" &
+    program_pid=$!
+}
+# editor_shows PATTERN: a visible window of the editor whose title matches PATTERN, in 30 s.
+editor_shows() {
     for _ in $(seq 60); do
         if ! kill -0 "$program_pid" 2>/dev/null; then
             echo "the editor ended:"
             cat "$work/editor.log"
             return 1
         fi
-        xdotool search --onlyvisible --pid "$program_pid" --name 'editor.mdb' >/dev/null 2>&1 &&
-            return 0
+        xdotool search --onlyvisible --pid "$program_pid" --name "$1" >/dev/null 2>&1 && return 0
         sleep 0.5
     done
-    echo "no editor window naming the bank in 30 s"
+    echo "no editor window titled $1 in 30 s"
+    xdotool search --onlyvisible --pid "$program_pid" getwindowname %@ 2>&1
     return 1
 }
-check "the bank editor opens the bank given and names it in its title" editor_window
+still_running() {
+    sleep 3
+    kill -0 "$program_pid" 2>/dev/null || { echo "the editor ended:"; cat "$work/editor.log"; false; }
+}
+install -d -o nobody -g nogroup -m 0700 "$work/editor-home"
+# The sample bank in a folder the account owns, so that anything the editor wrote on opening,
+# to the bank or beside it, would be there to see.
+editing="$work/editing"
+install -d -o nobody -g nogroup -m 0755 "$editing"
+install -o nobody -g nogroup -m 0644 "$sample" "$editing/data.mdb"
+start_editor "$editing/data.mdb"
+check "the bank editor opens the bank given and names it in its title" editor_shows 'editing/data\.mdb'
+check "the bank editor is still running 3 s after it showed the bank" still_running
 stop_program
-check "opening a bank in the editor leaves it as it was" cmp "$sample" "$work/editor.mdb"
+check "opening a bank in the editor leaves it as it was" cmp "$sample" "$editing/data.mdb"
+leaves_folder() {
+    if test "$(ls -A "$editing")" != data.mdb ||
+        test "$(stat -c %a:%U "$editing/data.mdb")" != 644:nobody; then
+        ls -lA "$editing"
+        return 1
+    fi
+}
+check "opening a bank in the editor writes nothing beside it and keeps its mode" leaves_folder
+# The sealed bank of the exam folder is not the account's to read: the editor says so and stays
+# open with a new bank.
+start_editor "$exam/data.mdb"
+check "the bank editor says it cannot open a sealed bank" editor_shows 'не открыт'
+check "after that the bank editor stays open with a new bank" editor_shows 'Новый банк'
+check "the bank editor is still running 3 s later" still_running
+stop_program
+check "the refused sealed bank is left as it was" cmp "$sample" "$exam/data.mdb"
 
 echo "package: $passed passed, $failed failed"
 test "$failed" -eq 0
