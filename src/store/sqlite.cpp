@@ -102,6 +102,10 @@ void SqliteConnection::deserialize(const QByteArray &image)
     if (!copy)
         throw SqliteError{SQLITE_NOMEM, QStringLiteral("out of memory")};
     std::memcpy(copy, image.constData(), std::size_t(size));
+    // A file in write-ahead mode names a log beside it, which memory has not: read and write it
+    // as an ordinary journal's file, which any bank may be.
+    if (size >= 20 && copy[18] == 2 && copy[19] == 2)
+        copy[18] = copy[19] = 1;
     // The engine owns the copy from here on, also when it refuses it.
     const int code =
         sqlite3_deserialize(m_handle, "main", copy, size, size,

@@ -815,7 +815,14 @@ TEST_F(DatabaseTest, AnImageIsCheckedAsItsFileWouldBeAndEachProblemNamesItsQuest
     std::vector<QuestionRow> rows = someQuestions(39);
     rows[6].answers[1] = QVariant();
     rows[11].picture = QStringLiteral("много");
-    Database image = DBEngine::OpenImage(bankImage(BankTables{rows, {}}), QStringLiteral("банк"));
+    writeBankTables(bankPath(), BankTables{rows, {}});
+    {
+        // The log's mode is kept in the file's header after the log itself is gone.
+        SideConnection side(bankPath());
+        side.run(QStringLiteral("PRAGMA journal_mode = WAL"));
+    }
+    Database image = DBEngine::OpenImage(bankImageWithQuestions(readBankImage(bankPath()), rows),
+                                         QStringLiteral("банк"));
     const BankInspection found = inspectBankValues(image, FieldValue::number(39));
     ASSERT_EQ(found.problems.size(), 3);
     ASSERT_EQ(found.problemQuestions.size(), 3u);
