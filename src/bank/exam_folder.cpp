@@ -1,5 +1,7 @@
 #include "exam_folder.h"
 
+#include "store/problem.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -13,11 +15,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void fail(const QString &problem)
-{
-    throw std::runtime_error(problem.toStdString());
-}
 
 QString accountName(uid_t owner)
 {
@@ -39,8 +36,8 @@ public:
                                             O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
         if (m_descriptor < 0)
-            fail(QStringLiteral("папка экзамена «%1» не открывается: %2")
-                     .arg(path, qt_error_string(errno)));
+            throwProblem(QStringLiteral("папка экзамена «%1» не открывается: %2")
+                             .arg(path, qt_error_string(errno)));
     }
     ~Folder() { ::close(m_descriptor); }
     Folder(const Folder &) = delete;
@@ -53,31 +50,34 @@ public:
     {
         struct stat status;
         if (::fstat(m_descriptor, &status) != 0)
-            fail(QStringLiteral("папка экзамена «%1» не читается: %2")
-                     .arg(m_path, qt_error_string(errno)));
+            throwProblem(QStringLiteral("папка экзамена «%1» не читается: %2")
+                             .arg(m_path, qt_error_string(errno)));
         const QString aside =
             QStringLiteral("Перенесите её со всем содержимым в сторону (sudo mv «%1» «%1.open») "
                            "и повторите prepare: папка будет создана заново и запечатана.")
                 .arg(m_path);
         // Who owns a folder, or may write it, may rename the sealed bank away and put another.
         if (status.st_uid != ::geteuid())
-            fail(QStringLiteral("папка экзамена «%1» принадлежит пользователю %2, а не %3: "
-                                "банк в ней не запечатать. %4")
-                     .arg(m_path, accountName(status.st_uid), accountName(::geteuid()), aside));
+            throwProblem(
+                QStringLiteral("папка экзамена «%1» принадлежит пользователю %2, а не %3: "
+                               "банк в ней не запечатать. %4")
+                    .arg(m_path, accountName(status.st_uid), accountName(::geteuid()), aside));
         if ((status.st_mode & S_IWOTH) || ((status.st_mode & S_IWGRP) && status.st_gid != group))
-            fail(QStringLiteral("папка экзамена «%1» открыта для записи другим пользователям "
-                                "(права %2): банк в ней не запечатать, и в ней ничего не меняется. "
-                                "%3")
-                     .arg(m_path, octal(status.st_mode), aside));
+            throwProblem(
+                QStringLiteral("папка экзамена «%1» открыта для записи другим пользователям "
+                               "(права %2): банк в ней не запечатать, и в ней ничего не меняется. "
+                               "%3")
+                    .arg(m_path, octal(status.st_mode), aside));
         for (const char *suffix : {"-journal", "-wal", "-shm"}) {
             const QByteArray name = QFile::encodeName(bank) + suffix;
             struct stat left;
             if (::fstatat(m_descriptor, name.constData(), &left, AT_SYMLINK_NOFOLLOW) == 0)
-                fail(QStringLiteral("«%1»: рядом с банком осталась незаконченная запись базы "
-                                    "(идёт экзамен или запись прервана), с ней новый банк "
-                                    "испортится; банк не поставлен. Закончите экзамен или "
-                                    "перенесите этот файл вместе с %2 в другую папку.")
-                         .arg(QDir(m_path).filePath(QFile::decodeName(name)), bank));
+                throwProblem(
+                    QStringLiteral("«%1»: рядом с банком осталась незаконченная запись базы "
+                                   "(идёт экзамен или запись прервана), с ней новый банк "
+                                   "испортится; банк не поставлен. Закончите экзамен или "
+                                   "перенесите этот файл вместе с %2 в другую папку.")
+                        .arg(QDir(m_path).filePath(QFile::decodeName(name)), bank));
         }
     }
 
@@ -113,12 +113,12 @@ void requireSealableFolder(const QString &folder, const QString &bank, gid_t gro
 void sealFolder(const QString &folder, const QString &bank, gid_t group)
 {
     if (!QDir().mkpath(folder))
-        fail(QStringLiteral("не удалось создать папку экзамена «%1»").arg(folder));
+        throwProblem(QStringLiteral("не удалось создать папку экзамена «%1»").arg(folder));
     const Folder opened(folder);
     opened.requireSealable(bank, group);
     // The group first: changing it clears the set-group-id bit.
     if (::fchown(opened.get(), static_cast<uid_t>(-1), group) != 0 ||
         ::fchmod(opened.get(), SealedFolderMode) != 0)
-        fail(QStringLiteral("папку экзамена «%1» не удалось запечатать: %2")
-                 .arg(folder, qt_error_string(errno)));
+        throwProblem(QStringLiteral("папку экзамена «%1» не удалось запечатать: %2")
+                         .arg(folder, qt_error_string(errno)));
 }

@@ -11,7 +11,6 @@
 #include "store/safe_file.h"
 #include "ui_editor_window.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +20,8 @@ namespace {
 
 // Far above any bank's text; a larger file is not a source.
 constexpr qint64 SourceLimit = 256 << 20;
+// Enough of a file's start to tell its kind.
+constexpr qint64 HeaderBytes = 32;
 constexpr int ShownProblems = 20;
 
 const QString BankFilter = QStringLiteral("Банк вопросов (*.mdb);;Все файлы (*)");
@@ -40,7 +41,7 @@ enum class FileKind { Bank, Access, Text };
 // What a file holds, by its first bytes: the engine's own header, an Access/Jet one, or text.
 FileKind kindOf(const QString &path)
 {
-    const QByteArray head = readRegularFile(path, SourceLimit).left(32);
+    const QByteArray head = readFileStart(path, HeaderBytes);
     if (head.startsWith(QByteArrayLiteral("SQLite format 3")))
         return FileKind::Bank;
     const QByteArray format = head.mid(4, 15);
@@ -121,8 +122,9 @@ bool EditorWindow::openBank(const QString &path)
     QByteArray image;
     try {
         const BusyCursor busy;
-        tables = readBankTables(path);
+        // Read once, under the engine's lock: the list and the checks start from the same bytes.
         image = readBankImage(path);
+        tables = readBankTables(image, path);
     } catch (const std::exception &error) {
         refuse(QStringLiteral("Банк не открыт"), path, what(error));
         return false;
@@ -301,12 +303,11 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
         if (m_path.isEmpty() && !m_picturesChosen)
             setPicturesFolder(picturesBeside(path));
         m_pictures.save();
-        if (existing)
-            saveBankQuestions(path, m_document->questions());
-        else
-            // The file dialog has asked before a file there is replaced.
-            writeBankTables(path, BankTables{m_document->questions(), m_users}, true);
-        m_baseImage = readBankImage(path);
+        // The file as saved is what the checks start from next.
+        m_baseImage =
+            existing ? saveBankQuestions(path, m_document->questions())
+                     // The file dialog has asked before a file there is replaced.
+                     : writeBankTables(path, BankTables{m_document->questions(), m_users}, true);
     } catch (const std::exception &error) {
         statusBar()->clearMessage();
         refuse(QStringLiteral("Банк не сохранён"), path,
@@ -316,9 +317,13 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
     m_path = path;
     m_users.clear();
     m_document->markSaved();
+    // The chosen pictures are in the folder now.
+    m_shownPicture.clear();
+    updatePicture();
     remember(QFileInfo(path).absolutePath());
     updateTitle();
     statusBar()->showMessage(QStringLiteral("Банк сохранён: %1").arg(path), 5000);
-    checkNow();
+    // Only the attempt record may have changed since the look before the save.
+    scheduleCheck();
     return true;
 }

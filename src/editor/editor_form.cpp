@@ -27,20 +27,6 @@ QString textOfValue(const QVariant &value)
     return value.isNull() ? QString() : value.toString();
 }
 
-// A question as the checks read it from the bank.
-AskedQuestion askedOf(const QuestionRow &row)
-{
-    AskedQuestion asked;
-    asked.id = row.id.toInt();
-    asked.type = readValue(row.type);
-    asked.question = readValue(row.question);
-    for (int k = 0; k < 4; ++k)
-        asked.answers[k] = readValue(row.answers[k]);
-    asked.ball = readValue(row.ball);
-    asked.picture = readValue(row.picture);
-    return asked;
-}
-
 // The picture number a value names, or none.
 std::optional<int> pictureNumber(const QVariant &picture)
 {
@@ -205,6 +191,12 @@ void EditorWindow::updatePicture()
     Ui::EditorWindow &ui = *m_ui;
     const QuestionRow empty;
     const QuestionRow &q = m_row >= 0 ? m_document->questions()[std::size_t(m_row)] : empty;
+    // The form is filled at every keystroke; the bitmap is read again only when it may differ.
+    const QString shown = m_pictures.view() + QLatin1Char('|') +
+                          (q.picture.isNull() ? QStringLiteral("-") : q.picture.toString());
+    if (shown == m_shownPicture)
+        return;
+    m_shownPicture = shown;
     const std::optional<int> number = pictureNumber(q.picture);
     if (!number) {
         ui.pictureThumb->clear();
@@ -262,7 +254,7 @@ void EditorWindow::updatePreview()
     for (const QString &problem : findingsOf(q.id.toInt()))
         notes.push_back(problem);
     // The texts are measured as they are typed; the rest comes from the last look at the bank.
-    const AskedQuestion asked = askedOf(q);
+    const AskedQuestion asked = AskedQuestion::fromRow(q);
     for (const QString &warning : m_warnings->texts(asked))
         if (!notes.contains(QStringLiteral("Предупреждение: ") + warning))
             notes.push_back(QStringLiteral("Предупреждение: ") + warning);
@@ -378,6 +370,7 @@ void EditorWindow::choosePictureFile()
         return;
     }
     m_warnings = std::make_unique<QuestionWarnings>(m_pictures.view());
+    m_shownPicture.clear();
     if (!pictureNumber(q.picture))
         m_document->setField(m_row, Field::Picture, QString::number(*number));
     fillForm();

@@ -45,7 +45,6 @@ public:
 
     Ui::EditorWindow &ui() { return *m_ui; }
     BankDocument &document() { return *m_document; }
-    const PictureFolder &pictures() const { return m_pictures; }
     const BankReport &report() const { return m_report; }
     QString path() const { return m_path; }
     // The row shown in the form, -1 when none.
@@ -120,6 +119,7 @@ private:
     bool m_picturesChosen = false; // the staff chose the pictures folder for this bank
     int m_row = -1;
     bool m_filling = false; // while the form is filled from the document
+    QString m_shownPicture; // the pictures folder and value the form's picture shows
 
     QTimer m_checkTimer;
     BankReport m_report;

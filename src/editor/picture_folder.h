@@ -28,7 +28,6 @@ public:
     void choose(int number, const QString &source);
     // Whether picture `number` has a file chosen and not yet saved.
     bool isChosen(int number) const { return m_chosen.contains(number); }
-    bool hasChosen() const { return !m_chosen.isEmpty(); }
     // Copies the chosen bitmaps into the folder, each in one step. Throws std::runtime_error with
     // the reason in Russian; what was copied before the failure stays copied and is no longer
     // chosen.

@@ -67,7 +67,7 @@ bool surelyBreaks(QChar before, QChar after)
 } // namespace
 
 PanelFit::PanelFit()
-    : m_questionFont((setUpQuestionPanel(m_ui, m_panel), m_ui.Label6->font())),
+    : m_questionFont(setUpQuestionPanel(m_ui, m_panel).Label6->font()),
       m_answerFont(m_ui.Option1_0->font()), m_label(m_ui.Label6->size()),
       m_pictureBox(m_ui.Picture2->size()), m_optionText(captionRoom(*m_ui.Option1_0)),
       m_checkText(captionRoom(*m_ui.Check1_0)), m_questionBound(m_ui.Label6->font()),

@@ -41,7 +41,7 @@ void setCompactFont(QWidget &window)
     window.setFont(compact);
 }
 
-void setUpQuestionPanel(Ui::QuestionPanel &ui, PictureBox &panel)
+Ui::QuestionPanel &setUpQuestionPanel(Ui::QuestionPanel &ui, PictureBox &panel)
 {
     setCompactFont(panel);
     ui.setupUi(&panel);
@@ -53,6 +53,7 @@ void setUpQuestionPanel(Ui::QuestionPanel &ui, PictureBox &panel)
          std::initializer_list<QWidget *>{ui.Label6, ui.Label14, ui.Label15, ui.Label16, ui.Label17,
                                           ui.Label18, ui.Option1_0, ui.Check1_0})
         setFontPoints(*control, 9.75);
+    return ui;
 }
 
 PanelAnswers::PanelAnswers(Ui::QuestionPanel &ui)

@@ -18,8 +18,8 @@ void setCompactFont(QWidget &window);
 
 // Loads the question panel's controls into `panel` as the exam lays them out, with the fonts,
 // sizes and text formats the exam shows questions in. The exam window and the staff's tools both
-// build their panel this way, so a question looks the same in each.
-void setUpQuestionPanel(Ui::QuestionPanel &ui, PictureBox &panel);
+// build their panel this way, so a question looks the same in each. Returns `ui`.
+Ui::QuestionPanel &setUpQuestionPanel(Ui::QuestionPanel &ui, PictureBox &panel);
 
 // The question panel's answer arrays: option buttons and check boxes, copies of the two hidden
 // templates.

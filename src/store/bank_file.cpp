@@ -1,6 +1,7 @@
 #include "bank_file.h"
 
 #include "bank_image.h"
+#include "problem.h"
 
 #include "database.h"
 #include "rules.h"
@@ -28,18 +29,13 @@ const char *const BankSchema[] = {
 
 namespace {
 
-[[noreturn]] void fail(const QString &problem)
-{
-    throw std::runtime_error(problem.toStdString());
-}
-
 // The bank opened for reading only, with the engine's refusals in the tool's words.
 Database openForReading(const QString &path)
 {
     try {
         return DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
     } catch (const RuntimeError &error) {
-        fail(error.description());
+        throwProblem(error.description());
     }
 }
 
@@ -48,7 +44,7 @@ std::vector<std::vector<FieldValue>> rows(Database &db, const QString &sql)
     try {
         return db.Rows(sql);
     } catch (const RuntimeError &error) {
-        fail(error.description());
+        throwProblem(error.description());
     }
 }
 
@@ -59,16 +55,17 @@ void requireColumns(Database &db, const QString &table, const QStringList &colum
     try {
         present = db.Columns(table);
     } catch (const RuntimeError &error) {
-        fail(error.description());
+        throwProblem(error.description());
     }
     if (present.isEmpty())
-        fail(QStringLiteral("в банке нет таблицы %1").arg(table));
+        throwProblem(QStringLiteral("в банке нет таблицы %1").arg(table));
     QStringList missing;
     for (const QString &column : columns)
         if (!present.contains(column))
             missing.push_back(column);
     if (!missing.isEmpty())
-        fail(QStringLiteral("в таблице %1 нет столбцов: %2").arg(table, missing.join(", ")));
+        throwProblem(
+            QStringLiteral("в таблице %1 нет столбцов: %2").arg(table, missing.join(", ")));
 }
 
 } // namespace
@@ -96,7 +93,7 @@ QuestionRow BankQuestion::row() const
     return row;
 }
 
-void writeBankTables(const QString &path, const BankTables &tables, bool replace)
+QByteArray writeBankTables(const QString &path, const BankTables &tables, bool replace)
 {
     // Built in memory and written as a whole: no engine opens a file by name in a folder that
     // another account may be able to change.
@@ -104,6 +101,7 @@ void writeBankTables(const QString &path, const BankTables &tables, bool replace
     FileReplacement replacement(path);
     replacement.write(bytes);
     replacement.commit(replace);
+    return bytes;
 }
 
 void writeBankFile(const QString &path, const std::vector<BankQuestion> &questions)
@@ -114,9 +112,10 @@ void writeBankFile(const QString &path, const std::vector<BankQuestion> &questio
     writeBankTables(path, tables);
 }
 
-BankTables readBankTables(const QString &path)
+namespace {
+
+BankTables tablesOf(Database &db)
 {
-    Database db = openForReading(path);
     requireColumns(
         db, QStringLiteral("questions"),
         {"id", "question", "answ1", "answ2", "answ3", "answ4", "ball", "picture", "type"});
@@ -140,12 +139,33 @@ BankTables readBankTables(const QString &path)
     return tables;
 }
 
+} // namespace
+
+BankTables readBankTables(const QString &path)
+{
+    Database db = openForReading(path);
+    return tablesOf(db);
+}
+
+BankTables readBankTables(const QByteArray &image, const QString &shownPath)
+{
+    Database db = [&] {
+        try {
+            return DBEngine::OpenImage(image, shownPath);
+        } catch (const RuntimeError &error) {
+            throwProblem(error.description());
+        }
+    }();
+    return tablesOf(db);
+}
+
 std::vector<Journal::Entry> readJournal(const QString &path)
 {
     Database db = openForReading(path);
     if (!db.HasTable(Journal::Table))
-        fail(QStringLiteral("в банке нет журнала попыток (таблицы attempts): банк сделан не "
-                            "командой quorvane-bank make или import"));
+        throwProblem(
+            QStringLiteral("в банке нет журнала попыток (таблицы attempts): банк сделан не "
+                           "командой quorvane-bank make или import"));
     requireColumns(db, Journal::Table, Journal::Columns);
 
     std::vector<Journal::Entry> entries;

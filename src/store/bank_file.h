@@ -30,14 +30,16 @@ struct BankQuestion
 // gets the attempt record's single row (id 1, no name, not passed). The file is built beside
 // `path` and moved over it in one step, so a failure leaves whatever was there; a link there is
 // replaced, never followed. Without `replace`, anything at `path` (a dangling link too) refuses
-// the write. Throws std::runtime_error with the reason in Russian.
-void writeBankTables(const QString &path, const BankTables &tables, bool replace = true);
+// the write. Throws std::runtime_error with the reason in Russian. Returns the bytes written.
+QByteArray writeBankTables(const QString &path, const BankTables &tables, bool replace = true);
 // The same for built questions, with an empty attempt record.
 void writeBankFile(const QString &path, const std::vector<BankQuestion> &questions);
 
 // Reads the two tables of a data.mdb without changing it, rows in the order the file returns
 // them. Throws std::runtime_error with the reason in Russian.
 BankTables readBankTables(const QString &path);
+// The same from the bytes of a bank file (readBankImage), named `shownPath` in messages.
+BankTables readBankTables(const QByteArray &image, const QString &shownPath);
 
 // Reads the results journal of a data.mdb without changing it, in the order the rows were
 // added; a cell that is not what the program writes comes back damaged (Journal::entryFromRow).

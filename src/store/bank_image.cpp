@@ -3,6 +3,7 @@
 #include "bank_file.h"
 #include "bank_file_check.h"
 #include "database.h"
+#include "problem.h"
 #include "runtime_error.h"
 #include "sqlite.h"
 
@@ -13,11 +14,6 @@
 
 namespace {
 
-[[noreturn]] void fail(const QString &problem)
-{
-    throw std::runtime_error(problem.toStdString());
-}
-
 // An INTEGER PRIMARY KEY would silently number a Null and refuse a repeat or a text in the
 // engine's English, so the keys are looked at first.
 template <class Row> void checkKeys(const std::vector<Row> &rows, const QString &table)
@@ -27,10 +23,11 @@ template <class Row> void checkKeys(const std::vector<Row> &rows, const QString 
         const QVariant &id = rows[i].id;
         const QString where = QStringLiteral("таблица %1, строка %2").arg(table).arg(i + 1);
         if (id.isNull() || (id.typeId() != QMetaType::LongLong && id.typeId() != QMetaType::Int))
-            fail(QStringLiteral("%1: номер (id) «%2» — не целое число")
-                     .arg(where, id.isNull() ? QStringLiteral("пусто") : id.toString()));
+            throwProblem(QStringLiteral("%1: номер (id) «%2» — не целое число")
+                             .arg(where, id.isNull() ? QStringLiteral("пусто") : id.toString()));
         if (seen.contains(id.toLongLong()))
-            fail(QStringLiteral("%1: номер (id) %2 повторяется").arg(where).arg(id.toLongLong()));
+            throwProblem(
+                QStringLiteral("%1: номер (id) %2 повторяется").arg(where).arg(id.toLongLong()));
         seen.insert(id.toLongLong());
     }
 }
@@ -41,7 +38,7 @@ void run(SqliteStatement &statement, const QVariantList &values, const QString &
         statement.bind(values);
         statement.execute();
     } catch (const SqliteError &error) {
-        fail(what + QStringLiteral(": ") + error.message);
+        throwProblem(what + QStringLiteral(": ") + error.message);
     }
 }
 
@@ -88,7 +85,7 @@ QByteArray bankImage(const BankTables &tables)
         fill(db, tables);
         return db.serialize();
     } catch (const SqliteError &error) {
-        fail(QStringLiteral("банк не записан: ") + error.message);
+        throwProblem(QStringLiteral("банк не записан: ") + error.message);
     }
 }
 
@@ -121,7 +118,7 @@ QByteArray bankImageWithQuestions(const QByteArray &base, const std::vector<Ques
         db.run(QStringLiteral("COMMIT"));
         return db.serialize();
     } catch (const SqliteError &error) {
-        fail(QStringLiteral("банк не записан: ") + error.message);
+        throwProblem(QStringLiteral("банк не записан: ") + error.message);
     }
 }
 
@@ -137,8 +134,8 @@ QByteArray readBankImage(const QString &path)
         db.run(QStringLiteral("ROLLBACK"));
         return image;
     } catch (const RuntimeError &error) {
-        fail(error.description());
+        throwProblem(error.description());
     } catch (const SqliteError &error) {
-        fail(QStringLiteral("%1: файл не читается: %2").arg(absolute, error.message));
+        throwProblem(QStringLiteral("%1: файл не читается: %2").arg(absolute, error.message));
     }
 }

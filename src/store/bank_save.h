@@ -2,6 +2,7 @@
 
 #include "bank_tables.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -12,5 +13,5 @@
 // lock is held meanwhile, waited for as the exam waits for it, so that a result being written is
 // kept and none is written in between. The new file is written beside the bank and renamed over
 // it in one step: a failure leaves the bank as it was. Throws std::runtime_error with the reason
-// in Russian, naming the file.
-void saveBankQuestions(const QString &path, const std::vector<QuestionRow> &questions);
+// in Russian, naming the file. Returns the bytes the file holds afterwards.
+QByteArray saveBankQuestions(const QString &path, const std::vector<QuestionRow> &questions);

@@ -1,8 +1,10 @@
 #include "bank_warnings.h"
 
 #include "bank_check.h"
+#include "bank_tables.h"
 #include "database.h"
 #include "rules.h"
+#include "sqlite.h"
 
 namespace {
 
@@ -37,6 +39,19 @@ QString codeWarning(const AskedQuestion &question)
 }
 
 } // namespace
+
+AskedQuestion AskedQuestion::fromRow(const QuestionRow &row)
+{
+    AskedQuestion asked;
+    asked.id = row.id.toInt();
+    asked.type = readValue(row.type);
+    asked.question = readValue(row.question);
+    for (int k = 0; k < 4; ++k)
+        asked.answers[k] = readValue(row.answers[k]);
+    asked.ball = readValue(row.ball);
+    asked.picture = readValue(row.picture);
+    return asked;
+}
 
 bool AskedQuestion::showsAnswers() const
 {

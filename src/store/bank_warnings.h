@@ -8,6 +8,7 @@
 #include <functional>
 
 class Database;
+struct QuestionRow;
 
 // A question the draw can reach, its values as the program reads them.
 struct AskedQuestion
@@ -19,6 +20,9 @@ struct AskedQuestion
                                       FieldValue::null()};
     FieldValue ball = FieldValue::null();
     FieldValue picture = FieldValue::null();
+
+    // A row as a bank file stores it, read as the program reads it.
+    static AskedQuestion fromRow(const QuestionRow &row);
 
     // Whether the question shows its answers (as option buttons or as check boxes).
     bool showsAnswers() const;

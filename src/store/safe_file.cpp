@@ -1,6 +1,7 @@
 #include "safe_file.h"
 
 #include "file_descriptor.h"
+#include "problem.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,11 +17,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void fail(const QString &problem)
-{
-    throw std::runtime_error(problem.toStdString());
-}
 
 QString lastReason()
 {
@@ -49,14 +45,15 @@ int openRegular(const QString &path)
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) {
         if (errno == ENOENT)
-            fail(QStringLiteral("файла «%1» нет").arg(path));
-        fail(QStringLiteral("файл «%1» не открывается: %2").arg(path, lastReason()));
+            throwProblem(QStringLiteral("файла «%1» нет").arg(path));
+        throwProblem(QStringLiteral("файл «%1» не открывается: %2").arg(path, lastReason()));
     }
     struct stat status;
     if (::fstat(file.get(), &status) != 0)
-        fail(QStringLiteral("файл «%1» не читается: %2").arg(path, lastReason()));
+        throwProblem(QStringLiteral("файл «%1» не читается: %2").arg(path, lastReason()));
     if (!S_ISREG(status.st_mode))
-        fail(QStringLiteral("«%1» — %2, а не обычный файл").arg(path, kindOf(status.st_mode)));
+        throwProblem(
+            QStringLiteral("«%1» — %2, а не обычный файл").arg(path, kindOf(status.st_mode)));
     return file.release();
 }
 
@@ -88,13 +85,32 @@ QByteArray readRegularFile(const QString &path, qint64 limit)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            fail(QStringLiteral("файл «%1» не читается: %2").arg(path, lastReason()));
+            throwProblem(QStringLiteral("файл «%1» не читается: %2").arg(path, lastReason()));
         if (got == 0)
             return bytes;
         if (bytes.size() + got > limit)
-            fail(QStringLiteral("файл «%1» больше %2 байт").arg(path).arg(limit));
+            throwProblem(QStringLiteral("файл «%1» больше %2 байт").arg(path).arg(limit));
         bytes.append(buffer, got);
     }
+}
+
+QByteArray readFileStart(const QString &path, qint64 count)
+{
+    FileDescriptor file(openRegular(path));
+    QByteArray bytes(count, Qt::Uninitialized);
+    qint64 have = 0;
+    while (have < count) {
+        const ssize_t got = ::read(file.get(), bytes.data() + have, std::size_t(count - have));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throwProblem(QStringLiteral("файл «%1» не читается: %2").arg(path, lastReason()));
+        if (got == 0)
+            break;
+        have += got;
+    }
+    bytes.truncate(have);
+    return bytes;
 }
 
 bool somethingAt(const QString &path)
@@ -109,16 +125,16 @@ FileReplacement::FileReplacement(const QString &target) : m_target(target)
     const QString folder = info.absolutePath();
     m_name = QFile::encodeName(info.fileName());
     if (m_name.isEmpty())
-        fail(QStringLiteral("«%1»: не указано имя файла").arg(target));
+        throwProblem(QStringLiteral("«%1»: не указано имя файла").arg(target));
     try {
         m_folder =
             ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (m_folder < 0)
-            fail(QStringLiteral("папка «%1» не открывается: %2").arg(folder, lastReason()));
+            throwProblem(QStringLiteral("папка «%1» не открывается: %2").arg(folder, lastReason()));
         QByteArray pattern = QFile::encodeName(folder) + "/." + m_name + ".XXXXXX";
         if (!::mkdtemp(pattern.data()))
-            fail(QStringLiteral("в папке «%1» не создаётся временная папка: %2")
-                     .arg(folder, lastReason()));
+            throwProblem(QStringLiteral("в папке «%1» не создаётся временная папка: %2")
+                             .arg(folder, lastReason()));
         m_privateName = pattern.mid(pattern.lastIndexOf('/') + 1);
         // Another account may rename names in the folder: the folder opened must be the one
         // made, this account's and closed to others.
@@ -127,8 +143,8 @@ FileReplacement::FileReplacement(const QString &target) : m_target(target)
         struct stat status;
         if (m_private < 0 || ::fstat(m_private, &status) != 0 || status.st_uid != ::geteuid() ||
             (status.st_mode & 077) != 0)
-            fail(QStringLiteral("временная папка «%1» в папке «%2» подменена")
-                     .arg(QFile::decodeName(m_privateName), folder));
+            throwProblem(QStringLiteral("временная папка «%1» в папке «%2» подменена")
+                             .arg(QFile::decodeName(m_privateName), folder));
         m_path = folder + QLatin1Char('/') + QFile::decodeName(m_privateName) + QLatin1Char('/') +
                  info.fileName();
     } catch (...) {
@@ -174,13 +190,13 @@ void FileReplacement::write(const QByteArray &bytes)
     FileDescriptor file(::openat(m_private, m_name.constData(),
                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (file.get() < 0)
-        fail(QStringLiteral("«%1» не записывается: %2").arg(m_target, lastReason()));
+        throwProblem(QStringLiteral("«%1» не записывается: %2").arg(m_target, lastReason()));
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t put = ::write(file.get(), bytes.constData() + done, bytes.size() - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put < 0)
-            fail(QStringLiteral("«%1» не записывается: %2").arg(m_target, lastReason()));
+            throwProblem(QStringLiteral("«%1» не записывается: %2").arg(m_target, lastReason()));
         done += put;
     }
 }
@@ -191,24 +207,27 @@ void FileReplacement::commit(bool replace, std::optional<mode_t> mode, std::opti
         ::openat(m_private, m_name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat status;
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        fail(QStringLiteral("«%1» не записан: новый файл не построен").arg(m_target));
+        throwProblem(QStringLiteral("«%1» не записан: новый файл не построен").arg(m_target));
     // The group first: changing it clears the set-id bits a mode may hold.
     if (group && ::fchown(file.get(), static_cast<uid_t>(-1), *group) != 0)
-        fail(QStringLiteral("«%1»: не удалось задать группу: %2").arg(m_target, lastReason()));
+        throwProblem(
+            QStringLiteral("«%1»: не удалось задать группу: %2").arg(m_target, lastReason()));
     if (mode && ::fchmod(file.get(), *mode) != 0)
-        fail(QStringLiteral("«%1»: не удалось задать права доступа: %2")
-                 .arg(m_target, lastReason()));
+        throwProblem(QStringLiteral("«%1»: не удалось задать права доступа: %2")
+                         .arg(m_target, lastReason()));
     if (::fsync(file.get()) != 0)
-        fail(QStringLiteral("«%1» не записан на диск: %2").arg(m_target, lastReason()));
+        throwProblem(QStringLiteral("«%1» не записан на диск: %2").arg(m_target, lastReason()));
 
     const char *name = m_name.constData();
     if (replace) {
         if (::renameat(m_private, name, m_folder, name) != 0)
-            fail(QStringLiteral("не удалось заменить «%1»: %2").arg(m_target, lastReason()));
+            throwProblem(
+                QStringLiteral("не удалось заменить «%1»: %2").arg(m_target, lastReason()));
     } else if (!putNew(m_private, m_folder, name)) {
         if (errno == EEXIST)
-            fail(QStringLiteral("«%1» уже есть (файл или ссылка) и не заменяется").arg(m_target));
-        fail(QStringLiteral("«%1» не записан: %2").arg(m_target, lastReason()));
+            throwProblem(
+                QStringLiteral("«%1» уже есть (файл или ссылка) и не заменяется").arg(m_target));
+        throwProblem(QStringLiteral("«%1» не записан: %2").arg(m_target, lastReason()));
     }
     // The new name itself survives a power cut only once its folder is on disk.
     ::fsync(m_folder);

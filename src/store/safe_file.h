@@ -18,6 +18,10 @@ void requireRegularFile(const QString &path);
 // than `limit` bytes is refused.
 QByteArray readRegularFile(const QString &path, qint64 limit);
 
+// At most the first `count` bytes of the regular file `path`, checked as requireRegularFile checks
+// it.
+QByteArray readFileStart(const QString &path, qint64 count);
+
 // True when anything is at `path`, a link counting as itself even when it leads nowhere.
 bool somethingAt(const QString &path);
 
