@@ -22,6 +22,9 @@ using Field = QuestionField;
 
 const Field AnswerFields[4] = {Field::Answer1, Field::Answer2, Field::Answer3, Field::Answer4};
 
+// The type written for a question without answers: any but the two that show them would do.
+constexpr qlonglong NoAnswersType = 2;
+
 QString textOfValue(const QVariant &value)
 {
     return value.isNull() ? QString() : value.toString();
@@ -284,13 +287,14 @@ void EditorWindow::editKind(int index)
     if (kind == kindOf(q.type))
         return;
     std::vector<std::pair<Field, QVariant>> changes;
-    changes.emplace_back(Field::Type, kind == QuestionKind::OptionButtons ? Rules::OptionButtons
-                                      : kind == QuestionKind::CheckBoxes  ? Rules::CheckBoxes
-                                                                          : 2);
+    changes.emplace_back(Field::Type,
+                         kind == QuestionKind::OptionButtons ? qlonglong(Rules::OptionButtons)
+                         : kind == QuestionKind::CheckBoxes  ? qlonglong(Rules::CheckBoxes)
+                                                             : NoAnswersType);
     for (int k = 0; k < 4; ++k) {
         // Shown answers need a text; hidden ones left empty are Null.
         if (kind != QuestionKind::NoAnswers && q.answers[k].isNull())
-            changes.emplace_back(AnswerFields[k], QString(QLatin1String("")));
+            changes.emplace_back(AnswerFields[k], QStringLiteral(""));
         if (kind == QuestionKind::NoAnswers && q.answers[k].toString().isEmpty() &&
             !q.answers[k].isNull())
             changes.emplace_back(AnswerFields[k], QVariant());
@@ -307,9 +311,6 @@ void EditorWindow::editKind(int index)
             changes.emplace_back(Field::Ball, codeOf(one));
         }
     }
-    for (auto &change : changes)
-        if (change.second.typeId() == QMetaType::Int)
-            change.second = qlonglong(change.second.toInt());
     m_document->setFields(m_row, changes);
 }
 

@@ -1,8 +1,7 @@
 #include "question_values.h"
 
-#include "store/bank_tables.h"
+#include "store/bank_warnings.h"
 #include "store/database.h"
-#include "store/sqlite.h"
 
 const std::array<const char *, 7> QuestionValues::Columns = {"question", "type",  "answ1",  "answ2",
                                                              "answ3",    "answ4", "picture"};
@@ -23,11 +22,6 @@ QuestionValues QuestionValues::fromRecord(const Recordset &question)
 
 QuestionValues QuestionValues::fromRow(const QuestionRow &row)
 {
-    QuestionValues values;
-    values.question = readValue(row.question);
-    values.type = readValue(row.type);
-    for (std::size_t k = 0; k < values.answers.size(); ++k)
-        values.answers[k] = readValue(row.answers[k]);
-    values.picture = readValue(row.picture);
-    return values;
+    const AskedQuestion asked = AskedQuestion::fromRow(row);
+    return {asked.question, asked.type, asked.answers, asked.picture};
 }
