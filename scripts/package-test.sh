@@ -9,7 +9,7 @@ set -euo pipefail
 # shellcheck source=lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-ensure_packages xvfb xdotool man-db desktop-file-utils dpkg-dev util-linux
+ensure_packages xvfb xdotool man-db desktop-file-utils dpkg-dev util-linux gcc libc6-dev
 
 package="$(bash "$REPO_ROOT/scripts/package.sh" | tail -n 1)"
 echo "Checking $package"
@@ -181,6 +181,62 @@ makes_sealed_folder() {
     test "$(stat -c %a:%U:%G "$layout/exam")" = "2771:root:$group"
 }
 check "postinst makes a sealed exam folder on a first install" makes_sealed_folder
+# A member of the keeper's group may rename names in the sealed folder: while postinst runs, one
+# swaps the bank with a link to a file of root's, as fast as the kernel lets it. The file behind
+# the link must come out as it was, and the bank root put there by hand still sealed.
+cat >"$work/swapper.c" <<'SWAPPER'
+#define _GNU_SOURCE
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+/* swapper A B SECONDS: exchanges the names A and B until killed, for SECONDS at most. */
+int main(int argc, char **argv)
+{
+    if (argc != 4)
+        return 2;
+    const time_t end = time(NULL) + atoi(argv[3]);
+    while (time(NULL) < end)
+        if (syscall(SYS_renameat2, AT_FDCWD, argv[1], AT_FDCWD, argv[2], RENAME_EXCHANGE) != 0) {
+            perror("renameat2");
+            return 1;
+        }
+    return 0;
+}
+SWAPPER
+swap_loop_leaves_outside_file() {
+    local swapper_pid status=0 runs=0 other
+    other="$(getent group nogroup >/dev/null && echo nogroup || echo daemon)"
+    cc -O2 -o "$work/swapper" "$work/swapper.c"
+    rm -rf "$layout"/exam*
+    install -d -o root -g "$other" -m 2771 "$layout/exam"
+    printf 'bank' >"$layout/exam/data.mdb"
+    chmod 0644 "$layout/exam/data.mdb"
+    printf 'root only' >"$work/root-only"
+    chmod 0600 "$work/root-only"
+    ln -s "$work/root-only" "$layout/exam/swapped"
+    "$work/swapper" "$layout/exam/data.mdb" "$layout/exam/swapped" 20 &
+    swapper_pid=$!
+    local until=$((SECONDS + 15))
+    while ((runs < 400 && SECONDS < until)); do
+        postinst_function seal_exam_folder "$layout/exam" "$other" || status=$?
+        runs=$((runs + 1))
+    done
+    kill "$swapper_pid" 2>/dev/null || true
+    wait "$swapper_pid" 2>/dev/null || true
+    echo "postinst ran $runs times, last status $status"
+    stat -c '%n %a %U:%G' "$work/root-only" "$layout/exam"/*
+    local bank
+    bank="$(find "$layout/exam" -maxdepth 1 -type f)"
+    test "$status" -eq 0 &&
+        test "$(stat -c %a:%U:%G "$work/root-only")" = "600:root:root" &&
+        test "$(stat -c %a:%G "$bank")" = "660:$other" && test "$(cat "$bank")" = bank
+}
+check "postinst changes no file behind a link swapped into the exam folder" \
+    swap_loop_leaves_outside_file
 
 # --- The layout. Every file is root's and without set-id bits; the keeper gets them from postinst.
 listing="$(dpkg-deb -c "$package")"

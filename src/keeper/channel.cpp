@@ -109,6 +109,22 @@ bool writeMessage(int fd, const Message &message)
     return true;
 }
 
+std::optional<int> plainDecimal(const QByteArray &field, int least, int most)
+{
+    // Ten digits already pass any int; a leading zero is another spelling of the same number.
+    if (field.isEmpty() || field.size() > 10 || (field.size() > 1 && field[0] == '0'))
+        return std::nullopt;
+    qint64 number = 0;
+    for (const char digit : field) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        number = number * 10 + (digit - '0');
+    }
+    if (number < least || number > most)
+        return std::nullopt;
+    return int(number);
+}
+
 QByteArray valueField(const FieldValue &value)
 {
     switch (value.kind()) {

@@ -29,6 +29,10 @@ Read readMessage(int fd, qsizetype largest, Message &message);
 // Writes one message whole; false when the channel is gone.
 bool writeMessage(int fd, const Message &message);
 
+// A whole number written in plain decimal, from `least` to `most` (0 ≤ least): ASCII digits only,
+// no sign, blank, line end or leading zero. Anything else is none.
+std::optional<int> plainDecimal(const QByteArray &field, int least, int most);
+
 // A value as a field: its kind's letter (N Null, T text in UTF-8, D number in 17 significant
 // digits, B Boolean '0' or '1') and the value.
 QByteArray valueField(const FieldValue &value);

@@ -5,7 +5,6 @@
 #include "store/runtime_error.h"
 #include "store/statements.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace {
@@ -27,13 +26,10 @@ QByteArray decimal(int number)
 // The answer code as the window sends it: 0 to 29 in plain decimal, nothing else.
 std::optional<qint16> answerCodeOf(const QByteArray &field)
 {
-    static const QRegularExpression digits(QStringLiteral("^(0|[1-9][0-9]?)$"));
-    if (!digits.match(QString::fromLatin1(field)).hasMatch())
+    const std::optional<int> code = Channel::plainDecimal(field, 0, 29);
+    if (!code)
         return std::nullopt;
-    const int code = field.toInt();
-    if (code > 29)
-        return std::nullopt;
-    return static_cast<qint16>(code);
+    return static_cast<qint16>(*code);
 }
 
 } // namespace

@@ -158,11 +158,12 @@ void checkTexts(Database &basa, const QString &asked, Found &problems)
                                      .arg(k + 1)
                                      .arg(QLatin1String(answers[k])),
                                  question);
+        // The code is the key: the refusal names where it is wrong, never what it holds, since
+        // the keeper passes this text on to the examinee's window.
         if (!readsAsNumber(row[7]))
-            problems.add(QStringLiteral("у вопроса %1 код правильного ответа (ball) «%2» — "
-                                        "не число")
-                             .arg(id, row[7].asText()),
-                         question);
+            problems.add(
+                QStringLiteral("у вопроса %1 код правильного ответа (ball) — не число").arg(id),
+                question);
     }
 }
 

@@ -68,6 +68,26 @@ bool putNew(int from, int to, const char *name)
     return (errno == EINVAL || errno == ENOSYS) && ::linkat(from, name, to, name, 0) == 0;
 }
 
+// The mode and group of a file the staff did not ask a mode for: the owner's alone, or, over a
+// regular file already at `name` in `folder`, that file's group with its group bits (never
+// beyond read and write) where `built` can be given that group. Never others' bits.
+void keepOnlyOwnersAccess(int folder, const char *name, int built, std::optional<mode_t> &mode,
+                          std::optional<gid_t> &group)
+{
+    mode = 0600;
+    struct stat replaced;
+    if (::fstatat(folder, name, &replaced, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(replaced.st_mode))
+        return;
+    const mode_t groupBits = replaced.st_mode & 0060;
+    if (groupBits == 0)
+        return;
+    // Not a member of that group: the file stays the owner's alone rather than open to ours.
+    if (::fchown(built, static_cast<uid_t>(-1), replaced.st_gid) != 0)
+        return;
+    mode = 0600 | groupBits;
+    group = replaced.st_gid;
+}
+
 } // namespace
 
 void requireRegularFile(const QString &path)
@@ -208,6 +228,8 @@ void FileReplacement::commit(bool replace, std::optional<mode_t> mode, std::opti
     struct stat status;
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throwProblem(QStringLiteral("«%1» не записан: новый файл не построен").arg(m_target));
+    if (!mode)
+        keepOnlyOwnersAccess(m_folder, m_name.constData(), file.get(), mode, group);
     // The group first: changing it clears the set-id bits a mode may hold.
     if (group && ::fchown(file.get(), static_cast<uid_t>(-1), *group) != 0)
         throwProblem(

@@ -43,9 +43,11 @@ public:
     void write(const QByteArray &bytes);
     // Puts the built file at the target and flushes it to disk. With `mode`, the file gets it,
     // and with `group` that group, both set on its descriptor before the file has its name, so it
-    // is never there more open than asked; otherwise it keeps what it was created with. With
-    // `replace` whatever name is at the target is replaced; without, anything there (a dangling
-    // link too) refuses the commit.
+    // is never there more open than asked. Without `mode` the file is the staff's alone (0600):
+    // banks and sources hold the answer key. Replacing a regular file, it keeps that file's group
+    // and group bits where this account may give it the group, and is never more open than the
+    // file it replaces; others never read it. With `replace` whatever name is at the target is
+    // replaced; without, anything there (a dangling link too) refuses the commit.
     void commit(bool replace, std::optional<mode_t> mode = std::nullopt,
                 std::optional<gid_t> group = std::nullopt);
 

@@ -4,7 +4,6 @@
 #include "store/runtime_error.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -29,18 +28,6 @@ RuntimeError notStarted(const QString &program, int error)
     return RuntimeError(KeeperLink::Failed,
                         QStringLiteral("Не удалось запустить хранитель банка %1: %2")
                             .arg(program, QString::fromLocal8Bit(std::strerror(error))));
-}
-
-// A whole number in plain decimal from `least` to `most`.
-std::optional<int> decimal(const QByteArray &field, int least, int most)
-{
-    static const QRegularExpression digits(QStringLiteral("^(0|[1-9][0-9]{0,5})$"));
-    if (!digits.match(QString::fromLatin1(field)).hasMatch())
-        return std::nullopt;
-    const int number = field.toInt();
-    if (number < least || number > most)
-        return std::nullopt;
-    return number;
 }
 
 // Writes a request with SIGPIPE held back: a keeper gone is an error to report, not the end of
@@ -131,13 +118,13 @@ KeeperLink::Opened KeeperLink::open(bool examMode)
     const Message reply = ask({verb, examMode ? "exam" : "demo"});
     if (reply.front() != "OPENED" || reply.size() < 3)
         unexpected(verb, reply);
-    const std::optional<int> lastId = decimal(reply[1], 1, Rules::LargestBank);
-    const std::optional<int> count = decimal(reply[2], 0, Rules::LargestBank);
+    const std::optional<int> lastId = Channel::plainDecimal(reply[1], 1, Rules::LargestBank);
+    const std::optional<int> count = Channel::plainDecimal(reply[2], 0, Rules::LargestBank);
     if (!lastId || !count || reply.size() != 3 + 2 * std::size_t(*count))
         unexpected(verb, reply);
     Opened opened{*lastId, {}};
     for (std::size_t at = 3; at < reply.size(); at += 2) {
-        const std::optional<int> firstId = decimal(reply[at], 1, *lastId);
+        const std::optional<int> firstId = Channel::plainDecimal(reply[at], 1, *lastId);
         const std::optional<FieldValue> value = Channel::fieldValue(reply[at + 1]);
         if (!firstId || !value)
             unexpected(verb, reply);
@@ -192,9 +179,10 @@ std::optional<int> KeeperLink::answer(qint16 code)
             unexpected(verb, reply);
         return std::nullopt;
     }
-    const std::optional<int> rightCount = reply.size() == 2 && reply[0] == "RESULT"
-                                              ? decimal(reply[1], 0, Rules::TestLength)
-                                              : std::nullopt;
+    const std::optional<int> rightCount =
+        reply.size() == 2 && reply[0] == "RESULT"
+            ? Channel::plainDecimal(reply[1], 0, Rules::TestLength)
+            : std::nullopt;
     if (!rightCount)
         unexpected(verb, reply);
     release();
@@ -220,7 +208,7 @@ Message KeeperLink::ask(const Message &request)
     if (reply.front() == "ERROR") {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const std::optional<int> number =
-            reply.size() == 3 ? decimal(reply[1], 1, 65535) : std::nullopt;
+            reply.size() == 3 ? Channel::plainDecimal(reply[1], 1, 65535) : std::nullopt;
         const QString description = utf8(reply.size() == 3 ? reply[2] : QByteArray());
         if (!number || utf8.hasError() || description.isEmpty())
             unexpected(verb, reply);

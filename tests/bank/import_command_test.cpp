@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString Fixtures = QStringLiteral(QUORVANE_JET_FIXTURES);
@@ -51,9 +53,13 @@ TEST_P(CleanBanks, AreWrittenValueForValueAndPassTheCheck)
 {
     const QString old = QDir(Fixtures).filePath(QString::fromUtf8(GetParam()) + ".mdb");
     const QByteArray before = fileBytes(old);
+    const mode_t umaskBefore = ::umask(022);
     const CommandRun run = import(QString::fromUtf8(GetParam()) + ".mdb");
+    ::umask(umaskBefore);
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(fileBytes(old), before);
+    // The key is the staff's alone whatever the umask.
+    EXPECT_FALSE(QFileInfo(bank()).permissions().testAnyFlags(QFile::ReadOther | QFile::ReadGroup));
 
     const QJsonDocument expected = QJsonDocument::fromJson(
         fileBytes(QDir(Fixtures).filePath(QString::fromUtf8(GetParam()) + ".json")));

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 class MakeCommand : public ::testing::Test
@@ -177,6 +180,39 @@ TEST_F(MakeCommand, LeavesAnExistingBankAloneUnlessToldToReplaceIt)
     EXPECT_EQ(readBankTables(path("data.mdb")).questions.size(), 40u);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({"data.mdb", "questions.txt"}));
+}
+
+// A bank (its codes) and a source (its starred answers) are the key: under the usual umask
+// nothing the tools write is others' to read, and a replacement is never more open than before.
+TEST_F(MakeCommand, WhatTheToolsWriteIsTheStaffsAlone)
+{
+    const mode_t umaskBefore = ::umask(022);
+    const auto modeOf = [](const QString &file) {
+        struct stat status;
+        return ::stat(QFile::encodeName(file).constData(), &status) == 0 ? status.st_mode & 07777
+                                                                         : 07777u;
+    };
+    const auto setMode = [](const QString &file, mode_t mode) {
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), mode), 0);
+    };
+
+    ASSERT_EQ(make(sourceText(40)).status, 0);
+    EXPECT_EQ(modeOf(path("data.mdb")), 0600u);
+    ASSERT_EQ(runCommand(exportCommand, {path("data.mdb"), path("exported.txt")}).status, 0);
+    EXPECT_EQ(modeOf(path("exported.txt")), 0600u);
+
+    // Others' bits of the file replaced are not carried over; its group's are, and no more.
+    setMode(path("data.mdb"), 0644);
+    ASSERT_EQ(make(sourceText(40), {"--replace"}).status, 0);
+    EXPECT_EQ(modeOf(path("data.mdb")), 0640u);
+    setMode(path("data.mdb"), 0600);
+    ASSERT_EQ(make(sourceText(40), {"--replace"}).status, 0);
+    EXPECT_EQ(modeOf(path("data.mdb")), 0600u);
+    setMode(path("exported.txt"), 0666);
+    ASSERT_EQ(
+        runCommand(exportCommand, {"--replace", path("data.mdb"), path("exported.txt")}).status, 0);
+    EXPECT_EQ(modeOf(path("exported.txt")), 0660u);
+    ::umask(umaskBefore);
 }
 
 TEST_F(MakeCommand, WrongUsageIsToldApartFromARefusal)

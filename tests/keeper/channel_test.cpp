@@ -151,4 +151,16 @@ TEST(ChannelTest, ValuesKeepTheirKindAndEveryDigit)
         EXPECT_FALSE(Channel::fieldValue(field)) << field.constData();
 }
 
+// Both sides read counts, ids and codes through it: only the one plain spelling of a number.
+TEST(ChannelTest, PlainDecimalTakesDigitsAloneWithinTheRange)
+{
+    EXPECT_EQ(Channel::plainDecimal("0", 0, 29), 0);
+    EXPECT_EQ(Channel::plainDecimal("29", 0, 29), 29);
+    EXPECT_EQ(Channel::plainDecimal("40", 1, 40), 40);
+    for (const char *refused :
+         {"30", "1\n", "1 ", " 1", "+1", "-1", "01", "", "1:", "0x1", "99999999999", "\xd9\xa1"})
+        EXPECT_FALSE(Channel::plainDecimal(refused, 0, 29)) << refused;
+    EXPECT_FALSE(Channel::plainDecimal("0", 1, 40));
+}
+
 } // namespace

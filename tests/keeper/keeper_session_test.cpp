@@ -81,6 +81,18 @@ TEST_F(KeeperSessionTest, ABankTheExamCannotBeTakenFromIsRefusedAndTheKeeperStop
     EXPECT_EQ(bank.bytes(), before);
 }
 
+// The refusal reaches the examinee's window: it says where a code is wrong, never what it is.
+TEST_F(KeeperSessionTest, ARefusedCodeIsNamedButNotQuoted)
+{
+    bank.run("UPDATE questions SET ball='4x' WHERE id=7");
+    const Message refused = send({"OPEN", "demo"});
+    ASSERT_EQ(refused.size(), 3u);
+    EXPECT_EQ(refused[0], "ERROR");
+    const QString told = QString::fromUtf8(refused[2]);
+    EXPECT_TRUE(told.contains("у вопроса 7 код правильного ответа (ball)")) << told.toStdString();
+    EXPECT_FALSE(told.contains("4x")) << told.toStdString();
+}
+
 TEST_F(KeeperSessionTest, AWholeExamIsRecordedAsTheWindowRecordsIt)
 {
     openExam();
@@ -224,6 +236,8 @@ TEST_F(KeeperSessionTest, RequestsOutOfPlaceStopTheKeeper)
         {"negative code", {{"OPEN", "demo"}, {"QUESTION"}}, {"ANSWER", "-1"}},
         {"code with a leading zero", {{"OPEN", "demo"}, {"QUESTION"}}, {"ANSWER", "01"}},
         {"code with a blank", {{"OPEN", "demo"}, {"QUESTION"}}, {"ANSWER", "1 "}},
+        {"code with a line end", {{"OPEN", "demo"}, {"QUESTION"}}, {"ANSWER", "1\n"}},
+        {"code with a sign", {{"OPEN", "demo"}, {"QUESTION"}}, {"ANSWER", "+1"}},
         {"empty code", {{"OPEN", "demo"}, {"QUESTION"}}, {"ANSWER", ""}},
         {"lower-case verb", {{"OPEN", "demo"}, {"QUESTION"}}, {"answer", "1"}},
     };
