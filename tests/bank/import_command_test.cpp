@@ -3,7 +3,6 @@
 #include "store/bank_file.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -155,10 +154,7 @@ TEST_F(ImportCommand, DamagedAccessFilesAreRefusedAndNothingIsWritten)
         const QString damaged = dir.filePath("damaged.mdb");
         writeFile(damaged, bytes);
 
-        QElapsedTimer clock;
-        clock.start();
         const CommandRun run = runCommand(importCommand, {damaged, bank()}, dir.path());
-        EXPECT_LT(clock.elapsed(), std::chrono::milliseconds(TimeLimit).count() + 2000);
         EXPECT_EQ(run.status, 1) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(bank()));
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();

@@ -478,6 +478,7 @@ TEST(JournalEntry, EachCellNotAsTheProgramWritesItIsDamaged)
         {"finished without a count", finishedRow(4, FieldValue::null()), {"right_answers"}},
         {"a result without an end", finishedRow(3, FieldValue::null()), {"finished"}},
         {"a count without an end", unfinishedRow(4, FieldValue::number(3)), {"finished"}},
+        {"a pass without an end", unfinishedRow(5, FieldValue::number(1)), {"finished"}},
     };
     for (const RowCase &c : cases) {
         QStringList damaged;

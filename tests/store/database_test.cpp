@@ -5,6 +5,7 @@
 #include "store/bank_image.h"
 #include "store/bank_save.h"
 #include "store/database.h"
+#include "store/safe_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <latch>
 #include <optional>
 #include <thread>
 
@@ -177,15 +179,18 @@ TEST_F(DatabaseTest, AWriteWaitsForAnotherProgramsReadToFinish)
     createBank();
     DBEngine::setLockWait(30000);
     Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
-    // Another program reads the file for a second, as a backup or an indexer does.
-    std::thread reader([path = bankPath()] {
+    // Another program reads the file for a second, as a backup or an indexer does; the write
+    // starts only once that read holds the file.
+    std::latch reading(1);
+    std::thread reader([path = bankPath(), &reading] {
         SideConnection other(path);
         other.run(QStringLiteral("BEGIN"));
         other.value(QStringLiteral("SELECT count(*) FROM questions"));
+        reading.count_down();
         std::this_thread::sleep_for(std::chrono::seconds(1));
         other.run(QStringLiteral("COMMIT"));
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    reading.wait();
     EXPECT_NO_THROW(database.Execute(QStringLiteral("UPDATE users SET chek=1 WHERE id=1")));
     reader.join();
     SideConnection side(bankPath());
@@ -829,6 +834,81 @@ TEST_F(DatabaseTest, AnImageIsCheckedAsItsFileWouldBeAndEachProblemNamesItsQuest
     EXPECT_EQ(found.problemQuestions[0], 0) << found.problems[0].toStdString();
     EXPECT_EQ(found.problemQuestions[1], 7) << found.problems[1].toStdString();
     EXPECT_EQ(found.problemQuestions[2], 12) << found.problems[2].toStdString();
+}
+
+// Checks that only our own code makes: without them the engine refuses in English, or nothing
+// refuses at all.
+TEST_F(DatabaseTest, WhatABankWriteWouldGetWrongIsRefusedBeforeTheEngineSeesIt)
+{
+    std::vector<QuestionRow> twice = someQuestions(40);
+    twice[5].id = 5;
+    try {
+        bankImage(BankTables{twice, {}});
+        ADD_FAILURE() << "two questions numbered 5 were written";
+    } catch (const std::runtime_error &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what())
+                        .contains(QStringLiteral("таблица questions, строка 6: номер (id) 5 "
+                                                 "повторяется")))
+            << error.what();
+    }
+
+    // A save rewrites the questions: a trigger on them would fire on the rewrite.
+    writeBankTables(bankPath(), BankTables{someQuestions(40), {}});
+    {
+        SideConnection side(bankPath());
+        side.run(QStringLiteral("CREATE TRIGGER wipe AFTER DELETE ON questions BEGIN "
+                                "UPDATE users SET username = 'стёрто'; END"));
+        side.run(QStringLiteral("UPDATE users SET username = 'Иванов Пётр'"));
+    }
+    saveBankQuestions(bankPath(), someQuestions(41));
+    SideConnection side(bankPath());
+    EXPECT_EQ(side.value(QStringLiteral("SELECT username FROM users")).toString(),
+              QStringLiteral("Иванов Пётр"));
+    EXPECT_EQ(side.value(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
+                                        "'trigger'"))
+                  .toInt(),
+              0);
+
+    // A name that appeared at the target after the tool looked is not replaced without leave.
+    FileReplacement late(QDir(folder()).filePath(QStringLiteral("new.mdb")));
+    late.write("new");
+    writeFile(QDir(folder()).filePath(QStringLiteral("new.mdb")), "another program's");
+    try {
+        late.commit(false);
+        ADD_FAILURE() << "the file that appeared was replaced";
+    } catch (const std::runtime_error &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("уже есть")))
+            << error.what();
+    }
+    EXPECT_EQ(bytesOf(QDir(folder()).filePath(QStringLiteral("new.mdb"))), "another program's");
+}
+
+// Banks the exam could not write as it must are refused when opened, before anything is written.
+TEST_F(DatabaseTest, AJournalWithoutNumberedRowsAndATriggerOnTheQuestionsAreRefusedAtOpening)
+{
+    const auto problemsOf = [this](const QStringList &changes) {
+        QFile::remove(bankPath());
+        writeBankTables(bankPath(), BankTables{someQuestions(40), {}});
+        {
+            SideConnection side(bankPath());
+            for (const QString &change : changes)
+                side.run(change);
+        }
+        Database basa = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+        return inspectBankValues(basa, FieldValue::number(40)).problems;
+    };
+    QStringList problems =
+        problemsOf({QStringLiteral("DROP TABLE attempts"),
+                    QStringLiteral("CREATE TABLE attempts (id INTEGER PRIMARY KEY, username TEXT, "
+                                   "started TEXT, finished TEXT, right_answers INTEGER, passed "
+                                   "BOOLEAN, questions INTEGER, "
+                                   "host TEXT) WITHOUT ROWID")});
+    ASSERT_EQ(problems.size(), 1) << problems.join('\n').toStdString();
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("INTEGER PRIMARY KEY")));
+    problems = problemsOf(
+        {QStringLiteral("CREATE TRIGGER quiet BEFORE UPDATE ON questions BEGIN SELECT 1; END")});
+    ASSERT_EQ(problems.size(), 1) << problems.join('\n').toStdString();
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("триггер «quiet»")));
 }
 
 } // namespace
