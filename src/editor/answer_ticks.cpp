@@ -29,27 +29,12 @@ std::optional<std::array<bool, 4>> ticksOf(const QVariant &ball, const QVariant 
     const QuestionKind kind = kindOf(type);
     if (kind == QuestionKind::NoAnswers || !isWholeNumber(ball))
         return std::nullopt;
-    const qlonglong code = ball.toLongLong();
-    const int rulesType =
-        kind == QuestionKind::CheckBoxes ? Rules::CheckBoxes : Rules::OptionButtons;
-    if (!Rules::ticksCanGive(rulesType, double(code)))
-        return std::nullopt;
-    // The weights' sums are all different, so exactly one set of ticks gives the code.
-    for (int set = 1; set < 16; ++set) {
-        std::array<bool, 4> ticks{};
-        for (std::size_t k = 0; k < ticks.size(); ++k)
-            ticks[k] = set & (1 << k);
-        if (codeOf(ticks) == code)
-            return ticks;
-    }
-    return std::nullopt;
+    return Rules::ticksGiving(kind == QuestionKind::CheckBoxes ? Rules::CheckBoxes
+                                                               : Rules::OptionButtons,
+                              double(ball.toLongLong()));
 }
 
 qlonglong codeOf(const std::array<bool, 4> &ticks)
 {
-    qlonglong code = 0;
-    for (std::size_t k = 0; k < ticks.size(); ++k)
-        if (ticks[k])
-            code += Rules::AnswerWeights[k];
-    return code;
+    return Rules::codeOfTicks(ticks);
 }

@@ -5,6 +5,7 @@
 #include "screens/pictures.h"
 #include "screens/scale.h"
 #include "screens/values.h"
+#include "store/rules.h"
 #include "ui_question_panel.h"
 
 #include <QDir>
@@ -75,8 +76,8 @@ void presentQuestion(Ui::QuestionPanel &ui, PanelAnswers &answers, const Questio
         ui.Picture2->setPicture(Picture());
     }
 
-    if (equalsNumber(question.type, 0))
+    if (equalsNumber(question.type, Rules::OptionButtons))
         showAnswers(answers.Option1, question);
-    else if (equalsNumber(question.type, 1))
+    else if (equalsNumber(question.type, Rules::CheckBoxes))
         showAnswers(answers.Check1, question);
 }

@@ -72,11 +72,7 @@ void requireColumns(Database &db, const QString &table, const QStringList &colum
 
 int BankQuestion::ball() const
 {
-    int code = 0;
-    for (int k = 0; k < 4; ++k)
-        if (right[k])
-            code += Rules::AnswerWeights[k];
-    return code;
+    return Rules::codeOfTicks(right);
 }
 
 QuestionRow BankQuestion::row() const

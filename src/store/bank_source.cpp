@@ -36,7 +36,6 @@ namespace {
 
 using Rules::LargestPicture;
 using Rules::TestLength;
-constexpr const auto &Weights = Rules::AnswerWeights;
 
 const QString AnswerColumns[4] = {"answ1", "answ2", "answ3", "answ4"};
 
@@ -425,7 +424,8 @@ private:
         if (b.answers != 4)
             blockProblem(b.line, QStringLiteral("ответов %1, нужно 4").arg(b.answers));
         const bool showsAnswers =
-            !row.type.isNull() && (row.type.toLongLong() == 0 || row.type.toLongLong() == 1);
+            !row.type.isNull() && (row.type.toLongLong() == Rules::OptionButtons ||
+                                   row.type.toLongLong() == Rules::CheckBoxes);
         for (int k = 0; k < b.answers; ++k)
             if (showsAnswers && row.answers[k].isNull())
                 blockProblem(b.answerLines[k],
@@ -439,15 +439,12 @@ private:
                              QStringLiteral("задан код ball, и отмечены верные ответы; "
                                             "нужно что-то одно"));
         } else {
-            int code = 0;
-            for (int k = 0; k < 4; ++k)
-                code += b.right[k] ? Weights[k] : 0;
-            row.ball = qlonglong(code);
-            if (row.type == QVariant(qlonglong(0)) && rightCount != 1)
+            row.ball = qlonglong(Rules::codeOfTicks(b.right));
+            if (row.type == QVariant(qlonglong(Rules::OptionButtons)) && rightCount != 1)
                 blockProblem(b.line, QStringLiteral("у вопроса с одним ответом отмечено "
                                                     "верных: %1")
                                          .arg(rightCount));
-            if (row.type == QVariant(qlonglong(1)) && rightCount == 0)
+            if (row.type == QVariant(qlonglong(Rules::CheckBoxes)) && rightCount == 0)
                 blockProblem(b.line, QStringLiteral("не отмечен ни один верный ответ"));
         }
         m_result.pictureLines.push_back(b.fieldLines[Picture]);
@@ -564,26 +561,14 @@ std::optional<QVariant> wholeOrNull(const QVariant &value)
 }
 
 // The right answers a kind can be scored with by ticks, when the code is such a set.
-std::optional<std::array<bool, 4>> ticksFor(const QVariant &type, const QVariant &ball)
+std::optional<Rules::Ticks> ticksFor(const QVariant &type, const QVariant &ball)
 {
     if (type.isNull() || ball.isNull())
         return std::nullopt;
     const qlonglong kind = type.toLongLong();
-    const qlonglong code = ball.toLongLong();
-    std::array<bool, 4> right{};
-    int count = 0;
-    qlonglong rest = code;
-    for (int k = 3; k >= 0; --k)
-        if (rest >= Weights[k] && (rest & Weights[k])) {
-            right[k] = true;
-            rest -= Weights[k];
-            ++count;
-        }
-    if (rest != 0 || count == 0)
+    if (kind != Rules::OptionButtons && kind != Rules::CheckBoxes)
         return std::nullopt;
-    if ((kind == 0 && count == 1) || kind == 1)
-        return right;
-    return std::nullopt;
+    return Rules::ticksGiving(int(kind), double(ball.toLongLong()));
 }
 
 } // namespace

@@ -2,20 +2,36 @@
 
 namespace Rules {
 
-bool ticksCanGive(int type, double code)
+qint16 codeOfTicks(const Ticks &ticks)
 {
+    qint16 code = 0;
+    for (std::size_t k = 0; k < ticks.size(); ++k)
+        if (ticks[k])
+            code = qint16(code + AnswerWeights[k]);
+    return code;
+}
+
+std::optional<Ticks> ticksGiving(int type, double code)
+{
+    if (type != OptionButtons && type != CheckBoxes)
+        return std::nullopt;
     for (int set = 1; set < 16; ++set) {
-        int sum = 0;
+        Ticks ticks{};
         int count = 0;
-        for (int k = 0; k < 4; ++k)
+        for (std::size_t k = 0; k < ticks.size(); ++k)
             if (set & (1 << k)) {
-                sum += AnswerWeights[k];
+                ticks[k] = true;
                 ++count;
             }
-        if ((type == CheckBoxes || count == 1) && sum == code)
-            return true;
+        if ((type == CheckBoxes || count == 1) && codeOfTicks(ticks) == code)
+            return ticks;
     }
-    return false;
+    return std::nullopt;
+}
+
+bool ticksCanGive(int type, double code)
+{
+    return ticksGiving(type, code).has_value();
 }
 
 } // namespace Rules

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <optional>
 
 // The exam's fixed rules, which the bank's format and every program that reads a bank share.
 namespace Rules {
@@ -23,8 +24,19 @@ inline constexpr std::array<qint16, 4> AnswerWeights{1, 4, 8, 16};
 inline constexpr int OptionButtons = 0;
 inline constexpr int CheckBoxes = 1;
 
-// Whether ticks of a question of `type` can give `code`: one answer of an option-button
-// question, any non-empty set of a check-box one.
+// The ticked answer positions 1 to 4 of a question.
+using Ticks = std::array<bool, 4>;
+
+// The code of a set of ticks: the sum of the weights of the ticked positions, 0 to 29.
+qint16 codeOfTicks(const Ticks &ticks);
+
+// The ticks of a question of `type` that give `code`: one answer of an option-button question,
+// any non-empty set of a check-box one. None when no such ticks give it (a code that is no sum
+// of the weights, several answers with option buttons, a kind that shows no answers). The sums of
+// the weights all differ, so there is never more than one set.
+std::optional<Ticks> ticksGiving(int type, double code);
+
+// Whether ticks of a question of `type` can give `code`.
 bool ticksCanGive(int type, double code);
 
 } // namespace Rules

@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"NullCheckBoxAnswer", "UPDATE questions SET answ2 = NULL WHERE id = 11",
                "у вопроса 11 нет текста ответа 2"},
         Damage{"TextCode", "UPDATE questions SET ball = 'четыре' WHERE id = 11",
-               "«четыре» — не число"},
+               "у вопроса 11 код правильного ответа (ball) — не число"},
         Damage{"EmptyCode", "UPDATE questions SET ball = '' WHERE id = 11", "не число"},
         Damage{"TextKind", "UPDATE questions SET type = 'один' WHERE id = 12", "«один»"},
         Damage{"JournalTrigger",
