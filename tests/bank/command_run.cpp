@@ -20,19 +20,6 @@ CommandRun runCommand(CommandFunction command, const QStringList &arguments,
     return run;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 QByteArray sourceText(int questions)
 {
     QByteArray text = "# Банк для проверки\n";

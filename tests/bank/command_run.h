@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bank/console.h"
+#include "support/file_bytes.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -20,9 +21,6 @@ struct CommandRun
 // `programFolder`.
 CommandRun runCommand(CommandFunction command, const QStringList &arguments,
                       const QString &programFolder = QString());
-
-QByteArray fileBytes(const QString &path);
-void writeFile(const QString &path, const QByteArray &bytes);
 
 // A source of n sound questions in today's form, question 2 with picture 1.
 QByteArray sourceText(int questions);

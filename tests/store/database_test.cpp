@@ -1,4 +1,5 @@
 #include "expect_error.h"
+#include "support/file_bytes.h"
 
 #include "store/bank_check.h"
 #include "store/bank_file.h"
@@ -76,20 +77,6 @@ private:
     QSqlDatabase m_database;
 };
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
 // Every test runs in a fresh empty folder made the working directory. Locks held on purpose are
 // given up on after a short wait.
 class DatabaseTest : public ::testing::Test
@@ -157,7 +144,7 @@ TEST_F(DatabaseTest, FileThatIsNoDatabaseIsRefusedAndLeftAsItWas)
         // An Access bank is named as such, with the way to bring it over.
         if (bytes.mid(4, 9) == "Standard")
             EXPECT_TRUE(isError(error, 3343, {"Access", "quorvane-bank import"}));
-        EXPECT_EQ(bytesOf(bankPath()), bytes);
+        EXPECT_EQ(fileBytes(bankPath()), bytes);
         EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
     }
 }
@@ -165,13 +152,13 @@ TEST_F(DatabaseTest, FileThatIsNoDatabaseIsRefusedAndLeftAsItWas)
 TEST_F(DatabaseTest, ADamagedHeaderIsReportedAsDamageNotAsAReadOnlyFile)
 {
     createBank();
-    QByteArray bytes = bytesOf(bankPath());
+    QByteArray bytes = fileBytes(bankPath());
     bytes[19] = 3; // a write version no engine knows
     writeFile(bankPath(), bytes);
     const RuntimeError error =
         errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
     EXPECT_TRUE(isError(error, 3343, {bankPath(), QStringLiteral("заголовок файла повреждён")}));
-    EXPECT_EQ(bytesOf(bankPath()), bytes);
+    EXPECT_EQ(fileBytes(bankPath()), bytes);
 }
 
 TEST_F(DatabaseTest, AWriteWaitsForAnotherProgramsReadToFinish)
@@ -265,20 +252,20 @@ TEST_F(DatabaseTest, FileLockedByAnotherConnectionIsRefused)
 TEST_F(DatabaseTest, ReadOnlyFileIsRefusedAndLeftAsItWas)
 {
     createBank();
-    const QByteArray before = bytesOf(bankPath());
+    const QByteArray before = fileBytes(bankPath());
     ASSERT_TRUE(
         QFile::setPermissions(bankPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     const RuntimeError error =
         errorFrom([] { DBEngine::OpenDatabase(QStringLiteral("data.mdb")); });
     EXPECT_TRUE(isError(error, 3051, {bankPath()}));
-    EXPECT_EQ(bytesOf(bankPath()), before);
+    EXPECT_EQ(fileBytes(bankPath()), before);
     QFile::setPermissions(bankPath(), QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST_F(DatabaseTest, OpeningAndReadingChangeNothing)
 {
     createBank();
-    const QByteArray before = bytesOf(bankPath());
+    const QByteArray before = fileBytes(bankPath());
     {
         Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
         EXPECT_EQ(database.path(), bankPath());
@@ -288,7 +275,7 @@ TEST_F(DatabaseTest, OpeningAndReadingChangeNothing)
         // No journal or other file beside the bank while it is open.
         EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
     }
-    EXPECT_EQ(bytesOf(bankPath()), before);
+    EXPECT_EQ(fileBytes(bankPath()), before);
     EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
 }
 
@@ -554,7 +541,7 @@ TEST_F(DatabaseTest, RefusedWritesQuoteStatementAndChangeNothing)
         SideConnection side(bankPath());
         side.run(QStringLiteral("UPDATE users SET chek=0"));
     }
-    const QByteArray before = bytesOf(bankPath());
+    const QByteArray before = fileBytes(bankPath());
     {
         Database database = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
         for (const RejectedCase &c : cases) {
@@ -566,7 +553,7 @@ TEST_F(DatabaseTest, RefusedWritesQuoteStatementAndChangeNothing)
             EXPECT_TRUE(isError(error, c.number, named));
         }
     }
-    EXPECT_EQ(bytesOf(bankPath()), before);
+    EXPECT_EQ(fileBytes(bankPath()), before);
 }
 
 TEST_F(DatabaseTest, WritesAndReadsRefusedWhileAnotherConnectionHoldsTheFile)
@@ -798,7 +785,7 @@ TEST_F(DatabaseTest, AMemberOfTheBanksGroupSavesItKeepingItsOwner)
 TEST_F(DatabaseTest, SavingABankAnotherProgramIsWritingWaitsThenRefusesLeavingItAsItWas)
 {
     writeBankTables(bankPath(), BankTables{someQuestions(40), {}});
-    const QByteArray before = bytesOf(bankPath());
+    const QByteArray before = fileBytes(bankPath());
     SideConnection writer(bankPath());
     writer.run(QStringLiteral("BEGIN IMMEDIATE"));
     const auto started = std::chrono::steady_clock::now();
@@ -811,7 +798,7 @@ TEST_F(DatabaseTest, SavingABankAnotherProgramIsWritingWaitsThenRefusesLeavingIt
     }
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
     writer.run(QStringLiteral("ROLLBACK"));
-    EXPECT_EQ(bytesOf(bankPath()), before);
+    EXPECT_EQ(fileBytes(bankPath()), before);
     EXPECT_EQ(entries(), QStringList{QStringLiteral("data.mdb")});
 }
 
@@ -880,7 +867,7 @@ TEST_F(DatabaseTest, WhatABankWriteWouldGetWrongIsRefusedBeforeTheEngineSeesIt)
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("уже есть")))
             << error.what();
     }
-    EXPECT_EQ(bytesOf(QDir(folder()).filePath(QStringLiteral("new.mdb"))), "another program's");
+    EXPECT_EQ(fileBytes(QDir(folder()).filePath(QStringLiteral("new.mdb"))), "another program's");
 }
 
 // Banks the exam could not write as it must are refused when opened, before anything is written.

@@ -1,4 +1,5 @@
 #include "bank_fixture.h"
+#include "file_bytes.h"
 
 #include "store/bank_file.h"
 
@@ -80,6 +81,5 @@ QVariant BankFixture::value(const QString &sql) const
 
 QByteArray BankFixture::bytes() const
 {
-    QFile file(bankPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fileBytes(bankPath());
 }
