@@ -237,6 +237,23 @@ swap_loop_leaves_outside_file() {
 }
 check "postinst changes no file behind a link swapped into the exam folder" \
     swap_loop_leaves_outside_file
+# Where hard links to others' files are allowed, one can be made in the folder: a second name
+# means the file is not a bank root put there, and it is left as it is, as is a staff member's.
+leaves_second_names_alone() {
+    rm -rf "$layout"/exam*
+    install -d -o root -g "$group" -m 2771 "$layout/exam"
+    printf 'root only' >"$work/linked"
+    chmod 0600 "$work/linked"
+    ln "$work/linked" "$layout/exam/data.mdb"
+    postinst_function seal_exam_folder "$layout/exam" "$group"
+    test "$(stat -c %a "$work/linked")" = 600 || return 1
+    rm "$layout/exam/data.mdb"
+    install -o nobody -m 0640 /dev/null "$layout/exam/data.mdb"
+    postinst_function seal_exam_folder "$layout/exam" "$group"
+    test "$(stat -c %a:%U "$layout/exam/data.mdb")" = 640:nobody
+}
+check "postinst leaves a file with a second name, or another account's, alone" \
+    leaves_second_names_alone
 
 # --- The layout. Every file is root's and without set-id bits; the keeper gets them from postinst.
 listing="$(dpkg-deb -c "$package")"
