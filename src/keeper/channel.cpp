@@ -154,4 +154,20 @@ std::optional<FieldValue> fieldValue(const QByteArray &field)
     return std::nullopt;
 }
 
+std::optional<int> plainDecimal(const QByteArray &field, int least, int most)
+{
+    // At most ten digits: the value fits in 64 bits before it is compared with the range.
+    if (field.isEmpty() || field.size() > 10 || (field.size() > 1 && field[0] == '0'))
+        return std::nullopt;
+    qint64 number = 0;
+    for (const char digit : field) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        number = number * 10 + (digit - '0');
+    }
+    if (number < least || number > most)
+        return std::nullopt;
+    return int(number);
+}
+
 } // namespace Channel

@@ -14,9 +14,6 @@ namespace Channel {
 
 using Message = std::vector<QByteArray>;
 
-// The largest request the keeper takes: a verb and a full name fit in it many times over.
-inline constexpr qsizetype LargestRequest = 4096;
-
 QByteArray encode(const Message &message);
 // The fields of a payload; none when the lengths do not add up to it exactly or it has none.
 std::optional<Message> decode(const QByteArray &payload);
@@ -34,5 +31,9 @@ bool writeMessage(int fd, const Message &message);
 QByteArray valueField(const FieldValue &value);
 // The value of such a field; none when it is not one.
 std::optional<FieldValue> fieldValue(const QByteArray &field);
+
+// A whole number from `least` to `most` written in plain decimal: ASCII digits only, no sign, no
+// blank, no leading zero (0 itself is "0"); none for anything else.
+std::optional<int> plainDecimal(const QByteArray &field, int least, int most);
 
 } // namespace Channel

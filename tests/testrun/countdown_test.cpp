@@ -42,7 +42,7 @@ TEST_F(CountdownTest, AQuestionLeftAloneIsSubmittedAtTheHundredAndEightyFirstTic
     EXPECT_EQ(run().QuestionNo, 1);
     ticks(1);
     EXPECT_EQ(run().QuestionNo, 2);
-    EXPECT_EQ(run().RightCount, 1);
+    EXPECT_EQ(bankSide().RightCount, 1);
     EXPECT_EQ(main().Label5->text(), "00:00");
     ticks(1);
     EXPECT_EQ(main().Label5->text(), "03:00");

@@ -1,6 +1,7 @@
 #include "exam_fixture.h"
 
 #include "testrun/question_draw.h"
+#include "store/question_draw.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -84,8 +85,8 @@ TEST_F(ExamTest, AFortyQuestionBankIsAskedWholeInSomeOrderWithTheBarAndNumberFol
     EXPECT_EQ(asked.size(), 40);
     EXPECT_FALSE(asked.contains(0));
     EXPECT_LE(*std::max_element(asked.begin(), asked.end()), 40);
-    EXPECT_EQ(run().DrawnIds.front(), 0);
-    EXPECT_EQ(run().DrawnIds.back(), 0);
+    EXPECT_EQ(bankSide().DrawnIds.front(), 0);
+    EXPECT_EQ(bankSide().DrawnIds.back(), 0);
     EXPECT_FLOAT_EQ(Width(*main().lblProgress), 1185);
     // Re-seeded before every attempt, not once per question.
     EXPECT_GE(fake.random.seeds(), 40);
@@ -98,7 +99,7 @@ TEST_F(ExamTest, ADrawThatCanNeverFindANewQuestionFailsAtOnceInsteadOfHanging)
     std::vector<qint16> drawn(42, 0);
     for (qint16 k = 1; k <= 40; ++k)
         drawn[k] = k;
-    EXPECT_THROW(drawQuestionId(fake.runtime, drawn, 40), std::logic_error);
+    EXPECT_THROW(drawUnaskedId(reseededRandom(fake.runtime), drawn, 40), std::logic_error);
 }
 
 TEST_F(ExamTest, AResultTheFileWillNotTakeIsShownForTheStaffToWriteDown)
