@@ -63,20 +63,6 @@ TEST_F(CountdownTest, AClickDoesNotRestartTheCountdown)
     EXPECT_EQ(main().Label5->text(), "03:00");
 }
 
-TEST_F(CountdownTest, TheFortiethQuestionTimingOutShowsTheResult)
-{
-    reachTheLastQuestion();
-    tick(true);
-    ticks(181);
-    EXPECT_FALSE(run().TestRunning);
-    EXPECT_EQ(run().RightCount, 40);
-    EXPECT_EQ(main().Label5->text(), "00:00");
-    EXPECT_FALSE(program.frmMain->Timer1.Enabled());
-    EXPECT_EQ(bank.value("select chek from users").toInt(), 1);
-    ticks(5);
-    EXPECT_EQ(main().Label5->text(), "00:00");
-}
-
 TEST_F(CountdownTest, LeavingAtTheLastSecondLetsNoTickSubmitWhileTheProgramEnds)
 {
     reachTheLastQuestion();
