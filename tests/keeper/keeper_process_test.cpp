@@ -150,6 +150,25 @@ TEST_P(KeeperProcessTest, TheKeeperProgramTakesAnExamOverItsSocketAndStopsWhenIt
     EXPECT_EQ(flooded.exitCode(), 1);
 }
 
+// Descriptors passed to another process are not the keeper's to take: it refuses to start.
+TEST(KeeperProcessTest, AServiceStartMeantForAnotherProcessIsRefused)
+{
+    QTemporaryDir folder;
+    QTemporaryDir errors;
+    const QString said = errors.filePath("stderr");
+    const KeeperChild child = startKeeperService(QStringLiteral(QUORVANE_KEEPER_PATH), {},
+                                                 folder.path(), said, false);
+    ASSERT_GT(child.pid, 0);
+    // A keeper that took the connection after all would wait for a request.
+    close(child.fd);
+    int status = 0;
+    ASSERT_EQ(waitpid(child.pid, &status, 0), child.pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    QFile file(said);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains("LISTEN_FDS"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Starts, KeeperProcessTest,
                          ::testing::Values(KeeperProcess::Start::ByTheWindow,
                                            KeeperProcess::Start::AsAService),

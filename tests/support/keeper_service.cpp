@@ -41,8 +41,10 @@ gid_t keeperGid()
 }
 
 KeeperChild startKeeperService(const QString &program, const QStringList &arguments,
-                               const QString &examFolder, const QString &errorFile)
+                               const QString &examFolder, const QString &errorFile,
+                               bool ownPid)
 {
+    const pid_t parent = getpid();
     std::vector<std::string> args{QFile::encodeName(program).toStdString()};
     for (const QString &argument : arguments)
         args.push_back(QFile::encodeName(argument).toStdString());
@@ -63,7 +65,7 @@ KeeperChild startKeeperService(const QString &program, const QStringList &argume
     if (pid == 0) {
         // Only calls safe between fork and exec.
         char listenPid[40] = "LISTEN_PID=";
-        writeDecimal(listenPid + 11, long(getpid()));
+        writeDecimal(listenPid + 11, long(ownPid ? getpid() : parent));
         char listenFds[] = "LISTEN_FDS=1";
         char *environment[] = {listenFds, listenPid, nullptr};
         const int error = open(errors.constData(), O_WRONLY | O_CREAT | O_APPEND, 0666);

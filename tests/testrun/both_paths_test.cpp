@@ -4,6 +4,7 @@
 #include "exam_fixture.h"
 
 #include "screens/pictures.h"
+#include "screens/scale.h"
 #include "support/keeper_service.h"
 
 #include <QFile>
@@ -278,6 +279,27 @@ TEST_P(BothPaths, AResultTheFileRefusesIsShownForTheStaffToWriteDown)
     EXPECT_TRUE(main().Frame1->isHidden());
     EXPECT_EQ(chek(), 0);
     EXPECT_TRUE(journal("finished").isNull());
+}
+
+// The question's number and bar move on before its select: an error there finds them so, and
+// the question before still on screen.
+TEST_P(BothPaths, AQuestionThatCannotBeSelectedStopsWithItsNumberShown)
+{
+    registerExam();
+    pressActionButton();
+    tick(true);
+    const QString shownBefore = main().Label6->text();
+    bank.run("DROP TABLE questions");
+    fake.boxes.answer(vbOK);
+    pressActionButton();
+
+    ASSERT_EQ(fake.boxes.asked().size(), 1u);
+    EXPECT_TRUE(lastPrompt().contains("questions")) << lastPrompt().toStdString();
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(main().Label7->text(), "2");
+    EXPECT_FLOAT_EQ(Width(*main().lblProgress), 2 * 29.625f);
+    EXPECT_EQ(main().Label6->text(), shownBefore);
+    EXPECT_EQ(chek(), 0);
 }
 
 // However long the machine stalled while a question was on screen, an answer the window's
