@@ -11,8 +11,9 @@
 #include "store/database.h"
 #include "store/runtime_error.h"
 #include "store/statements.h"
-#include "testrun/keeper_link.h"
+#include "exam/keeper_link.h"
 #include "testrun/main_layout.h"
+#include "store/question_draw.h"
 #include "testrun/question_draw.h"
 #include "ui_frm_user.h"
 
@@ -560,7 +561,7 @@ void drawTest(Runtime &runtime, std::vector<qint16> &drawnIds)
 {
     for (int questionNo = 1; questionNo <= TestLength; ++questionNo)
         drawnIds[static_cast<std::size_t>(questionNo)] =
-            drawQuestionId(runtime, drawnIds, questionNo - 1);
+            drawUnaskedId(reseededRandom(runtime), drawnIds, questionNo - 1);
 }
 
 // Counts the attempts, for the figures' sake; not used while timing.

@@ -265,6 +265,12 @@ if grep -q '/usr/lib/quorvane/quorvane-keeper$' <<<"$listing"; then
     check "the keeper is shipped 0755 root:root" \
         grep -Eq '^-rwxr-xr-x root/root .* \./usr/lib/quorvane/quorvane-keeper$' <<<"$listing"
 fi
+# The keeper the tests start runs on a clock they move; it is theirs alone.
+no_test_clock() {
+    ! grep -q 'quorvane-keeper-test-clock' <<<"$listing" &&
+        ! grep -aq 'файл часов теста' "$program_dir/quorvane-keeper"
+}
+check "the installed keeper has no clock the tests could move" no_test_clock
 is_link() { test "$(readlink "$root/$1")" = "$2" || { echo "$1 -> $(readlink "$root/$1")"; false; }; }
 stripped() { test -x "$1" && ! readelf -S "$1" | grep -q '\.symtab'; }
 check "the program is in its own folder, executable and stripped" stripped "$program_dir/quorvane"

@@ -14,9 +14,6 @@ namespace Channel {
 
 using Message = std::vector<QByteArray>;
 
-// The largest request the keeper takes: a verb and a full name fit in it many times over.
-inline constexpr qsizetype LargestRequest = 4096;
-
 QByteArray encode(const Message &message);
 // The fields of a payload; none when the lengths do not add up to it exactly or it has none.
 std::optional<Message> decode(const QByteArray &payload);

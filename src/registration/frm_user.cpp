@@ -5,6 +5,7 @@
 #include "screens/runtime.h"
 #include "screens/scale.h"
 #include "shell/program.h"
+#include "store/rules.h"
 #include "testrun/main_layout.h"
 #include "ui_frm_user.h"
 
@@ -20,7 +21,7 @@ frmUser::frmUser(Program &program)
     m_ui->Image1->setPicture(layoutPicture(QStringLiteral("face_ok.bmp")));
     m_ui->Image2->setPicture(layoutPicture(QStringLiteral("face_quit.bmp")));
 
-    // The names have no length limit of their own.
+    // The names have no length limit of their own: the full name has (Rules::LongestFullName).
     for (QLineEdit *field : {m_ui->Text1, m_ui->Text2, m_ui->Text3})
         field->setMaxLength(std::numeric_limits<int>::max());
 
@@ -61,6 +62,17 @@ void frmUser::Image1_Click()
     if (m_ui->Text3->text().isEmpty()) {
         m_runtime.MsgBox(QStringLiteral("Не введено Отчество, пожалуйста повторите"));
         m_ui->Text3->setFocus();
+        return;
+    }
+    // A name past the stated length is refused here, before anything is written, whichever
+    // way the bank is reached; the longest field gets the focus.
+    if (Rules::fullNameLength(fullName()) > Rules::LongestFullName) {
+        m_runtime.MsgBox(Rules::fullNameTooLong());
+        QLineEdit *longest = m_ui->Text2;
+        for (QLineEdit *field : {m_ui->Text1, m_ui->Text3})
+            if (field->text().size() > longest->text().size())
+                longest = field;
+        longest->setFocus();
         return;
     }
     m_program.frmMain->ui().Label1->setText(QStringLiteral("Тест для ") + fullName());

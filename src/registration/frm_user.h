@@ -8,6 +8,7 @@
 namespace Ui {
 class frmUser;
 }
+class ExamSession;
 class Program;
 class ImageControl;
 
@@ -38,8 +39,8 @@ protected:
     void systemClose() override { Image2_Click(); }
 
 private:
-    // OpenBasa for a bank sealed from this account: its keeper opens it and records the attempt.
-    void openThroughKeeper();
+    // The exam's session: on the bank, or through its keeper when the bank is sealed.
+    std::unique_ptr<ExamSession> startSession();
     void showPressedLook(ImageControl &image);
 
     Program &m_program;

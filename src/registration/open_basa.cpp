@@ -1,12 +1,12 @@
 #include "frm_user.h"
 
+#include "exam/bank_session.h"
+#include "exam/keeper_link.h"
 #include "screens/pictures.h"
 #include "screens/runtime.h"
 #include "shell/program.h"
-#include "store/bank_check.h"
-#include "store/runtime_error.h"
-#include "store/statements.h"
 #include "testrun/main_layout.h"
+#include "testrun/question_draw.h"
 
 #include <QDir>
 #include <QSysInfo>
@@ -24,72 +24,41 @@ namespace {
     runtime.End();
 }
 
-QString picturesFolder(const Runtime &runtime)
-{
-    return QDir(runtime.appPath()).filePath(QStringLiteral("pictures"));
-}
-
 } // namespace
 
 void frmUser::OpenBasa()
 {
     TestRunState &run = m_program.state;
+    run.Session = startSession();
+    // Steps 1 to 5: the bank opened, its questions selected and checked.
+    run.LastId = run.Session->open(run.ExamMode);
 
-    if (run.BankSealed()) {
-        openThroughKeeper();
-    } else {
-        run.Basa = DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
-        run.QuestionsRs = run.Basa->OpenRecordset(Statements::SelectQuestions);
-        run.QuestionsRs->MoveLast();
-        // A bank the test cannot be taken from is refused now, before the attempt is recorded.
-        const int lastId = checkBank(*run.Basa, run.QuestionsRs->Fields(QStringLiteral("id")),
-                                     picturesFolder(m_runtime), isReadablePicture);
-        run.DrawnIds.assign(static_cast<std::size_t>(lastId) + 2, 0);
-
-        if (run.ExamMode) {
-            run.UsersRs = run.Basa->OpenRecordset(Statements::SelectUsers);
-            checkAttemptRecord(*run.Basa, run.UsersRs->Fields(QStringLiteral("id")));
-            const QString name = fullName();
-            if (equalsText(run.UsersRs->Fields(QStringLiteral("username")), name))
-                refuseRepeat(m_runtime, name,
-                             recordsPass(run.UsersRs->Fields(QStringLiteral("chek"))));
-            // The attempt counts from here; a bank that keeps a journal gets its row in the same
-            // transaction, after the record's change.
-            std::optional<Database::Change> journal;
-            if (run.Basa->HasTable(Journal::Table)) {
-                run.JournalAttempt =
-                    Journal::Attempt{name, m_runtime.now(), lastId, QSysInfo::machineHostName()};
-                journal = Journal::start(*run.JournalAttempt);
-            }
-            run.Basa->ExecuteWithJournal({Statements::RecordExaminee, {name}}, journal);
-        }
+    // Step 6, the attempt rule.
+    if (run.ExamMode) {
+        const QString name = fullName();
+        if (const std::optional<bool> passed = run.Session->registerExaminee(name))
+            refuseRepeat(m_runtime, name, *passed);
     }
 
-    const auto upperBound = static_cast<int>(run.DrawnIds.size()) - 1;
     m_program.frmMain->ui().Label12->setText(QStringLiteral("Всего вопросов в базе: ") +
-                                             QString::number(upperBound - 1));
+                                             QString::number(run.LastId));
     m_program.frmMain.Show();
 }
 
-void frmUser::openThroughKeeper()
+std::unique_ptr<ExamSession> frmUser::startSession()
 {
     TestRunState &run = m_program.state;
-    run.Keeper = std::make_unique<KeeperLink>(
-        QDir(m_runtime.appPath()).filePath(QStringLiteral("quorvane-keeper")), run.StartKeeper);
-    const KeeperLink::Opened opened = run.Keeper->open(run.ExamMode);
-    // The keeper checked what it can see; the picture files are read here, where they are shown.
-    for (const BankPicture &picture : opened.pictures) {
-        const QString problem =
-            pictureFileProblem(picture, picturesFolder(m_runtime), isReadablePicture);
-        if (!problem.isEmpty())
-            throw bankRefusal(QDir::current().absoluteFilePath(QStringLiteral("data.mdb")),
-                              problem);
-    }
-    run.DrawnIds.assign(static_cast<std::size_t>(opened.lastId) + 2, 0);
-
-    if (run.ExamMode) {
-        const QString name = fullName();
-        if (const std::optional<bool> passed = run.Keeper->registerExaminee(name))
-            refuseRepeat(m_runtime, name, *passed);
-    }
+    const QDir programFolder(m_runtime.appPath());
+    PictureFiles pictures{programFolder.filePath(QStringLiteral("pictures")), isReadablePicture};
+    // A bank this account cannot read is opened by its keeper, which runs the same session.
+    if (run.BankSealed())
+        return std::make_unique<KeeperLink>(programFolder.filePath(QStringLiteral("quorvane-keeper")),
+                                            run.StartKeeper, std::move(pictures));
+    BankServices services{
+        [] { return DBEngine::OpenDatabase(QStringLiteral("data.mdb")); },
+        reseededRandom(m_runtime),
+        [this] { return m_runtime.now(); },
+        QSysInfo::machineHostName(),
+    };
+    return std::make_unique<BankSession>(std::move(services), std::move(pictures));
 }

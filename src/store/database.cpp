@@ -251,12 +251,14 @@ void Database::Execute(const QString &sql, const QVariantList &boundValues)
     }
 }
 
-void Database::ExecuteWithJournal(const Change &record, const std::optional<Change> &journal)
+std::optional<qint64> Database::ExecuteWithJournal(const Change &record,
+                                                   const std::optional<Change> &journal)
 {
     if (!journal) {
         Execute(record.sql, record.boundValues);
-        return;
+        return std::nullopt;
     }
+    std::optional<qint64> inserted;
     // Immediate: the write lock is taken (or waited for) before the record's change, not between
     // it and the journal's.
     const bool own = !m_connection->sqlite().inTransaction();
@@ -267,6 +269,7 @@ void Database::ExecuteWithJournal(const Change &record, const std::optional<Chan
         m_connection->control(QStringLiteral("SAVEPOINT journal"), journal->sql);
         try {
             Execute(journal->sql, journal->boundValues);
+            inserted = m_connection->sqlite().lastInsertRowId();
         } catch (const RuntimeError &error) {
             m_connection->control(QStringLiteral("ROLLBACK TO journal"), journal->sql);
             std::fprintf(stderr, "Журнал попыток не изменён: %d %s%s\n", error.number(),
@@ -283,6 +286,7 @@ void Database::ExecuteWithJournal(const Change &record, const std::optional<Chan
             rollBack();
         throw;
     }
+    return inserted;
 }
 
 void Database::WriteTransaction(const std::function<void()> &work)

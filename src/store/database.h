@@ -63,8 +63,10 @@ public:
     // Runs a change of the attempt record and, after it, a change of the results journal, in one
     // transaction: when this returns, the record's change is on disk. The journal's change is
     // undone alone if it fails, which is written to standard error: the journal must never cost
-    // the record its write. Inside WriteTransaction it becomes part of that transaction.
-    void ExecuteWithJournal(const Change &record, const std::optional<Change> &journal);
+    // the record its write. Inside WriteTransaction it becomes part of that transaction. Returns,
+    // when the journal's change was made, the id of the row it inserted (for an insert).
+    std::optional<qint64> ExecuteWithJournal(const Change &record,
+                                             const std::optional<Change> &journal);
     // Runs `work` in one write transaction, taken (or waited for) before it starts: what it reads
     // no other program can change before what it writes is committed. Committed when `work`
     // returns, undone when it throws.

@@ -2,6 +2,25 @@
 
 namespace Rules {
 
+qsizetype fullNameLength(const QString &fullName)
+{
+    // A pair of surrogates is one character; a surrogate alone counts as one too.
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < fullName.size(); ++i) {
+        if (fullName[i].isHighSurrogate() && i + 1 < fullName.size() &&
+            fullName[i + 1].isLowSurrogate())
+            ++i;
+        ++length;
+    }
+    return length;
+}
+
+QString fullNameTooLong()
+{
+    return QStringLiteral("Фамилия, имя и отчество вместе длиннее %1 знаков, пожалуйста сократите")
+        .arg(LongestFullName);
+}
+
 qint16 codeOfTicks(const Ticks &ticks)
 {
     qint16 code = 0;

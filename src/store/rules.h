@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <array>
@@ -19,10 +20,21 @@ inline constexpr int LargestPicture = 32767;
 // The weight of each answer position 1 to 4. There is no weight 2: the stored codes of the bank
 // are written with these weights, so they are part of its format.
 inline constexpr std::array<qint16, 4> AnswerWeights{1, 4, 8, 16};
+// The code of all four ticked, the highest an answer can have.
+inline constexpr int HighestAnswerCode = 29;
 
 // The type of a question whose answers are option buttons (one right answer) or check boxes.
 inline constexpr int OptionButtons = 0;
 inline constexpr int CheckBoxes = 1;
+
+// The longest full name an exam takes, in characters (Unicode code points), spaces counted: the
+// width of an Access text column, and far more than any surname, first name and patronymic need.
+// Any such name fits in one request to the keeper, at four bytes a character at most.
+inline constexpr int LongestFullName = 255;
+// The length of a full name as LongestFullName counts it.
+qsizetype fullNameLength(const QString &fullName);
+// The refusal of a longer name, before anything is written: the same words on both paths.
+QString fullNameTooLong();
 
 // The ticked answer positions 1 to 4 of a question.
 using Ticks = std::array<bool, 4>;

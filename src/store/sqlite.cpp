@@ -142,6 +142,11 @@ bool SqliteConnection::inTransaction() const
     return m_handle && sqlite3_get_autocommit(m_handle) == 0;
 }
 
+qint64 SqliteConnection::lastInsertRowId() const
+{
+    return sqlite3_last_insert_rowid(m_handle);
+}
+
 SqliteStatement::SqliteStatement(SqliteConnection &connection, const QString &sql)
     : m_connection(connection)
 {

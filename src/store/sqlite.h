@@ -42,6 +42,8 @@ public:
     void run(const QString &sql);
     // Whether a transaction begun by a statement is open (the engine is not in autocommit mode).
     bool inTransaction() const;
+    // The rowid of the last row an insert on this connection added.
+    qint64 lastInsertRowId() const;
     // The whole database as the bytes of its file, for one kept in memory.
     QByteArray serialize() const;
     // Makes the database the one `image` holds, the bytes of a database file: for a connection

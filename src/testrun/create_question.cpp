@@ -4,13 +4,10 @@
 #include "main_layout.h"
 #include "panel/question_panel.h"
 #include "panel/question_values.h"
-#include "question_draw.h"
 #include "screens/runtime.h"
 #include "screens/scale.h"
 #include "screens/values.h"
 #include "shell/program.h"
-#include "store/runtime_error.h"
-#include "store/statements.h"
 
 #include <QDir>
 
@@ -27,29 +24,14 @@ qint16 takeAnswers(ControlArray<Control> &answers, IsTicked isTicked)
     return answerCode(ticked);
 }
 
-// Writes the result into the attempt record. A result the file would not take is shown with the
-// error, so that the staff can write it down: the record still says "not passed".
-void recordResult(TestRunState &run, const QString &examinee, const QDateTime &now)
+QuestionValues valuesOf(const ShownQuestion &shown)
 {
-    const bool passed = run.RightCount >= TestRunState::PassMark;
-    std::optional<Database::Change> journal;
-    if (run.JournalAttempt)
-        journal = Journal::finish(*run.JournalAttempt, now, run.RightCount, passed);
-    try {
-        run.Basa->ExecuteWithJournal({passed ? Statements::RecordPass : Statements::RecordFail, {}},
-                                     journal);
-    } catch (const RuntimeError &error) {
-        throw RuntimeError(
-            error.number(),
-            error.description() +
-                QStringLiteral("\r\n\r\nРезультат теста НЕ ЗАПИСАН в базу. Сообщите его "
-                               "экзаменатору: %1 — %2, правильных ответов %3 из %4.")
-                    .arg(examinee,
-                         passed ? QStringLiteral("тест сдан") : QStringLiteral("тест не сдан"))
-                    .arg(run.RightCount)
-                    .arg(TestRunState::TestLength),
-            error.detail());
-    }
+    QuestionValues values;
+    values.question = shown.question;
+    values.type = shown.type;
+    values.answers = shown.answers;
+    values.picture = shown.picture;
+    return values;
 }
 
 } // namespace
@@ -62,23 +44,14 @@ void frmMain::CreateQuestion()
         showResult();
 }
 
+// The draw and the presentation. The progress bar and Label7 are set before the session draws and selects
+// the question, so that an error in either finds them as far as a bank in this process would.
 void frmMain::drawQuestion()
 {
     TestRunState &run = state();
     ++run.QuestionNo;
-    if (run.Keeper) {
-        // The keeper draws; the window learns the question, not its id or its code.
-        const QuestionValues question = run.Keeper->question();
-        setProgress();
-        presentQuestion(question);
-        return;
-    }
-    const qint16 id = drawQuestionId(m_runtime, run.DrawnIds, run.QuestionNo - 1);
-    run.DrawnIds[static_cast<std::size_t>(run.QuestionNo)] = id;
     setProgress();
-    run.QuestionsRs = run.Basa->OpenRecordset(Statements::SelectQuestion(id));
-    run.RightCode = run.QuestionsRs->Fields(QStringLiteral("ball"));
-    presentQuestion(QuestionValues::fromRecord(*run.QuestionsRs));
+    presentQuestion(valuesOf(run.Session->question()));
 }
 
 void frmMain::setProgress()
@@ -95,6 +68,7 @@ void frmMain::presentQuestion(const QuestionValues &question)
                       QDir(m_runtime.appPath()).filePath(QStringLiteral("pictures")));
 }
 
+// Scoring: the window reads the ticks and unloads the answers; the session compares and counts.
 void frmMain::scoreAnswer()
 {
     TestRunState &run = state();
@@ -103,30 +77,25 @@ void frmMain::scoreAnswer()
         run.AnswerCode = takeAnswers(Option1, [](const QRadioButton &b) { return Value(b); });
     else if (Check1.Count() > 1)
         run.AnswerCode = takeAnswers(Check1, [](const QCheckBox &b) { return Value(b) == 1; });
-    if (run.Keeper) {
-        // The keeper scores; after the last answer it tells the count, already recorded.
-        if (const std::optional<int> rightCount = run.Keeper->answer(run.AnswerCode))
-            run.RightCount = *rightCount;
-    } else if (equalsNumber(run.RightCode, run.AnswerCode)) {
-        ++run.RightCount;
-    }
+    run.Session->score(run.AnswerCode);
 }
 
+// The result.
 void frmMain::showResult()
 {
     TestRunState &run = state();
     run.TestRunning = false;
+    run.RightCount = run.Session->rightCount();
     if (run.RightCount >= TestRunState::PassMark)
         m_ui->Label13->setText(QStringLiteral("Тест сдан... Ура!!!"));
     else
         m_ui->Label13->setText(QStringLiteral("Тест не сдан..."));
-    if (run.ExamMode && !run.Keeper)
-        recordResult(run, m_program.frmUser->fullName(), m_runtime.now());
+    if (run.ExamMode)
+        run.Session->recordResult();
     Timer1.setEnabled(false);
     m_ui->Picture4->setPicture(LoadResPicture(104));
     m_ui->Label14->setText(QStringLiteral("Время зачета: ") + m_ui->Label10->text());
-    m_ui->Label15->setText(QStringLiteral("Вопросов в базе: ") +
-                           QString::number(static_cast<int>(run.DrawnIds.size()) - 2));
+    m_ui->Label15->setText(QStringLiteral("Вопросов в базе: ") + QString::number(run.LastId));
     m_ui->Label16->setText(QStringLiteral("Всего вопросов: 40"));
     m_ui->Label17->setText(QStringLiteral("Проходной бал: 32"));
     m_ui->Label18->setText(QStringLiteral("Всего правильных: ") + QString::number(run.RightCount));

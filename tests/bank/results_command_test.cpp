@@ -88,19 +88,20 @@ protected:
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
             db.setDatabaseName(path(name));
             EXPECT_TRUE(db.open());
+            const auto run = [&db](const Database::Change &change) {
+                QSqlQuery query(db);
+                query.prepare(change.sql);
+                for (const QVariant &value : change.boundValues)
+                    query.addBindValue(value);
+                EXPECT_TRUE(query.exec()) << query.lastError().text().toStdString();
+                return query.lastInsertId();
+            };
             for (const Taken &taken : attempts) {
-                std::vector<Database::Change> changes{Journal::start(taken.attempt)};
+                Journal::Attempt attempt = taken.attempt;
+                attempt.id = run(Journal::start(attempt)).toLongLong();
                 if (taken.right)
-                    changes.push_back(Journal::finish(taken.attempt,
-                                                      taken.attempt.started.addSecs(40 * 60),
-                                                      *taken.right, *taken.right >= 32));
-                for (const Database::Change &change : changes) {
-                    QSqlQuery query(db);
-                    query.prepare(change.sql);
-                    for (const QVariant &value : change.boundValues)
-                        query.addBindValue(value);
-                    EXPECT_TRUE(query.exec()) << query.lastError().text().toStdString();
-                }
+                    run(*Journal::finish(attempt, attempt.started.addSecs(40 * 60), *taken.right,
+                                         *taken.right >= 32));
             }
         }
         QSqlDatabase::removeDatabase(name);

@@ -1,3 +1,4 @@
+#include "exam/keeper_protocol.h"
 #include "keeper/channel.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,7 @@ TEST(ChannelTest, AMessageArrivingInPiecesIsReadWhole)
         socket.send(bytes.mid(13));
     });
     Message message;
-    EXPECT_EQ(Channel::readMessage(socket.reader(), Channel::LargestRequest, message),
+    EXPECT_EQ(Channel::readMessage(socket.reader(), KeeperProtocol::LargestRequest, message),
               Read::Message);
     rest.join();
     EXPECT_EQ(message, (Message{"REGISTER", "Иванов Пётр Сидорович"}));

@@ -1,7 +1,10 @@
+#include "exam/keeper_link.h"
 #include "keeper/channel.h"
+#include "support/keeper_service.h"
 #include "store/bank_file.h"
 #include "support/bank_fixture.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,33 +20,36 @@ namespace {
 
 using Channel::Message;
 
-// The account the keeper runs as here: the test's own, or "nobody" for a superuser, whom the
-// keeper refuses.
-const uid_t KeeperUid = geteuid() == 0 ? 65534 : geteuid();
-const gid_t KeeperGid = geteuid() == 0 ? 65534 : getegid();
+const uid_t KeeperUid = keeperUid();
+const gid_t KeeperGid = keeperGid();
 
+void becomeNobody()
+{
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+        _exit(121);
+}
+
+// The keeper program with its connection on descriptor 3: started by the window, which makes
+// the socket pair and starts it in the exam folder, or as a socket-activated service is started.
 class KeeperProcess final
 {
 public:
-    explicit KeeperProcess(const QString &folder)
+    enum class Start { ByTheWindow, AsAService };
+
+    KeeperProcess(const QString &folder, Start start)
     {
-        int fds[2];
-        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
-        const QByteArray workFolder = QFile::encodeName(folder);
-        const char *program = QUORVANE_KEEPER_PATH;
-        m_pid = fork();
-        if (m_pid == 0) {
-            // Only calls safe between fork and exec.
-            if (dup2(fds[1], 3) != 3 || chdir(workFolder.constData()) != 0)
-                _exit(120);
-            if (geteuid() == 0 &&
-                (setgroups(0, nullptr) != 0 || setgid(KeeperGid) != 0 || setuid(KeeperUid) != 0))
-                _exit(121);
-            execl(program, program, static_cast<char *>(nullptr));
-            _exit(122);
+        const QString program = QStringLiteral(QUORVANE_KEEPER_PATH);
+        KeeperChild child;
+        if (start == Start::AsAService) {
+            child = startKeeperService(program, {}, folder, m_errors.filePath("stderr"));
+        } else {
+            const QString previous = QDir::currentPath();
+            QDir::setCurrent(folder);
+            child = startKeeper(program, geteuid() == 0 ? becomeNobody : nullptr);
+            QDir::setCurrent(previous);
         }
-        close(fds[1]);
-        m_fd = fds[0];
+        m_fd = child.fd;
+        m_pid = child.pid;
     }
     ~KeeperProcess()
     {
@@ -81,6 +87,7 @@ public:
     }
 
 private:
+    QTemporaryDir m_errors;
     pid_t m_pid = -1;
     int m_fd = -1;
 };
@@ -92,7 +99,10 @@ int rightCodeShown(const Message &question)
     return BankFixture::questions(id).back().ball();
 }
 
-TEST(KeeperProcessTest, TheKeeperProgramTakesAnExamOverItsSocketAndStopsWhenItCloses)
+class KeeperProcessTest : public ::testing::TestWithParam<KeeperProcess::Start>
+{};
+
+TEST_P(KeeperProcessTest, TheKeeperProgramTakesAnExamOverItsSocketAndStopsWhenItCloses)
 {
     QTemporaryDir folder;
     const QString bank = folder.filePath("data.mdb");
@@ -106,7 +116,7 @@ TEST(KeeperProcessTest, TheKeeperProgramTakesAnExamOverItsSocketAndStopsWhenItCl
         ASSERT_EQ(chown(bankName.constData(), KeeperUid, KeeperGid), 0);
     }
 
-    KeeperProcess keeper(folder.path());
+    KeeperProcess keeper(folder.path(), GetParam());
     const Message opened = keeper.ask({"OPEN", "exam"});
     ASSERT_GE(opened.size(), 3u) << opened.front().constData();
     EXPECT_EQ(opened[0], "OPENED");
@@ -134,10 +144,37 @@ TEST(KeeperProcessTest, TheKeeperProgramTakesAnExamOverItsSocketAndStopsWhenItCl
     file.close();
 
     // A request too large to be one is not read at all: the keeper stops without a word.
-    KeeperProcess flooded(folder.path());
+    KeeperProcess flooded(folder.path(), GetParam());
     flooded.send(QByteArray("\0\0\x10\x01", 4) + QByteArray(4097, 'x'));
     EXPECT_FALSE(flooded.saidMore());
     EXPECT_EQ(flooded.exitCode(), 1);
 }
+
+// Descriptors passed to another process are not the keeper's to take: it refuses to start.
+TEST(KeeperProcessTest, AServiceStartMeantForAnotherProcessIsRefused)
+{
+    QTemporaryDir folder;
+    QTemporaryDir errors;
+    const QString said = errors.filePath("stderr");
+    const KeeperChild child = startKeeperService(QStringLiteral(QUORVANE_KEEPER_PATH), {},
+                                                 folder.path(), said, false);
+    ASSERT_GT(child.pid, 0);
+    // A keeper that took the connection after all would wait for a request.
+    close(child.fd);
+    int status = 0;
+    ASSERT_EQ(waitpid(child.pid, &status, 0), child.pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    QFile file(said);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains("LISTEN_FDS"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, KeeperProcessTest,
+                         ::testing::Values(KeeperProcess::Start::ByTheWindow,
+                                           KeeperProcess::Start::AsAService),
+                         [](const auto &info) {
+                             return info.param == KeeperProcess::Start::ByTheWindow ? "ByTheWindow"
+                                                                                   : "AsAService";
+                         });
 
 } // namespace

@@ -10,16 +10,19 @@ KeeperServices fakeServices(FakeKeeper &fake)
 {
     auto generator = std::make_shared<std::mt19937>(20240915);
     return KeeperServices{
-        [] { return DBEngine::OpenDatabase(QStringLiteral("data.mdb")); },
+        BankServices{
+            [] { return DBEngine::OpenDatabase(QStringLiteral("data.mdb")); },
+            [generator] { return std::generate_canonical<double, 32>(*generator); },
+            [&fake] { return fake.now; },
+            QStringLiteral("класс-3"),
+        },
         [&fake] { return fake.clock; },
         [&fake](double seconds) {
             fake.clock += seconds;
             fake.slept += seconds;
             ++fake.sleeps;
         },
-        [generator] { return std::generate_canonical<double, 32>(*generator); },
-        [] { return QDateTime(QDate(2024, 9, 15), QTime(10, 30, 0)); },
-        QStringLiteral("класс-3"),
+        [&fake](const QString &line) { fake.told.push_back(line); },
     };
 }
 

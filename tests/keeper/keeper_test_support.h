@@ -1,9 +1,11 @@
 #pragma once
 
+#include "exam/keeper_protocol.h"
 #include "keeper/channel.h"
 #include "keeper/keeper_session.h"
 
 #include <QDateTime>
+#include <QStringList>
 
 class BankFixture;
 
@@ -16,6 +18,10 @@ struct FakeKeeper
     double clock = 1000;
     double slept = 0;
     int sleeps = 0;
+    // The time of day the journal is given.
+    QDateTime now{QDate(2024, 9, 15), QTime(10, 30, 0)};
+    // What the keeper said on standard error.
+    QStringList told;
     KeeperSession session;
 };
 

@@ -133,7 +133,7 @@ TEST_F(PlainIdsTest, RowsThatAreNeverAskedDoNoHarm)
     click(user().Image1);
     EXPECT_FALSE(fake.ended()) << lastPrompt().toStdString();
     EXPECT_EQ(main().Label12->text(), "Всего вопросов в базе: 60");
-    EXPECT_EQ(program.state.DrawnIds.size(), 62u);
+    EXPECT_EQ(bankRun(program.state).DrawnIds.size(), 62u);
 }
 
 TEST_F(PlainIdsTest, ALastIdStoredAsABlobIsSaidToBeOneNotShownAsTheNumberItSpells)

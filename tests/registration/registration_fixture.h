@@ -3,6 +3,8 @@
 #include "shell/program.h"
 #include "support/bank_fixture.h"
 #include "support/fake_runtime.h"
+#include "store/rules.h"
+#include "support/session_probe.h"
 #include "testrun/main_layout.h"
 #include "ui_frm_user.h"
 

@@ -55,7 +55,8 @@ TEST_F(RegistrationTest, AnExamineeWhoPassesTheCheckIsNamedOnTheMainWindowAndRec
     EXPECT_EQ(main().Label12->text(), "Всего вопросов в базе: 60");
     EXPECT_TRUE(program.frmMain->isVisible());
     EXPECT_FALSE(program.frmUser->isVisible());
-    EXPECT_EQ(program.state.DrawnIds.size(), 62u);
+    EXPECT_EQ(program.state.LastId, 60);
+    EXPECT_EQ(bankRun(program.state).DrawnIds.size(), 62u);
     EXPECT_EQ(bank.value("select username from users where id=1").toString(),
               "Иванов Пётр Сидорович");
     EXPECT_EQ(bank.value("select chek from users where id=1").toInt(), 0);
@@ -70,7 +71,8 @@ TEST_F(RegistrationTest, TheBankSizeFitsItsLineUpToTheLargestBank)
 
 TEST_F(RegistrationTest, ANameLongerThanAFieldShowsIsTakenWhole)
 {
-    const QString surname(40000, QChar(u'Щ'));
+    // As long as a full name may be: the surname, its hyphen, the blanks and the other names.
+    const QString surname(Rules::LongestFullName - 17, QChar(u'Щ'));
     user().Text1->setText("Petr");
     user().Text2->setText(surname);
     user().Text2->end(false);
@@ -143,7 +145,7 @@ TEST_F(RegistrationTest, QuittingAsksAndYesEndsBeforeAnyBankIsOpened)
     fake.boxes.answer(vbYes);
     click(user().Image2);
     EXPECT_TRUE(fake.ended());
-    EXPECT_FALSE(program.state.Basa.has_value());
+    EXPECT_FALSE(program.state.Session);
 }
 
 TEST_F(RegistrationTest, ClosingTheWindowByTheSystemAsksTheQuitQuestion)

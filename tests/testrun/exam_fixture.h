@@ -4,6 +4,7 @@
 #include "shell/program.h"
 #include "support/bank_fixture.h"
 #include "support/fake_runtime.h"
+#include "support/session_probe.h"
 #include "testrun/main_layout.h"
 #include "ui_frm_user.h"
 
@@ -55,8 +56,16 @@ protected:
 
     void pressActionButton() { QTest::mouseClick(main().Picture4, Qt::LeftButton); }
 
-    // The id of the question on screen.
-    int shownId() { return run().DrawnIds[static_cast<std::size_t>(run().QuestionNo)]; }
+    // The id of the question on screen: drawn here with a bank in this process, or else read
+    // from its text "Вопрос N" (the window of a sealed bank never learns it).
+    int shownId()
+    {
+        if (dynamic_cast<const BankSession *>(run().Session.get()))
+            return bankSide().DrawnIds[static_cast<std::size_t>(run().QuestionNo)];
+        return main().Label6->text().section(QLatin1Char(' '), 1).toInt();
+    }
+    // The bank's side of the run, with a bank opened in this process.
+    const BankSession::Run &bankSide() { return bankRun(run()); }
 
     // Ticks the right answers of the bank's questions (even ids single choice, answer 2; odd
     // ids multiple choice, answers 1 and 3), or answer 1 alone, which is always wrong.

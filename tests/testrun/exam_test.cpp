@@ -1,6 +1,7 @@
 #include "exam_fixture.h"
 
 #include "testrun/question_draw.h"
+#include "store/question_draw.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -13,27 +14,6 @@
 #include <QSet>
 
 namespace {
-
-TEST_F(ExamTest, ThirtyTwoRightPassesAndTheRecordSaysSo)
-{
-    registerExam();
-    takeExam(32);
-    EXPECT_FALSE(run().TestRunning);
-    EXPECT_EQ(run().RightCount, 32);
-    EXPECT_EQ(main().Label13->text(), "Тест сдан... Ура!!!");
-    EXPECT_EQ(bank.value("select chek from users").toInt(), 1);
-    EXPECT_EQ(bank.value("select username from users").toString(), "Иванов Пётр Сидорович");
-}
-
-TEST_F(ExamTest, ThirtyOneRightFailsAndTheRecordSaysSo)
-{
-    bank.run("UPDATE users SET chek=1");
-    registerExam();
-    takeExam(31);
-    EXPECT_EQ(main().Label13->text(), "Тест не сдан...");
-    EXPECT_EQ(main().Label18->text(), "Всего правильных: 31");
-    EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
-}
 
 TEST_F(ExamTest, TheResultPanelIsFilledAndTheActionButtonIsDoneForGood)
 {
@@ -84,8 +64,8 @@ TEST_F(ExamTest, AFortyQuestionBankIsAskedWholeInSomeOrderWithTheBarAndNumberFol
     EXPECT_EQ(asked.size(), 40);
     EXPECT_FALSE(asked.contains(0));
     EXPECT_LE(*std::max_element(asked.begin(), asked.end()), 40);
-    EXPECT_EQ(run().DrawnIds.front(), 0);
-    EXPECT_EQ(run().DrawnIds.back(), 0);
+    EXPECT_EQ(bankSide().DrawnIds.front(), 0);
+    EXPECT_EQ(bankSide().DrawnIds.back(), 0);
     EXPECT_FLOAT_EQ(Width(*main().lblProgress), 1185);
     // Re-seeded before every attempt, not once per question.
     EXPECT_GE(fake.random.seeds(), 40);
@@ -98,44 +78,7 @@ TEST_F(ExamTest, ADrawThatCanNeverFindANewQuestionFailsAtOnceInsteadOfHanging)
     std::vector<qint16> drawn(42, 0);
     for (qint16 k = 1; k <= 40; ++k)
         drawn[k] = k;
-    EXPECT_THROW(drawQuestionId(fake.runtime, drawn, 40), std::logic_error);
-}
-
-TEST_F(ExamTest, AResultTheFileWillNotTakeIsShownForTheStaffToWriteDown)
-{
-    // Set before the bank opens: the wait belongs to the connection.
-    DBEngine::setLockWait(100);
-    registerExam();
-    pressActionButton();
-    for (int question = 1; question < 40; ++question) {
-        tick(question <= 32);
-        pressActionButton();
-    }
-    // Another program reads the file for longer than a write waits.
-    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-    other.setDatabaseName(bank.bankPath());
-    ASSERT_TRUE(other.open());
-    {
-        QSqlQuery hold(other);
-        ASSERT_TRUE(hold.exec("BEGIN"));
-        ASSERT_TRUE(hold.exec("SELECT count(*) FROM questions") && hold.next());
-        fake.boxes.answer(vbOK);
-        pressActionButton();
-        hold.finish();
-        hold.exec("COMMIT");
-    }
-    other.close();
-    other = QSqlDatabase();
-    QSqlDatabase::removeDatabase("other");
-    DBEngine::setLockWait(30000);
-
-    EXPECT_TRUE(fake.ended());
-    ASSERT_EQ(fake.boxes.asked().size(), 1u);
-    const QString &report = fake.boxes.asked()[0].prompt;
-    EXPECT_TRUE(report.contains("НЕ ЗАПИСАН")) << report.toStdString();
-    EXPECT_TRUE(report.contains("Иванов Пётр Сидорович — тест сдан, правильных ответов 32 из 40"))
-        << report.toStdString();
-    EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
+    EXPECT_THROW(drawUnaskedId(reseededRandom(fake.runtime), drawn, 40), std::logic_error);
 }
 
 class WriteAheadLogBank : public ExamTest
@@ -167,16 +110,6 @@ TEST_F(WriteAheadLogBank, ADemonstrationRunLeavesTheFileAsItWasAndNothingBesideI
     ASSERT_TRUE(fake.ended());
     EXPECT_EQ(besideTheBank(), QStringList{"data.mdb"});
     EXPECT_EQ(bank.bytes(), before);
-}
-
-TEST_F(ExamTest, ADemonstrationRunWritesNothing)
-{
-    registerDemo();
-    const QByteArray before = bank.bytes();
-    takeExam(35);
-    EXPECT_EQ(main().Label13->text(), "Тест сдан... Ура!!!");
-    EXPECT_EQ(bank.bytes(), before);
-    EXPECT_EQ(main().Label1->text(), "Test");
 }
 
 TEST_F(ExamTest, TheFirstClickStartsTheTestAndTheFacesFollowTheButton)
@@ -323,29 +256,5 @@ INSTANTIATE_TEST_SUITE_P(
                       Presentation{"PictureWithBlanksAndZeros", QVariant(0), QVariant(" 001 "), 4,
                                    true}),
     [](const auto &info) { return std::string(info.param.name); });
-
-TEST_F(ExamTest, ExitDuringTheTestAsksAndNoChangesNothingYesLeavesTheAttemptFailed)
-{
-    registerExam();
-    pressActionButton();
-    program.frmMain->Timer1.tick();
-    const QString countdown = main().Label5->text();
-
-    fake.boxes.answer(vbNo);
-    QTest::mouseClick(main().Image1, Qt::LeftButton);
-    EXPECT_FALSE(fake.ended());
-    EXPECT_TRUE(run().TestRunning);
-    EXPECT_EQ(main().Label5->text(), countdown);
-    EXPECT_EQ(run().QuestionNo, 1);
-    // The countdown goes on from where it was.
-    program.frmMain->Timer1.tick();
-    EXPECT_EQ(main().Label5->text(), "02:59");
-
-    fake.boxes.answer(vbYes);
-    QTest::mouseClick(main().Image1, Qt::LeftButton);
-    EXPECT_TRUE(fake.ended());
-    EXPECT_EQ(bank.value("select chek from users").toInt(), 0);
-    EXPECT_EQ(bank.value("select username from users").toString(), "Иванов Пётр Сидорович");
-}
 
 } // namespace

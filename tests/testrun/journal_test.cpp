@@ -15,16 +15,6 @@ protected:
     }
     int attempts() { return bank.value("select count(*) from attempts").toInt(); }
     int chek() { return bank.value("select chek from users").toInt(); }
-    void leave() { QTest::mouseClick(main().Image1, Qt::LeftButton); }
-    // Registers the fixture's examinee where the program ends instead of showing the test.
-    void registerRefused()
-    {
-        auto &user = program.frmUser->ui();
-        user.Text1->setText("Пётр");
-        user.Text2->setText("Иванов");
-        user.Text3->setText("Сидорович");
-        QTest::mouseClick(user.Image1, Qt::LeftButton);
-    }
 };
 
 TEST_F(JournalTest, AnExamAddsItsRowAtRegistrationAndCompletesItAtTheResult)
@@ -45,48 +35,6 @@ TEST_F(JournalTest, AnExamAddsItsRowAtRegistrationAndCompletesItAtTheResult)
     EXPECT_EQ(journal("right_answers").toInt(), 32);
     EXPECT_EQ(journal("passed").toInt(), 1);
     EXPECT_EQ(chek(), 1);
-}
-
-TEST_F(JournalTest, AFailIsJournaledAsAFail)
-{
-    registerExam();
-    takeExam(31);
-    EXPECT_EQ(journal("passed").toInt(), 0);
-    EXPECT_EQ(journal("right_answers").toInt(), 31);
-    EXPECT_EQ(chek(), 0);
-}
-
-TEST_F(JournalTest, AnExamLeftMidwayKeepsItsRowWithoutAFinish)
-{
-    registerExam();
-    pressActionButton();
-    fake.boxes.answer(vbYes);
-    leave();
-    ASSERT_TRUE(fake.ended());
-    EXPECT_EQ(attempts(), 1);
-    EXPECT_TRUE(journal("finished").isNull());
-    EXPECT_TRUE(journal("passed").isNull());
-    EXPECT_EQ(chek(), 0);
-}
-
-TEST_F(JournalTest, AWholeDemonstrationRunLeavesTheFileByteForByte)
-{
-    const QByteArray before = bank.bytes();
-    registerDemo();
-    takeExam(32);
-    ASSERT_TRUE(main().Frame1->isVisible());
-    EXPECT_EQ(bank.bytes(), before);
-    EXPECT_EQ(QDir(bank.workPath()).entryList(QDir::Files | QDir::Hidden), QStringList{"data.mdb"});
-}
-
-TEST_F(JournalTest, ARefusedRepeatWritesNothing)
-{
-    bank.run("UPDATE users SET username=?, chek=1 WHERE id=1", {"Иванов Пётр Сидорович"});
-    const QByteArray before = bank.bytes();
-    fake.boxes.answer(vbOK);
-    registerRefused();
-    ASSERT_TRUE(fake.ended());
-    EXPECT_EQ(bank.bytes(), before);
 }
 
 TEST_F(JournalTest, ABankWithoutAJournalWorksAsBeforeAndGetsNone)

@@ -49,7 +49,7 @@ TEST_P(Scoring, ComparesTheCodeOfTheTickedAnswersWithTheStoredOne)
             QTest::mouseClick(&program.frmMain->Check1(k), Qt::LeftButton, {}, OnTheBox);
     }
     pressActionButton();
-    EXPECT_EQ(run().RightCount, c.right ? 1 : 0) << "code " << run().AnswerCode;
+    EXPECT_EQ(bankSide().RightCount, c.right ? 1 : 0) << "code " << run().AnswerCode;
     EXPECT_EQ(program.frmMain->Option1.Count(), c.type == 0 ? 5 : 1);
     EXPECT_EQ(program.frmMain->Check1.Count(), c.type == 1 ? 5 : 1);
 }
@@ -84,10 +84,10 @@ TEST_F(ExamTest, ACodeKeptAsTextCountsAsTheNumberItReads)
     pressActionButton();
     QTest::mouseClick(&program.frmMain->Option1(2), Qt::LeftButton, {}, OnTheBox);
     pressActionButton();
-    EXPECT_EQ(run().RightCount, 1);
+    EXPECT_EQ(bankSide().RightCount, 1);
     QTest::mouseClick(&program.frmMain->Option1(3), Qt::LeftButton, {}, OnTheBox);
     pressActionButton();
-    EXPECT_EQ(run().RightCount, 1) << "code " << run().AnswerCode;
+    EXPECT_EQ(bankSide().RightCount, 1) << "code " << run().AnswerCode;
 }
 
 TEST(Reseeding, GivesAFreshNumberEveryTimeEvenWithinOneClockTick)

@@ -1,10 +1,13 @@
 #include "keeper_link.h"
 
+#include "keeper_protocol.h"
 #include "store/rules.h"
 #include "store/runtime_error.h"
 
+#include <QDir>
 #include <QFile>
-#include <QStringDecoder>
+
+#include <stdexcept>
 
 #include <cerrno>
 #include <csignal>
@@ -18,10 +21,7 @@
 namespace {
 
 using Channel::Message;
-
-constexpr int ChannelFd = 3;
-// The largest reply taken: a question's texts, or the pictures of the largest bank.
-constexpr qsizetype LargestReply = 1 << 22;
+using KeeperProtocol::ChannelFd;
 
 RuntimeError notStarted(const QString &program, int error)
 {
@@ -90,8 +90,8 @@ KeeperChild startKeeper(const QString &program, void (*inChild)())
     return {fds[0], pid};
 }
 
-KeeperLink::KeeperLink(const QString &program, const KeeperStart &start)
-    : m_program(program), m_child(start(program))
+KeeperLink::KeeperLink(const QString &program, const KeeperStart &start, PictureFiles pictureFiles)
+    : m_program(program), m_pictureFiles(std::move(pictureFiles)), m_child(start(program))
 {}
 
 KeeperLink::~KeeperLink()
@@ -112,81 +112,77 @@ void KeeperLink::release()
     m_child.pid = -1;
 }
 
-KeeperLink::Opened KeeperLink::open(bool examMode)
+int KeeperLink::open(bool examMode)
 {
-    const QByteArray verb("OPEN");
-    const Message reply = ask({verb, examMode ? "exam" : "demo"});
-    if (reply.front() != "OPENED" || reply.size() < 3)
-        unexpected(verb, reply);
-    const std::optional<int> lastId = Channel::plainDecimal(reply[1], 1, Rules::LargestBank);
-    const std::optional<int> count = Channel::plainDecimal(reply[2], 0, Rules::LargestBank);
-    if (!lastId || !count || reply.size() != 3 + 2 * std::size_t(*count))
-        unexpected(verb, reply);
-    Opened opened{*lastId, {}};
-    for (std::size_t at = 3; at < reply.size(); at += 2) {
-        const std::optional<int> firstId = Channel::plainDecimal(reply[at], 1, *lastId);
-        const std::optional<FieldValue> value = Channel::fieldValue(reply[at + 1]);
-        if (!firstId || !value)
-            unexpected(verb, reply);
-        opened.pictures.push_back({*firstId, *value});
-    }
-    return opened;
+    m_examMode = examMode;
+    const Message request = KeeperProtocol::openRequest(examMode);
+    const Message reply = ask(request);
+    const std::optional<KeeperProtocol::Opened> opened = KeeperProtocol::openedOf(reply);
+    if (!opened)
+        unexpected(request, reply);
+    // The keeper checked what it can see; the picture files are read here, where they are shown.
+    checkPictureFiles(QDir::current().absoluteFilePath(QStringLiteral("data.mdb")),
+                      opened->pictures, m_pictureFiles);
+    return opened->lastId;
 }
 
 std::optional<bool> KeeperLink::registerExaminee(const QString &fullName)
 {
-    const QByteArray verb("REGISTER");
-    const Message reply = ask({verb, fullName.toUtf8()});
-    if (reply == Message{"ADMITTED"})
+    // Refused here as the bank's session refuses it, before a request the keeper could not take.
+    refuseLongFullName(fullName);
+    const Message request = KeeperProtocol::registerRequest(fullName);
+    const Message reply = ask(request);
+    const std::optional<KeeperProtocol::Registered> registered =
+        KeeperProtocol::registeredOf(reply);
+    if (!registered)
+        unexpected(request, reply);
+    if (registered->admitted)
         return std::nullopt;
-    if (reply.front() == "REPEAT" && reply.size() == 2 && (reply[1] == "0" || reply[1] == "1")) {
-        release();
-        return reply[1] == "1";
-    }
-    unexpected(verb, reply);
-}
-
-QuestionValues KeeperLink::question()
-{
-    const QByteArray verb("QUESTION");
-    const Message reply = ask({verb});
-    if (reply.front() != "QUESTION" || reply.size() != 2 + QuestionValues::Columns.size() ||
-        reply[1] != QByteArray::number(m_asked + 1))
-        unexpected(verb, reply);
-    std::vector<FieldValue> fields;
-    for (std::size_t k = 2; k < reply.size(); ++k) {
-        const std::optional<FieldValue> value = Channel::fieldValue(reply[k]);
-        if (!value)
-            unexpected(verb, reply);
-        fields.push_back(*value);
-    }
-    ++m_asked;
-    QuestionValues values;
-    values.question = fields[0];
-    values.type = fields[1];
-    for (std::size_t k = 0; k < values.answers.size(); ++k)
-        values.answers[k] = fields[k + 2];
-    values.picture = fields[6];
-    return values;
-}
-
-std::optional<int> KeeperLink::answer(qint16 code)
-{
-    const QByteArray verb("ANSWER");
-    const Message reply = ask({verb, QByteArray::number(code)});
-    if (m_asked < Rules::TestLength) {
-        if (reply != Message{"SCORED"})
-            unexpected(verb, reply);
-        return std::nullopt;
-    }
-    const std::optional<int> rightCount =
-        reply.size() == 2 && reply[0] == "RESULT"
-            ? Channel::plainDecimal(reply[1], 0, Rules::TestLength)
-            : std::nullopt;
-    if (!rightCount)
-        unexpected(verb, reply);
     release();
-    return rightCount;
+    return registered->passed;
+}
+
+ShownQuestion KeeperLink::question()
+{
+    const Message request = KeeperProtocol::questionRequest();
+    const Message reply = ask(request);
+    const std::optional<KeeperProtocol::NumberedQuestion> shown = KeeperProtocol::questionOf(reply);
+    if (!shown || shown->number != m_asked + 1)
+        unexpected(request, reply);
+    ++m_asked;
+    return shown->question;
+}
+
+void KeeperLink::score(qint16 answerCode)
+{
+    const Message request = KeeperProtocol::answerRequest(answerCode);
+    const Message reply = ask(request);
+    if (m_asked < Rules::TestLength) {
+        if (!KeeperProtocol::isScored(reply))
+            unexpected(request, reply);
+        return;
+    }
+    m_rightCount = KeeperProtocol::countedOf(reply);
+    if (!m_rightCount)
+        unexpected(request, reply);
+    if (!m_examMode)
+        release();
+}
+
+int KeeperLink::rightCount()
+{
+    if (!m_rightCount)
+        throw std::logic_error("the keeper tells the count after the 40th answer");
+    return *m_rightCount;
+}
+
+void KeeperLink::recordResult()
+{
+    const Message request = KeeperProtocol::recordRequest();
+    const Message reply = ask(request);
+    if (!KeeperProtocol::isRecorded(reply))
+        unexpected(request, reply);
+    release();
 }
 
 Message KeeperLink::ask(const Message &request)
@@ -196,7 +192,8 @@ Message KeeperLink::ask(const Message &request)
         fail(verb, fate());
     Message reply;
     errno = 0;
-    const Channel::Read read = Channel::readMessage(m_child.fd, LargestReply, reply);
+    const Channel::Read read =
+        Channel::readMessage(m_child.fd, KeeperProtocol::LargestReply, reply);
     // A keeper gone with the request unread resets the channel rather than closing it.
     if (read == Channel::Read::End || (read == Channel::Read::Refused && errno == ECONNRESET))
         fail(verb, fate());
@@ -205,14 +202,10 @@ Message KeeperLink::ask(const Message &request)
         ::shutdown(m_child.fd, SHUT_RDWR);
         fail(verb, QStringLiteral("его ответ оборван или повреждён, %1").arg(fate()));
     }
-    if (reply.front() == "ERROR") {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const std::optional<int> number =
-            reply.size() == 3 ? Channel::plainDecimal(reply[1], 1, 65535) : std::nullopt;
-        const QString description = utf8(reply.size() == 3 ? reply[2] : QByteArray());
-        if (!number || utf8.hasError() || description.isEmpty())
-            unexpected(verb, reply);
-        throw RuntimeError(*number, description);
+    if (reply.front() == KeeperProtocol::Verb::Error) {
+        if (std::optional<RuntimeError> error = KeeperProtocol::errorOf(reply))
+            throw *error;
+        unexpected(request, reply);
     }
     return reply;
 }
@@ -223,11 +216,10 @@ void KeeperLink::fail(const QByteArray &verb, const QString &what)
                                    .arg(m_program, QString::fromLatin1(verb), what));
 }
 
-void KeeperLink::unexpected(const QByteArray &verb, const Message &reply)
+void KeeperLink::unexpected(const Message &request, const Message &reply)
 {
-    fail(
-        verb,
-        QStringLiteral("вместо ответа пришло «%1»").arg(QString::fromUtf8(reply.front().left(40))));
+    fail(request.front(),
+         QStringLiteral("вместо ответа пришло «%1»").arg(QString::fromUtf8(reply.front().left(40))));
 }
 
 // What became of a keeper that closed its channel: it has ended, or is about to.
@@ -235,9 +227,9 @@ QString KeeperLink::fate()
 {
     int status = 0;
     pid_t reaped = -1;
-    while ((reaped = ::waitpid(m_child.pid, &status, 0)) < 0 && errno == EINTR) {
+    while (m_child.pid > 0 && (reaped = ::waitpid(m_child.pid, &status, 0)) < 0 && errno == EINTR) {
     }
-    if (reaped != m_child.pid)
+    if (m_child.pid <= 0 || reaped != m_child.pid)
         return QStringLiteral("канал закрыт");
     m_child.pid = -1;
     if (WIFSIGNALED(status))

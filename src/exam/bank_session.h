@@ -1,0 +1,87 @@
+#pragma once
+
+#include "exam_session.h"
+#include "picture_files.h"
+#include "store/bank_check.h"
+#include "store/database.h"
+#include "store/journal.h"
+#include "store/question_draw.h"
+
+#include <QDateTime>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+// What a session on the bank takes from the program it runs in, given to it so that a test can
+// fix each.
+struct BankServices
+{
+    // Opens data.mdb; throws RuntimeError when it may not or cannot.
+    std::function<Database()> openBank;
+    // The draw's random numbers, from a generator re-seeded before each.
+    ReseededRandom random;
+    // The time of day and the machine's name, as the journal records an attempt.
+    std::function<QDateTime()> now;
+    QString hostName;
+};
+
+// The exam session on a bank this process opens: the window's for an open bank, and the
+// keeper's, which serves it to the window of a sealed one. The only code that runs the exam's
+// statements.
+class BankSession final : public ExamSession
+{
+public:
+    // `pictureFiles`: where the files of the pictures the questions show are checked when the
+    // bank is opened; none in the keeper, which cannot read them and hands them to the window
+    // (pictures()).
+    BankSession(BankServices services, std::optional<PictureFiles> pictureFiles);
+
+    int open(bool examMode) override;
+    // A full name longer than Rules::LongestFullName is refused before anything is written
+    // (error 5): the window refuses it before it comes here.
+    std::optional<bool> registerExaminee(const QString &fullName) override;
+    ShownQuestion question() override;
+    void score(qint16 answerCode) override;
+    // Here the count so far, at any time.
+    int rightCount() override;
+    void recordResult() override;
+
+    // The pictures the questions the draw can reach show, sound in the bank: the window checks
+    // their files.
+    const std::vector<BankPicture> &pictures() const { return m_pictures; }
+    // The keeper's guard: the answer to the question asked counts as wrong, whatever its code.
+    void countAsWrong();
+
+    // The run's variables on the bank's side, under the names the window's code once gave them.
+    struct Run
+    {
+        bool ExamMode = false;
+        // The open bank and the results of its last selects, open until the session ends.
+        std::optional<Database> Basa;
+        std::optional<Recordset> QuestionsRs;
+        std::optional<Recordset> UsersRs;
+        // Indices 0 to N + 1 for a bank whose last id is N; element k holds the id of question k.
+        std::vector<qint16> DrawnIds;
+        // How many questions have been drawn; the one asked is DrawnIds[Asked].
+        int Asked = 0;
+        // The code of the right answers of the question asked, as the bank holds it, until its
+        // answer is scored.
+        FieldValue RightCode = FieldValue::null();
+        int RightCount = 0;
+        // The examinee as registered, and the attempt's row in the bank's results journal when
+        // the bank keeps one.
+        QString FullName;
+        std::optional<Journal::Attempt> JournalAttempt;
+    };
+    const Run &run() const { return m_run; }
+
+private:
+    void answered();
+
+    BankServices m_services;
+    std::optional<PictureFiles> m_pictureFiles;
+    std::vector<BankPicture> m_pictures;
+    Run m_run;
+    bool m_answerDue = false;
+};

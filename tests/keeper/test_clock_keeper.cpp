@@ -1,0 +1,29 @@
+// quorvane-keeper-test-clock: the keeper as installed, but on a clock the tests move. Its one
+// argument names a file holding how many seconds the tests have moved the clock on; its waits
+// pass at once, moving the clock by as much. Built for the tests only, never installed.
+#include "keeper/keeper_process.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "quorvane-keeper-test-clock: нужен файл часов теста\n");
+        return 2;
+    }
+    const QString clockFile = QFile::decodeName(argv[1]);
+    auto slept = std::make_shared<double>(0);
+    const KeeperClock clock{
+        [clockFile, slept] {
+            QFile file(clockFile);
+            const double moved = file.open(QIODevice::ReadOnly) ? file.readAll().toDouble() : 0;
+            return 1000 + *slept + moved;
+        },
+        [slept](double seconds) { *slept += seconds; },
+    };
+    return runKeeper(clock);
+}
