@@ -88,7 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
               "вопрос 41: 3 ответа, а нужно 4"},
         Fault{"OneAnswer", "[41]\ntype: 0\nquestion: А?\nanswer*: a\n", 1,
               "вопрос 41: 1 ответ, а нужно 4"},
-        Fault{"NoAnswer", "[41]\ntype: 0\nquestion: А?\n", 1, "вопрос 41: 0 ответов, а нужно 4"},
         Fault{"CodeBeyondTheBank",
               "[41]\ntype: 2\nquestion: А?\nball: 9223372036854775808\nanswer: a\nanswer: b\n"
               "answer: c\nanswer: d\n",
@@ -165,26 +164,6 @@ TEST_F(MakeCommand, ReportsEveryProblemOfTheSourceInOneRun)
         EXPECT_TRUE(line.startsWith(path("questions.txt") + ": ") ||
                     line.startsWith(path("data.mdb") + ": "))
             << line.toStdString();
-}
-
-// «вопросов 1», «ответов 3»: each count agrees with its noun.
-TEST_F(MakeCommand, CountsAgreeWithTheirNouns)
-{
-    const struct
-    {
-        int questions;
-        const char *says;
-    } cases[] = {
-        {2, "в источнике 2 вопроса, а для теста нужно не меньше 40"},
-        {21, "в источнике 21 вопрос, а для теста"},
-        {25, "в источнике 25 вопросов, а для теста"},
-        {0, "в источнике 0 вопросов, а для теста"},
-    };
-    for (const auto &[questions, says] : cases) {
-        const CommandRun run = make(sourceText(questions));
-        EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.err.contains(QString::fromUtf8(says))) << run.err.toStdString();
-    }
 }
 
 // The source held whole numbers of 18 digits at most, so a code export wrote from a bank could be
