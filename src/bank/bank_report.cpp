@@ -1,10 +1,15 @@
 #include "bank_report.h"
 
+#include "results_table.h"
+
 #include "panel/question_warnings.h"
 #include "screens/pictures.h"
 #include "store/bank_check.h"
+#include "store/bank_file.h"
 #include "store/bank_warnings.h"
+#include "store/counted.h"
 #include "store/database.h"
+#include "store/journal.h"
 #include "store/runtime_error.h"
 #include "store/statements.h"
 
@@ -23,6 +28,8 @@ public:
     void question(const AskedQuestion &asked)
     {
         m_id = asked.id;
+        if (!asked.showsAnswers())
+            ++m_report.withoutAnswers;
         for (const QString &warning : m_checks.texts(asked))
             add(warning);
         // A picture is looked at once, with the first question that shows it.
@@ -74,6 +81,44 @@ void warn(Database &basa, int lastId, QuestionWarnings &checks, BankReport &repo
     report.pictures.sort();
 }
 
+// What `results` would say of the journal, read by the same reader: a journal it cannot read (a
+// damaged page) is a problem of the file; a cell that is not what the exam writes there is a
+// warning, worded as `results` words it. A journal without a column the exam writes is named by
+// the opening check; a bank without one (made by another tool) has nothing to read.
+void readJournalAsResults(Database &basa, BankReport &report)
+{
+    if (!basa.HasTable(Journal::Table))
+        return;
+    const QStringList present = basa.Columns(Journal::Table);
+    for (const QString &column : Journal::Columns)
+        if (!present.contains(column))
+            return;
+    std::vector<Journal::Entry> journal;
+    try {
+        journal = readJournal(basa);
+    } catch (const std::exception &error) {
+        report.addProblem(QStringLiteral("журнал попыток (таблица attempts) не читается: ") +
+                          QString::fromUtf8(error.what()));
+        return;
+    }
+    for (std::size_t k = 0; k < journal.size(); ++k)
+        for (const Journal::Damage &damage : journal[k].damages()) {
+            report.warnings.push_back(visibleText(QStringLiteral("журнал попыток: ") +
+                                                  damageText(journal[k], k, damage)));
+            report.warningQuestions.push_back(0);
+        }
+}
+
+// The questions that show no answers, when there are any, as the summary line counts them.
+QString withoutAnswers(const BankReport &report)
+{
+    if (report.withoutAnswers == 0)
+        return {};
+    return QStringLiteral(" Вопросов без ответов (вид type не 0 и не 1): %1 из %2.")
+        .arg(report.withoutAnswers)
+        .arg(report.lastId);
+}
+
 } // namespace
 
 BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
@@ -94,6 +139,7 @@ BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
             report.addProblem(QStringLiteral("запись о последнем экзаменуемом: ") +
                               error.description());
         }
+        readJournalAsResults(basa, report);
         if (report.lastId > 0)
             warn(basa, report.lastId, checks, report);
     } catch (const RuntimeError &error) {
@@ -128,20 +174,18 @@ void printReport(const QString &path, const QString &picturesFolder, const BankR
     for (const QString &warning : report.warnings)
         console.out << QStringLiteral("предупреждение: ") << warning << Qt::endl;
     if (report.accepted())
-        console.out << QStringLiteral("%1: вопросов %2, рисунки из %3; программа примет этот "
+        console.out << QStringLiteral("%1: в банке %2, рисунки из %3; программа примет этот "
                                       "банк. Предупреждений: %4.")
-                           .arg(path)
-                           .arg(report.lastId)
-                           .arg(picturesFolder)
+                           .arg(path, counted(report.lastId, Nouns::Question), picturesFolder)
                            .arg(report.warnings.size())
-                    << Qt::endl;
+                    << withoutAnswers(report) << Qt::endl;
     else
         console.out << QStringLiteral("%1: программа этот банк не примет; проблем: %2, "
                                       "предупреждений: %3.")
                            .arg(path)
                            .arg(report.problems.size())
                            .arg(report.warnings.size())
-                    << Qt::endl;
+                    << withoutAnswers(report) << Qt::endl;
 }
 
 void BankReport::addProblem(const QString &problem)

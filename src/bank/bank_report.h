@@ -11,11 +11,14 @@ class Database;
 class QuestionWarnings;
 
 // What the staff learn about a bank file: why the program would refuse it (its own opening check
-// and the attempt-record check, every problem, not only the first) and what would hurt an
-// examinee although the exam can run.
+// and the attempt-record check, every problem, not only the first), what `results` would find
+// wrong in its journal, and what would hurt an examinee although the exam can run.
 struct BankReport
 {
     int lastId = 0;
+    // The questions the draw can reach whose kind shows no answers (neither 0 nor 1): the
+    // examinee has nothing to tick in them.
+    int withoutAnswers = 0;
     QStringList problems;
     QStringList warnings;
     QStringList pictures; // the files of pictures/ the questions show, each once

@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "jet_reader.h"
 #include "store/bank_file.h"
+#include "store/counted.h"
 #include "store/safe_file.h"
 
 #include <QDir>
@@ -21,7 +22,9 @@ int importCommand(const QStringList &arguments, Console &console)
             "Переводит банк из базы Access/Jet (Access 97, 2000–2003, .accdb) в банк программы "
             "значение в значение: таблицы questions и users, пустые значения остаются пустыми, "
             "chek — логический столбец. Старый файл только читается. Затем проверяет новый банк, "
-            "как команда check, с рисунками из ПАПКИ.\nКод завершения: 0 — банк записан и "
+            "как команда check, с рисунками из ПАПКИ, и в конце говорит, сколько в нём вопросов "
+            "без ответов (вид type не 0 и не 1: так читается и повреждённое описание таблицы)."
+            "\nКод завершения: 0 — банк записан и "
             "программа его примет; 1 — старая база отвергнута, ничего не записано; 3 — банк "
             "записан, но программа его не примет (в отчёте сказано, что исправить)."),
         {codepage, picturesOption(QStringLiteral("pictures/ рядом со старым файлом")),
@@ -64,5 +67,16 @@ int importCommand(const QStringList &arguments, Console &console)
                 << Qt::endl;
     const BankReport report = inspectBankFile(bankPath, pictures);
     printReport(bankPath, pictures, report, console);
+    // Said last, where it is seen: a damaged description of the old table reads as questions
+    // without a kind, and such a bank passes the check.
+    if (report.withoutAnswers > 0)
+        console.out << QStringLiteral("%1: без ответов (вид type не 0 и не 1) — %2 из %3; на "
+                                      "экзамене отметить в таких вопросах нечего. Если в старой "
+                                      "базе ответы у вопросов есть, её описание таблицы "
+                                      "questions, видимо, повреждено: откройте её в Access и "
+                                      "проверьте вид и ответы.")
+                           .arg(bankPath, counted(report.withoutAnswers, Nouns::Question))
+                           .arg(report.lastId)
+                    << Qt::endl;
     return report.accepted() ? ExitCode::Done : ExitCode::WrittenButRefused;
 }

@@ -224,7 +224,7 @@ public:
         }
         // libmdb skips a row or a page it cannot read with no more than a line on stderr.
         if (rows.size() != m_table->num_rows)
-            refuse(QStringLiteral("таблица %1 повреждена: прочитано строк %2 из %3")
+            refuse(QStringLiteral("таблица %1 повреждена: прочитано строк: %2 из %3")
                        .arg(m_name)
                        .arg(rows.size())
                        .arg(m_table->num_rows));

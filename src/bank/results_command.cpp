@@ -19,7 +19,8 @@ const QString Description = QStringLiteral(
     "место и, если банков несколько, банк. Банки только читаются и не меняются.\n\n"
     "С --csv выводится CSV для электронных таблиц: UTF-8 с меткой порядка байтов (BOM), поля "
     "через «;», как их ждут электронные таблицы с русскими настройками, строки с CR LF, время в "
-    "ISO 8601 со смещением. Первая строка — заголовки. Сохраните вывод в файл .csv и откройте "
+    "ISO 8601 так, как оно записано в журнале (со смещением от UTC, а для UTC — с Z, как его "
+    "пишет программа). Первая строка — заголовки. Сохраните вывод в файл .csv и откройте "
     "его в LibreOffice Calc или Excel.\n\n"
     "Банк, который не читается (файла нет; это не банк; в нём нет журнала попыток — банк сделан "
     "не командой quorvane-bank make или import; запись в него прервана), называется в потоке "
@@ -84,14 +85,10 @@ int resultsCommand(const QStringList &arguments, Console &console)
             // whose start is damaged is listed: nobody can tell it is older.
             if (from && !attempt.started.damaged() && attempt.started.value().date() < *from)
                 continue;
-            const QString where =
-                attempt.id.damaged()
-                    ? QStringLiteral("строка %1 таблицы attempts").arg(k + 1)
-                    : QStringLiteral("попытка %1 (id в таблице attempts)").arg(attempt.id.value());
             for (const Journal::Damage &damage : attempt.damages()) {
                 // The stored text is whatever was put there; it must not drive the terminal.
-                console.err << visibleText(QStringLiteral("%1: %2, столбец %3: %4")
-                                               .arg(bank, where, damage.column, damage.problem))
+                console.err << visibleText(bank + QStringLiteral(": ") +
+                                           damageText(attempt, k, damage))
                             << Qt::endl;
                 damaged = true;
             }

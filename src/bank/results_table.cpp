@@ -34,15 +34,10 @@ QString offsetText(const QDateTime &time)
         .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
 }
 
-// Both forms give the offset in digits, +00:00 at UTC too, as for every other workstation.
+// The table gives the offset in digits, +00:00 at UTC too, as for every other workstation.
 QString readableTime(const QDateTime &time)
 {
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + offsetText(time);
-}
-
-QString isoTime(const QDateTime &time)
-{
-    return time.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + offsetText(time);
 }
 
 QString result(const Journal::Entry &attempt)
@@ -63,19 +58,23 @@ QStringList fields(const ResultRow &row, bool showBank, Form form)
     const auto cell = [](const auto &read, const auto &shown) {
         return read.damaged() ? DamagedCell : shown(read.value());
     };
-    const auto time = [form](const QDateTime &moment) {
-        return form == Form::Table ? readableTime(moment) : isoTime(moment);
+    // The spreadsheet gets a time as the journal keeps it (read only in the program's own ISO
+    // 8601 form), "…Z" at UTC as the exam writes it there.
+    const auto started = [&](const QDateTime &moment) {
+        return form == Form::Table ? readableTime(moment) : attempt.startedText;
     };
-    const auto optionalTime = [&](const std::optional<QDateTime> &moment) {
-        return moment ? time(*moment) : none;
+    const auto finished = [&](const std::optional<QDateTime> &moment) {
+        if (!moment)
+            return none;
+        return form == Form::Table ? readableTime(*moment) : attempt.finishedText;
     };
     const auto count = [&](const std::optional<int> &number) {
         return number ? QString::number(*number) : none;
     };
     const auto same = [](const QString &text) { return text; };
     QStringList values{
-        cell(attempt.started, time),
-        cell(attempt.finished, optionalTime),
+        cell(attempt.started, started),
+        cell(attempt.finished, finished),
         cell(attempt.username, same),
         cell(attempt.rightAnswers, count),
         result(attempt),
@@ -162,6 +161,15 @@ QString resultsCsv(const std::vector<ResultRow> &rows, bool showBank)
     for (const ResultRow &row : rows)
         text += record(fields(row, showBank, Form::Csv));
     return text;
+}
+
+QString damageText(const Journal::Entry &attempt, std::size_t row, const Journal::Damage &damage)
+{
+    const QString where =
+        attempt.id.damaged()
+            ? QStringLiteral("строка %1 таблицы attempts").arg(row + 1)
+            : QStringLiteral("попытка %1 (id в таблице attempts)").arg(attempt.id.value());
+    return QStringLiteral("%1, столбец %2: %3").arg(where, damage.column, damage.problem);
 }
 
 QString visibleText(const QString &text)

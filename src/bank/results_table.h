@@ -22,9 +22,14 @@ inline const QString DamagedCell = QStringLiteral("повреждено");
 QString resultsTable(const std::vector<ResultRow> &rows, bool showBank);
 
 // The same for spreadsheets: UTF-8 with a byte-order mark, `;` between fields, CR LF line ends,
-// a field with `;`, `"` or a line break in double quotes; times in ISO 8601 with the offset.
-// Texts are kept as stored.
+// a field with `;`, `"` or a line break in double quotes; times in ISO 8601 as stored (with the
+// offset, or "Z" at UTC). Texts are kept as stored.
 QString resultsCsv(const std::vector<ResultRow> &rows, bool showBank);
+
+// A damaged cell of the journal as `results` names it: the attempt by its id (by its place in
+// the journal, `row` from 0, when the id itself is damaged), the column and what it holds
+// instead of what the program writes.
+QString damageText(const Journal::Entry &attempt, std::size_t row, const Journal::Damage &damage);
 
 // A text as a terminal can show it: control characters, line and paragraph separators and
 // invisible format characters (direction overrides among them) are written as their codes,

@@ -3,6 +3,7 @@
 #include "panel/question_warnings.h"
 #include "question_list_model.h"
 #include "store/bank_image.h"
+#include "store/counted.h"
 #include "store/database.h"
 #include "store/runtime_error.h"
 #include "ui_editor_window.h"
@@ -71,15 +72,13 @@ void EditorWindow::showReport()
 
     const int questions = m_document->rowCount();
     if (m_report.accepted())
-        m_status->setText(QStringLiteral("Программа примет этот банк: вопросов %1, "
-                                         "предупреждений %2.")
-                              .arg(questions)
-                              .arg(m_report.warnings.size()));
+        m_status->setText(QStringLiteral("Программа примет этот банк: %1, %2.")
+                              .arg(counted(questions, Nouns::Question),
+                                   counted(m_report.warnings.size(), Nouns::Warning)));
     else
-        m_status->setText(QStringLiteral("Программа НЕ примет этот банк: проблем %1, "
-                                         "предупреждений %2.")
-                              .arg(m_report.problems.size())
-                              .arg(m_report.warnings.size()));
+        m_status->setText(QStringLiteral("Программа НЕ примет этот банк: %1, %2.")
+                              .arg(counted(m_report.problems.size(), Nouns::Problem),
+                                   counted(m_report.warnings.size(), Nouns::Warning)));
     m_status->setStyleSheet(m_report.accepted() ? QString() : QStringLiteral("color: #b00000"));
     updatePreview();
 }

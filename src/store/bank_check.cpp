@@ -1,5 +1,6 @@
 #include "bank_check.h"
 
+#include "counted.h"
 #include "database.h"
 #include "journal.h"
 #include "rules.h"
@@ -106,8 +107,9 @@ void checkJournal(Database &basa, Found &problems)
 void checkIds(Database &basa, int lastId, const QString &asked, Found &problems)
 {
     if (lastId < TestLength)
-        problems.add(QStringLiteral("в нём %1 вопросов (номер последнего — %1), а для "
-                                    "теста нужно не меньше %2")
+        problems.add(QStringLiteral("в нём %1 (номер последнего — %2), а для теста нужно не "
+                                    "меньше %3")
+                         .arg(counted(lastId, Nouns::Question))
                          .arg(lastId)
                          .arg(TestLength));
     if (single(basa, QStringLiteral("select count(distinct id) from questions where ") + asked) ==

@@ -7,7 +7,6 @@
 #include "rules.h"
 #include "runtime_error.h"
 #include "safe_file.h"
-#include "sqlite.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,6 +42,16 @@ std::vector<std::vector<FieldValue>> rows(Database &db, const QString &sql)
 {
     try {
         return db.Rows(sql);
+    } catch (const RuntimeError &error) {
+        throwProblem(error.description());
+    }
+}
+
+// The same with the values as the file keeps them, whole numbers exactly.
+std::vector<QVariantList> storedRows(Database &db, const QString &sql)
+{
+    try {
+        return db.StoredRows(sql);
     } catch (const RuntimeError &error) {
         throwProblem(error.description());
     }
@@ -118,20 +127,22 @@ BankTables tablesOf(Database &db)
     requireColumns(db, QStringLiteral("users"), {"id", "username", "chek"});
 
     BankTables tables;
-    for (const auto &row : rows(db, QStringLiteral("SELECT id, question, answ1, answ2, answ3, "
-                                                   "answ4, ball, picture, type FROM questions"))) {
+    for (const QVariantList &row :
+         storedRows(db, QStringLiteral("SELECT id, question, answ1, answ2, answ3, answ4, ball, "
+                                       "picture, type FROM questions"))) {
         QuestionRow question;
-        question.id = storedValue(row[0]);
-        question.question = storedValue(row[1]);
+        question.id = row[0];
+        question.question = row[1];
         for (int k = 0; k < 4; ++k)
-            question.answers[k] = storedValue(row[2 + k]);
-        question.ball = storedValue(row[6]);
-        question.picture = storedValue(row[7]);
-        question.type = storedValue(row[8]);
+            question.answers[k] = row[2 + k];
+        question.ball = row[6];
+        question.picture = row[7];
+        question.type = row[8];
         tables.questions.push_back(std::move(question));
     }
-    for (const auto &row : rows(db, QStringLiteral("SELECT id, username, chek FROM users")))
-        tables.users.push_back({storedValue(row[0]), storedValue(row[1]), storedValue(row[2])});
+    for (const QVariantList &row :
+         storedRows(db, QStringLiteral("SELECT id, username, chek FROM users")))
+        tables.users.push_back({row[0], row[1], row[2]});
     return tables;
 }
 
@@ -158,6 +169,11 @@ BankTables readBankTables(const QByteArray &image, const QString &shownPath)
 std::vector<Journal::Entry> readJournal(const QString &path)
 {
     Database db = openForReading(path);
+    return readJournal(db);
+}
+
+std::vector<Journal::Entry> readJournal(Database &db)
+{
     if (!db.HasTable(Journal::Table))
         throwProblem(
             QStringLiteral("в банке нет журнала попыток (таблицы attempts): банк сделан не "

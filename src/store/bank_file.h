@@ -46,6 +46,8 @@ BankTables readBankTables(const QByteArray &image, const QString &shownPath);
 // A bank without the journal (made by another tool) is refused: throws std::runtime_error with
 // the reason in Russian.
 std::vector<Journal::Entry> readJournal(const QString &path);
+// The same from a bank already open (the check reads it as `results` does).
+std::vector<Journal::Entry> readJournal(Database &db);
 
 // The tables of data.mdb, the results journal among them. `chek` is declared BOOLEAN, so it
 // reads back as True or False.

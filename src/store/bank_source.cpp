@@ -1,5 +1,6 @@
 #include "bank_source.h"
 
+#include "counted.h"
 #include "rules.h"
 
 #include <QRegularExpression>
@@ -47,10 +48,22 @@ struct Value
     QString text;
 };
 
+// Digits with an optional minus: a whole number as the source writes it.
 bool isWholeNumber(const QString &text)
 {
-    static const QRegularExpression digits(QStringLiteral("^-?[0-9]{1,18}$"));
+    static const QRegularExpression digits(QStringLiteral("^-?[0-9]+$"));
     return digits.match(text).hasMatch();
+}
+
+// Such a number as the bank keeps it, a 64-bit integer: none for a text that is no whole number
+// or one out of that range.
+std::optional<qlonglong> wholeNumber(const QString &text)
+{
+    bool ok = false;
+    const qlonglong number = text.toLongLong(&ok);
+    if (!ok || !isWholeNumber(text))
+        return std::nullopt;
+    return number;
 }
 
 // A picture as the program reads it: a whole number from 0 to 32767, blanks around it allowed,
@@ -158,8 +171,8 @@ public:
         finish();
         const auto count = m_result.tables.questions.size();
         if (count < TestLength)
-            problem(0, QStringLiteral("вопросов %1, а для теста нужно не меньше %2")
-                           .arg(count)
+            problem(0, QStringLiteral("в источнике %1, а для теста нужно не меньше %2")
+                           .arg(counted(qint64(count), Nouns::Question))
                            .arg(TestLength));
         std::stable_sort(m_result.problems.begin(), m_result.problems.end(),
                          [](const SourceProblem &a, const SourceProblem &b) {
@@ -232,12 +245,11 @@ private:
         m_block = Block{};
         m_block->line = number;
         m_block->id = expected;
-        bool ok = false;
-        const qlonglong id = idText.toLongLong(&ok);
-        if (!ok || !isWholeNumber(idText))
+        const std::optional<qlonglong> id = wholeNumber(idText);
+        if (!id)
             problem(number, QStringLiteral("номер вопроса «%1» — не целое число").arg(idText));
-        else if (id != expected)
-            problem(number, QStringLiteral("номер вопроса %1, ожидался %2").arg(id).arg(expected));
+        else if (*id != expected)
+            problem(number, QStringLiteral("номер вопроса %1, ожидался %2").arg(*id).arg(expected));
     }
 
     // The value after the colon; a quoted one with its escapes undone.
@@ -360,13 +372,17 @@ private:
     {
         if (value.empty)
             return true;
-        bool ok = false;
-        const qlonglong n = value.text.toLongLong(&ok);
-        if (value.quoted || !ok || !isWholeNumber(value.text)) {
-            problem(number, QStringLiteral("%1 «%2» — не целое число").arg(key, value.text));
+        const std::optional<qlonglong> n = value.quoted ? std::nullopt : wholeNumber(value.text);
+        if (!n) {
+            problem(number, !value.quoted && isWholeNumber(value.text)
+                                ? QStringLiteral("%1 «%2» — целое число, которого банк не "
+                                                 "сохранит: он хранит целые от "
+                                                 "-9223372036854775808 до 9223372036854775807")
+                                      .arg(key, value.text)
+                                : QStringLiteral("%1 «%2» — не целое число").arg(key, value.text));
             return false;
         }
-        into = n;
+        into = *n;
         return true;
     }
 
@@ -422,7 +438,7 @@ private:
         else if (row.question.isNull())
             blockProblem(b.fieldLines[Question], QStringLiteral("нет текста вопроса"));
         if (b.answers != 4)
-            blockProblem(b.line, QStringLiteral("ответов %1, нужно 4").arg(b.answers));
+            blockProblem(b.line, counted(b.answers, Nouns::Answer) + QStringLiteral(", а нужно 4"));
         const bool showsAnswers =
             !row.type.isNull() && (row.type.toLongLong() == Rules::OptionButtons ||
                                    row.type.toLongLong() == Rules::CheckBoxes);
@@ -554,9 +570,8 @@ std::optional<QVariant> wholeOrNull(const QVariant &value)
         return QVariant();
     if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
         return value.toLongLong();
-    const QString text = value.toString().trimmed();
-    if (isWholeNumber(text))
-        return text.toLongLong();
+    if (const std::optional<qlonglong> number = wholeNumber(value.toString().trimmed()))
+        return *number;
     return std::nullopt;
 }
 

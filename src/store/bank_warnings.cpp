@@ -38,6 +38,20 @@ QString codeWarning(const AskedQuestion &question)
                      .arg(plainDecimal(*code));
 }
 
+// A kind that shows no answers: what the examinee can tick is nothing, whatever the code. Empty
+// for a kind that is no number, which the opening check refuses.
+QString kindWarning(const AskedQuestion &question)
+{
+    const QString scored = QStringLiteral("ответы не показываются, экзаменуемому нечего "
+                                          "отметить: вопрос засчитается всем, если код (ball) "
+                                          "равен 0, и никому при другом коде");
+    if (question.type.isNull())
+        return QStringLiteral("вид (type) пуст: ") + scored;
+    if (!numberOf(question.type))
+        return {};
+    return QStringLiteral("вид (type) %1 — не 0 и не 1: ").arg(textOf(question.type, {})) + scored;
+}
+
 } // namespace
 
 AskedQuestion AskedQuestion::fromRow(const QuestionRow &row)
@@ -94,8 +108,12 @@ QStringList valueWarnings(const AskedQuestion &question)
     if (isBlank(question.question))
         warnings.push_back(QStringLiteral("текст вопроса (question) пуст: экзаменуемый увидит "
                                           "пустой вопрос"));
-    if (!question.showsAnswers())
+    if (!question.showsAnswers()) {
+        const QString kind = kindWarning(question);
+        if (!kind.isEmpty())
+            warnings.push_back(kind);
         return warnings;
+    }
     for (int k = 0; k < 4; ++k)
         if (isBlank(question.answers[k]))
             warnings.push_back(

@@ -34,7 +34,7 @@ struct AskedQuestion
 void forEachAskedQuestion(Database &basa, int lastId,
                           const std::function<void(const AskedQuestion &)> &take);
 
-// What in a question's values would hurt an examinee although the exam runs: a code no ticks can
-// give (a Null one, one read as True or False), a question or a shown answer with no text to
-// read. Each without the question's number.
+// What in a question's values would hurt an examinee although the exam runs: a kind that shows no
+// answers (other than 0 and 1), a code no ticks can give (a Null one, one read as True or False),
+// a question or a shown answer with no text to read. Each without the question's number.
 QStringList valueWarnings(const AskedQuestion &question);

@@ -233,6 +233,24 @@ std::vector<std::vector<FieldValue>> Database::Rows(const QString &sql)
     return rows;
 }
 
+std::vector<QVariantList> Database::StoredRows(const QString &sql)
+{
+    if (!isSelect(sql))
+        throw EngineErrors::notASelect(sql);
+    try {
+        SqliteStatement statement(m_connection->sqlite(), sql);
+        std::vector<QVariantList> rows;
+        while (statement.next()) {
+            QVariantList &row = rows.emplace_back();
+            for (int i = 0; i < statement.columnCount(); ++i)
+                row.push_back(statement.storedValue(i));
+        }
+        return rows;
+    } catch (const SqliteError &error) {
+        throw EngineErrors::statementFailed(path(), sql, error);
+    }
+}
+
 void Database::Execute(const QString &sql)
 {
     Execute(sql, {});

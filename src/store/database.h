@@ -45,6 +45,10 @@ public:
     // Every row of a select, its values in the order of the select's columns. For checks over a
     // whole table, whose results are small.
     std::vector<std::vector<FieldValue>> Rows(const QString &sql);
+    // Every row of a select with its values as the file keeps them (SqliteStatement::storedValue),
+    // whole numbers to all their 64 bits: for the staff's tools, which copy a bank value for
+    // value. The program compares the values of Rows.
+    std::vector<QVariantList> StoredRows(const QString &sql);
     // The rows of a select one at a time, for a pass over a whole bank.
     void ForEachRow(const QString &sql,
                     const std::function<void(const std::vector<FieldValue> &row)> &take);

@@ -130,9 +130,10 @@ Entry entryFromRow(const std::vector<FieldValue> &row)
     entry.username = textCell(row, Username);
     entry.host = textCell(row, Host);
 
-    if (const auto started = timeOf(row[Started]))
+    if (const auto started = timeOf(row[Started])) {
         entry.started = *started;
-    else
+        entry.startedText = row[Started].asText();
+    } else
         entry.started = damage(Started, row[Started], TimeForm);
 
     if (const auto questions = wholeNumber(row[Questions], 0, INT_MAX))
@@ -147,9 +148,10 @@ Entry entryFromRow(const std::vector<FieldValue> &row)
         entry.finished = damage(Finished, row[Finished],
                                 TimeForm + QStringLiteral(", раз записан результат попытки"));
     else if (ended) {
-        if (const auto finished = timeOf(row[Finished]))
+        if (const auto finished = timeOf(row[Finished])) {
             entry.finished = std::optional(*finished);
-        else
+            entry.finishedText = row[Finished].asText();
+        } else
             entry.finished =
                 damage(Finished, row[Finished], TimeForm + QStringLiteral(" или пусто"));
     }

@@ -53,6 +53,10 @@ struct Entry
     Cell<std::optional<bool>> passed;
     Cell<int> questions;
     Cell<QString> host;
+    // The two times as the journal keeps them, for a reader that gives them back as kept (at UTC
+    // "…Z" or "…+00:00"); empty where the cell is damaged or the attempt has not ended.
+    QString startedText;
+    QString finishedText;
 
     // The damaged cells, in the order of the columns.
     std::vector<Damage> damages() const;

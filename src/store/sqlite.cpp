@@ -252,6 +252,31 @@ FieldValue SqliteStatement::value(int column) const
                       m_booleanColumns[std::size_t(column)]);
 }
 
+QVariant SqliteStatement::storedValue(int column) const
+{
+    sqlite3_value *value = sqlite3_column_value(m_statement, column);
+    const bool booleanColumn = m_booleanColumns[std::size_t(column)];
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        if (booleanColumn)
+            return sqlite3_value_int64(value) != 0;
+        return qlonglong(sqlite3_value_int64(value));
+    case SQLITE_FLOAT: {
+        const double number = sqlite3_value_double(value);
+        if (booleanColumn)
+            return number != 0;
+        if (number == std::trunc(number) && std::fabs(number) < 0x1p63)
+            return qlonglong(number);
+        return number;
+    }
+    default: {
+        // Null, a text and a blob as the program reads them.
+        const FieldValue read = fieldValue(value, booleanColumn);
+        return read.isNull() ? QVariant() : QVariant(read.asText());
+    }
+    }
+}
+
 SqliteStatement::Row SqliteStatement::row() const
 {
     Row row;
@@ -310,23 +335,4 @@ FieldValue readValue(const QVariant &stored)
     default:
         return FieldValue::number(stored.toDouble());
     }
-}
-
-QVariant storedValue(const FieldValue &value)
-{
-    switch (value.kind()) {
-    case FieldValue::Kind::Null:
-        return {};
-    case FieldValue::Kind::Text:
-        return value.asText();
-    case FieldValue::Kind::Boolean:
-        return value.asBoolean();
-    case FieldValue::Kind::Number: {
-        const double number = value.asNumber();
-        if (number == std::trunc(number) && std::fabs(number) < 9.2e18)
-            return qlonglong(number);
-        return number;
-    }
-    }
-    return {};
 }

@@ -80,6 +80,12 @@ public:
     // True and 0 False; a text as SQLite gives it in UTF-16; a blob as its bytes taken as UTF-8;
     // Null for Null.
     FieldValue value(int column) const;
+    // The same value as a bank file keeps it, for the staff's tools that copy a bank value for
+    // value: Null as a null QVariant; an integer as a qlonglong, all its 64 bits (a number of
+    // `value` holds only 53); a real as a double, or as a qlonglong when it is a whole one; a text
+    // as a QString; a blob as its bytes taken as UTF-8 and a number in a BOOLEAN column as a bool,
+    // as the program reads them.
+    QVariant storedValue(int column) const;
 
     // The current row's values as SQLite holds them, copied without converting them.
     class Row;
@@ -111,9 +117,6 @@ private:
     std::vector<bool> m_booleanColumns;
 };
 
-// A value for a file written by the staff's tool, as the rows of a bank carry it: Null, a
-// qlonglong for a whole number, a double for another, a QString, a bool.
-QVariant storedValue(const FieldValue &value);
-// Such a value as the program reads it back: the inverse of storedValue. A byte array reads as its
-// UTF-8 text, as a blob does.
+// A value as the rows of a bank carry it (SqliteStatement::storedValue) read as the program reads
+// it. A byte array reads as its UTF-8 text, as a blob does.
 FieldValue readValue(const QVariant &stored);

@@ -34,6 +34,16 @@ protected:
 
     QString bank() const { return dir.filePath("data.mdb"); }
 
+    // The bank's attempts, as the exam journals them.
+    void addAttempts() const
+    {
+        run("INSERT INTO attempts (username, started, finished, right_answers, passed, questions, "
+            "host) VALUES ('Иванов Иван', '2026-12-09T10:00:00+03:00', "
+            "'2026-12-09T10:40:00+03:00', 35, 1, 45, 'kab1')");
+        run("INSERT INTO attempts (username, started, questions, host) VALUES ('Петров Пётр', "
+            "'2026-12-09T11:00:00+03:00', 45, 'kab1')");
+    }
+
     void run(const QString &sql) const
     {
         const QString name = QUuid::createUuid().toString();
@@ -124,6 +134,7 @@ TEST_F(CheckCommand, WarnsOfWhatWouldHurtAnExamineeButLetsTheBankPass)
         "вопрос 13: текст вопроса (question) пуст",
         "вопрос 15: ответ 3 (answ3) пуст",
         "вопрос 12: рисунок 2.bmp размером 800 × 300 больше места для рисунка (586 × 127)",
+        "вопрос 17: вид (type) 2 — не 0 и не 1: ответы не показываются",
         "рисунок " + QDir(program.filePath("pictures")).filePath("5.bmp") +
             " не нужен ни одному вопросу",
     };
@@ -132,6 +143,56 @@ TEST_F(CheckCommand, WarnsOfWhatWouldHurtAnExamineeButLetsTheBankPass)
             << warning.toStdString() << "\n"
             << result.out.toStdString();
     EXPECT_EQ(result.out.count("предупреждение: "), expected.size()) << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("Вопросов без ответов (вид type не 0 и не 1): 1 из 45."))
+        << result.out.toStdString();
+}
+
+// A damaged description of an old table once imported as a bank whose every kind was Null: it
+// passed the check with one warning, and nobody could answer a question of it.
+TEST_F(CheckCommand, EveryQuestionThatShowsNoAnswersIsWarnedOfAndCounted)
+{
+    run("UPDATE questions SET type = NULL WHERE id IN (4, 9)");
+    run("UPDATE questions SET type = 7 WHERE id = 12");
+    run("UPDATE questions SET type = '3' WHERE id = 20");
+    const CommandRun result = check();
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    const QStringList expected = {
+        "вопрос 4: вид (type) пуст: ответы не показываются, экзаменуемому нечего отметить: "
+        "вопрос засчитается всем, если код (ball) равен 0, и никому при другом коде",
+        "вопрос 9: вид (type) пуст: ответы не показываются",
+        "вопрос 12: вид (type) 7 — не 0 и не 1: ответы не показываются",
+        "вопрос 20: вид (type) 3 — не 0 и не 1: ответы не показываются",
+    };
+    for (const QString &warning : expected)
+        EXPECT_TRUE(result.out.contains("предупреждение: " + warning))
+            << warning.toStdString() << "\n"
+            << result.out.toStdString();
+    EXPECT_EQ(result.out.count("предупреждение: "), expected.size()) << result.out.toStdString();
+    EXPECT_TRUE(result.out.trimmed().endsWith(
+        "программа примет этот банк. Предупреждений: 4. Вопросов без ответов (вид type не 0 и "
+        "не 1): 4 из 45."))
+        << result.out.toStdString();
+
+    // None at all: the whole bank.
+    run("UPDATE questions SET type = NULL");
+    const CommandRun none = check();
+    EXPECT_EQ(none.out.count("ответы не показываются"), 45) << none.out.toStdString();
+    EXPECT_TRUE(none.out.contains("Вопросов без ответов (вид type не 0 и не 1): 45 из 45."))
+        << none.out.toStdString();
+}
+
+// «в нём 1 вопросов», «в нём 3 вопросов»: each count agrees with its noun (the forms themselves
+// are the store's CountedTest).
+TEST_F(CheckCommand, CountsAgreeWithTheirNouns)
+{
+    run("DELETE FROM questions WHERE id > 41");
+    const CommandRun passed = check();
+    EXPECT_TRUE(passed.out.contains("в банке 41 вопрос, рисунки из")) << passed.out.toStdString();
+    run("DELETE FROM questions WHERE id > 3");
+    const CommandRun refused = check();
+    EXPECT_TRUE(refused.err.contains("в нём 3 вопроса (номер последнего — 3), а для теста нужно "
+                                     "не меньше 40"))
+        << refused.err.toStdString();
 }
 
 TEST_F(CheckCommand, AnAnswerThatFitsInCharactersButNotInTheFontIsCaughtAndANarrowOneIsNot)
@@ -179,6 +240,77 @@ TEST_F(CheckCommand, APictureTooWideOrTooTallAloneIsWarnedAndOneThatJustFitsIsNo
                                     "рисунка (586 × 127)"))
         << result.out.toStdString();
     EXPECT_FALSE(result.out.contains("вопрос 8: ")) << result.out.toStdString();
+}
+
+// The check read the questions and the attempt record only: a bank whose journal `results` could
+// not read passed it.
+TEST_F(CheckCommand, AJournalResultsCannotReadIsAProblemAsResultsWouldSayIt)
+{
+    addAttempts();
+    int page = 0;
+    int pageSize = 0;
+    {
+        const QString name = QUuid::createUuid().toString();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+            db.setDatabaseName(bank());
+            ASSERT_TRUE(db.open());
+            QSqlQuery query(db);
+            ASSERT_TRUE(query.exec("SELECT rootpage, (SELECT page_size FROM pragma_page_size) "
+                                   "FROM sqlite_master WHERE name = 'attempts'") &&
+                        query.next());
+            page = query.value(0).toInt();
+            pageSize = query.value(1).toInt();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    ASSERT_GT(page, 1);
+    {
+        QFile file(bank());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.seek(qint64(page - 1) * pageSize));
+        file.write(QByteArray(pageSize, '\0'));
+    }
+    const CommandRun results = runCommand(resultsCommand, {bank()});
+    EXPECT_EQ(results.status, 1);
+    ASSERT_TRUE(results.err.startsWith(bank() + ": ")) << results.err.toStdString();
+    const QString resultsSays = results.err.trimmed().mid(bank().size() + 2);
+    EXPECT_TRUE(resultsSays.contains("файл повреждён")) << resultsSays.toStdString();
+
+    const CommandRun result = check();
+    EXPECT_EQ(result.status, 1) << result.out.toStdString();
+    EXPECT_EQ(result.err.trimmed(),
+              bank() + ": журнал попыток (таблица attempts) не читается: " + resultsSays);
+    EXPECT_TRUE(result.out.contains("программа этот банк не примет; проблем: 1"))
+        << result.out.toStdString();
+}
+
+// A cell `results` shows as damaged is a warning of the check, in the words `results` uses.
+TEST_F(CheckCommand, AJournalCellResultsShowsAsDamagedIsWarnedOfInItsWords)
+{
+    addAttempts();
+    run("UPDATE attempts SET passed = 'no' WHERE id = 1");
+    run("UPDATE attempts SET started = 'вчера' WHERE id = 2");
+    const CommandRun results = runCommand(resultsCommand, {bank()});
+    EXPECT_EQ(results.status, 1);
+    QStringList resultsSays = results.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(resultsSays.size(), 2) << results.err.toStdString();
+    for (QString &line : resultsSays)
+        line = "предупреждение: журнал попыток: " + line.mid(bank().size() + 2);
+
+    const CommandRun result = check();
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.split('\n').filter("журнал попыток"), resultsSays)
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("Предупреждений: 2.")) << result.out.toStdString();
+    EXPECT_TRUE(resultsSays.value(0).endsWith("попытка 1 (id в таблице attempts), столбец passed: "
+                                              "текст «no» — ожидается 0, 1 или пусто"))
+        << resultsSays.value(0).toStdString();
+
+    // A sound journal adds nothing.
+    run("DELETE FROM attempts");
+    addAttempts();
+    EXPECT_FALSE(check().out.contains("журнал")) << check().out.toStdString();
 }
 
 TEST_F(CheckCommand, AFileThatCannotBeOpenedIsRefusedAndWrongUsageIsTwo)

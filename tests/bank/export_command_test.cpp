@@ -4,9 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 
@@ -102,6 +107,66 @@ TEST_F(ExportCommand, AwkwardContentComesBackValueForValue)
     const QString text = QString::fromUtf8(fileBytes(path("questions.txt")));
     EXPECT_TRUE(text.contains("\n[9]\ntype: 1\npicture: 007\nquestion: Вопрос 9\n"))
         << text.toStdString();
+}
+
+// The codes and kinds of a bank as SQLite itself gives them: its own 64-bit integers.
+std::vector<std::pair<qlonglong, qlonglong>> storedCodes(const QString &bank)
+{
+    std::vector<std::pair<qlonglong, qlonglong>> codes;
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(bank);
+        EXPECT_TRUE(db.open());
+        QSqlQuery query(db);
+        EXPECT_TRUE(query.exec("SELECT ball, type FROM questions ORDER BY id"));
+        while (query.next())
+            codes.emplace_back(query.value(0).toLongLong(), query.value(1).toLongLong());
+    }
+    QSqlDatabase::removeDatabase(name);
+    return codes;
+}
+
+// 9007199254740993 was written 9007199254740992, and make took the changed value back: every
+// whole number SQLite keeps goes through the source as it is.
+TEST_F(ExportCommand, WholeNumbersBeyondTwoToTheFiftyThirdComeBackExactly)
+{
+    BankTables tables;
+    for (int id = 1; id <= 40; ++id) {
+        BankQuestion q;
+        q.id = id;
+        q.type = 2;
+        q.question = QStringLiteral("Вопрос %1").arg(id);
+        q.answers = {"а", "б", "в", "г"};
+        tables.questions.push_back(q.row());
+    }
+    const qlonglong large[][2] = {
+        {9007199254740993LL, 2},
+        {9007199254740995LL, 9007199254740993LL},
+        {std::numeric_limits<qlonglong>::max(), std::numeric_limits<qlonglong>::min()},
+        {-9007199254740993LL, std::numeric_limits<qlonglong>::max() - 1},
+    };
+    for (std::size_t i = 0; i < std::size(large); ++i) {
+        tables.questions[i].ball = large[i][0];
+        tables.questions[i].type = large[i][1];
+    }
+    writeBankTables(path("data.mdb"), tables);
+    const auto stored = storedCodes(path("data.mdb"));
+    ASSERT_EQ(stored.size(), 40u);
+    for (std::size_t i = 0; i < std::size(large); ++i)
+        ASSERT_EQ(stored[i], std::make_pair(large[i][0], large[i][1]));
+
+    expectSameQuestions(roundTrip(path("data.mdb"), path("pictures")),
+                        readBankTables(path("data.mdb")));
+    EXPECT_EQ(storedCodes(path("again.mdb")), stored);
+    const QString text = QString::fromUtf8(fileBytes(path("questions.txt")));
+    EXPECT_TRUE(text.contains("\n[1]\ntype: 2\nquestion: Вопрос 1\nball: 9007199254740993\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\n[3]\ntype: -9223372036854775808\nquestion: Вопрос 3\n"
+                              "ball: 9223372036854775807\n"))
+        << text.toStdString();
+    // The bank library reads them as they are kept.
+    EXPECT_EQ(readBankTables(path("again.mdb")).questions[1].type, QVariant(9007199254740993LL));
 }
 
 TEST_F(ExportCommand, InvisibleCharactersAreWrittenAsEscapesAndComeBackValueForValue)

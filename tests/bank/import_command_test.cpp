@@ -168,4 +168,50 @@ TEST_F(ImportCommand, DamagedAccessFilesAreRefusedAndNothingIsWritten)
     }
 }
 
+// One damaged column definition read as 45 questions nobody can answer: the Jet 3 bank's answ1
+// marked as a fixed column of no length, which moves type past the row's fixed columns. The bank
+// was written and checked with one warning (an unused picture) and exit 0; every question that
+// shows no answers is now warned of, counted, and said last.
+TEST_F(ImportCommand, ADamagedColumnDefinitionReadAsQuestionsWithoutAnswersIsSaidSo)
+{
+    // answ1's definition in the questions table's definition page, the fourth page of 2048.
+    constexpr qsizetype answ1 = 3 * 2048 + 43 + 2 * 18;
+    QByteArray bytes = fileBytes(QDir(Fixtures).filePath("bank-jet3-cp1251.mdb"));
+    ASSERT_EQ(bytes.mid(answ1, 3), QByteArray("\x0a\x02\x00", 3));  // Text, column 2
+    ASSERT_EQ(bytes.mid(answ1 + 13, 1), QByteArray("\x02", 1));     // variable length
+    ASSERT_EQ(bytes.mid(answ1 + 16, 2), QByteArray("\xff\x00", 2)); // 255 characters
+    bytes[answ1 + 13] = '\x03';                                     // fixed length …
+    bytes[answ1 + 16] = '\x00';                                     // … of none
+    const QString damaged = dir.filePath("damaged.mdb");
+    writeFile(damaged, bytes);
+
+    const CommandRun run =
+        runCommand(importCommand, {"--pictures", SamplePictures, damaged, bank()}, dir.path());
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const BankTables tables = readBankTables(bank());
+    ASSERT_EQ(tables.questions.size(), 45u);
+    for (const QuestionRow &q : tables.questions) {
+        EXPECT_EQ(q.answers[0], QVariant(QString(""))) << q.id.toInt();
+        EXPECT_TRUE(q.type.isNull()) << q.id.toInt();
+    }
+    EXPECT_EQ(run.out.count(QRegularExpression("предупреждение: вопрос \\d+: вид \\(type\\) пуст: "
+                                               "ответы не показываются")),
+              45)
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(bank() + ": в банке 45 вопросов, рисунки из " + SamplePictures +
+                                 "; программа примет этот банк. Предупреждений: 46. Вопросов без "
+                                 "ответов (вид type не 0 и не 1): 45 из 45.\n"))
+        << run.out.toStdString();
+    const QStringList lines = run.out.trimmed().split('\n');
+    EXPECT_TRUE(lines.back().startsWith(bank() + ": без ответов (вид type не 0 и не 1) — 45 "
+                                                 "вопросов из 45; на экзамене отметить в таких "
+                                                 "вопросах нечего"))
+        << lines.back().toStdString();
+
+    // A sound bank says nothing of the kind.
+    const CommandRun sound = import("bank-jet3-cp1251.mdb", {"--replace"});
+    EXPECT_EQ(sound.status, 0) << sound.err.toStdString();
+    EXPECT_FALSE(sound.out.contains("без ответов")) << sound.out.toStdString();
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "bank/jet_reader.h"
+#include "bank/jet_reply.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -194,6 +195,49 @@ TEST_F(JetBank, RefusesWhenItsHelperIsMissingOrAnswersSomethingElse)
     setJetReadHelper({QStringLiteral("/bin/echo")});
     EXPECT_TRUE(refusal(bank).contains(QStringLiteral("ответ, который не разобрать")))
         << refusal(bank).toStdString();
+}
+
+// A reader whose memory grows past the limit (libmdb following a damaged file's lengths) is
+// stopped and refused; one that stays under it answers. The stand-in reserves its memory as
+// libmdb's allocations do and then gives a sound reply; it needs no Access file.
+TEST(JetReaderLimits, AReaderThatGrowsPastItsMemoryLimitIsRefused)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    JetReply answer;
+    QuestionRow question;
+    question.id = qlonglong(1);
+    question.question = QStringLiteral("Вопрос?");
+    answer.tables.questions.push_back(question);
+    QFile reply(dir.filePath(QStringLiteral("reply")));
+    ASSERT_TRUE(reply.open(QIODevice::WriteOnly));
+    reply.write(jetReplyBytes(answer));
+    reply.close();
+
+    // 512 MiB is the limit: 64 MiB is well under it, 640 MiB past it.
+    const auto reader = [&](int mebibytes) {
+        const QString program = dir.filePath(QStringLiteral("reader-%1").arg(mebibytes));
+        QFile script(program);
+        EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\n"
+                                    "dd if=/dev/null of=/dev/null bs=%1M count=1 2>/dev/null || "
+                                    "exit 1\n"
+                                    "exec cat '%2'\n")
+                         .arg(mebibytes)
+                         .arg(reply.fileName())
+                         .toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return program;
+    };
+    const QString bank = dir.filePath(QStringLiteral("old.mdb"));
+
+    setJetReadHelper({reader(64), std::chrono::seconds(5)});
+    EXPECT_EQ(refusal(bank), QString());
+    setJetReadHelper({reader(640), std::chrono::seconds(5)});
+    EXPECT_TRUE(refusal(bank).startsWith(QStringLiteral("база не прочитана: ")))
+        << refusal(bank).toStdString();
+    setJetReadHelper({});
 }
 
 } // namespace

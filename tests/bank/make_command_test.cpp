@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,7 +88,15 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"Gap", "[42]\ntype: 0\nquestion: А?\nanswer*: a\nanswer: b\nanswer: c\nanswer: d\n",
               1, "номер вопроса 42, ожидался 41"},
         Fault{"ThreeAnswers", "[41]\ntype: 0\nquestion: А?\nanswer*: a\nanswer: b\nanswer: c\n", 1,
-              "вопрос 41: ответов 3, нужно 4"},
+              "вопрос 41: 3 ответа, а нужно 4"},
+        Fault{"OneAnswer", "[41]\ntype: 0\nquestion: А?\nanswer*: a\n", 1,
+              "вопрос 41: 1 ответ, а нужно 4"},
+        Fault{"CodeBeyondTheBank",
+              "[41]\ntype: 2\nquestion: А?\nball: 9223372036854775808\nanswer: a\nanswer: b\n"
+              "answer: c\nanswer: d\n",
+              4,
+              "ball «9223372036854775808» — целое число, которого банк не сохранит: он хранит "
+              "целые от -9223372036854775808 до 9223372036854775807"},
         Fault{"TwoRightInSingle",
               "[41]\ntype: 0\nquestion: А?\nanswer*: a\nanswer*: b\nanswer: c\nanswer: d\n", 1,
               "вопрос 41: у вопроса с одним ответом отмечено верных: 2"},
@@ -149,7 +159,7 @@ TEST_F(MakeCommand, ReportsEveryProblemOfTheSourceInOneRun)
     for (const char *expected :
          {": строка 1: строка вне блока вопроса", ": строка 4: поле «type» уже задано в строке 3",
           ": строка 5: нет файла рисунка", ": строка 11: больше четырёх ответов",
-          "вопросов 1, а для теста нужно не меньше 40"})
+          "в источнике 1 вопрос, а для теста нужно не меньше 40"})
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(expected))) << expected << "\n"
                                                                    << run.err.toStdString();
     // One problem a line, each naming the source.
@@ -157,6 +167,20 @@ TEST_F(MakeCommand, ReportsEveryProblemOfTheSourceInOneRun)
         EXPECT_TRUE(line.startsWith(path("questions.txt") + ": ") ||
                     line.startsWith(path("data.mdb") + ": "))
             << line.toStdString();
+}
+
+// The source held whole numbers of 18 digits at most, so a code export wrote from a bank could be
+// refused; one beyond the bank's 64 bits is named (CodeBeyondTheBank above).
+TEST_F(MakeCommand, WholeNumbersAsLargeAsTheBankKeepsAreTakenAsTheyAre)
+{
+    const CommandRun run = make(sourceText(39) + "\n[40]\ntype: -9223372036854775808\n"
+                                                 "question: Вопрос 40?\n"
+                                                 "ball: 9223372036854775807\nanswer: да\n"
+                                                 "answer: нет\nanswer: не знаю\nanswer: может\n");
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const BankTables tables = readBankTables(path("data.mdb"));
+    EXPECT_EQ(tables.questions[39].type, QVariant(std::numeric_limits<qlonglong>::min()));
+    EXPECT_EQ(tables.questions[39].ball, QVariant(std::numeric_limits<qlonglong>::max()));
 }
 
 TEST_F(MakeCommand, LooksForPicturesWhereItIsTold)

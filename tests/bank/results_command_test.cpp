@@ -286,21 +286,35 @@ TEST_F(ResultsCommand, ARefusedBankIsNamedWhileTheOthersAreListed)
     EXPECT_EQ(errorLines(none).size(), 1) << none.err.toStdString();
 }
 
-TEST_F(ResultsCommand, AWorkstationAtUtcShowsItsOffsetInDigits)
+// The table gives the offset in digits at UTC too; the spreadsheet gets the times as kept: the
+// exam writes "…Z" there, which --csv once turned into "+00:00".
+TEST_F(ResultsCommand, AWorkstationAtUtcShowsItsOffsetInDigitsAndTheCsvTheTimesAsKept)
 {
     const ZoneForTest utc("UTC");
     // Local time, as the exam takes it from the clock.
     const QString one = bank(
-        "utc.mdb", {{{"Иванов", QDateTime(QDate(2026, 12, 9), QTime(10, 0)), 41, "kab1"}, 35}});
+        "utc.mdb", {{{"Иванов", QDateTime(QDate(2026, 12, 9), QTime(10, 0)), 41, "kab1"}, 35},
+                    {{"Петров", QDateTime(QDate(2026, 12, 9), QTime(11, 0)), 41, "kab1"}, 35}});
+    // Another tool's way of writing the same moments.
+    alter(one, {"UPDATE attempts SET started = '2026-12-09T11:00:00+00:00', finished = "
+                "'2026-12-09T11:40:00+00:00' WHERE id = 2"});
     const CommandRun table = runCommand(resultsCommand, {one});
     EXPECT_EQ(table.status, 0) << table.err.toStdString();
     EXPECT_TRUE(linesWith(table.out, "Иванов")
                     .value(0)
                     .startsWith("2026-12-09 10:00:00 +00:00  2026-12-09 10:40:00 +00:00  Иванов"))
         << table.out.toStdString();
+    EXPECT_TRUE(linesWith(table.out, "Петров")
+                    .value(0)
+                    .startsWith("2026-12-09 11:00:00 +00:00  2026-12-09 11:40:00 +00:00  Петров"))
+        << table.out.toStdString();
     const CommandRun csv = runCommand(resultsCommand, {"--csv", one});
+    EXPECT_EQ(csv.status, 0) << csv.err.toStdString();
     EXPECT_EQ(csvFields(csv.out, "Иванов").mid(0, 2),
-              QStringList({"2026-12-09T10:00:00+00:00", "2026-12-09T10:40:00+00:00"}))
+              QStringList({"2026-12-09T10:00:00Z", "2026-12-09T10:40:00Z"}))
+        << csv.out.toStdString();
+    EXPECT_EQ(csvFields(csv.out, "Петров").mid(0, 2),
+              QStringList({"2026-12-09T11:00:00+00:00", "2026-12-09T11:40:00+00:00"}))
         << csv.out.toStdString();
 }
 

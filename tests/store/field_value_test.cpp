@@ -1,5 +1,6 @@
 #include "expect_error.h"
 
+#include "store/counted.h"
 #include "store/field_value.h"
 
 #include <gtest/gtest.h>
@@ -170,6 +171,33 @@ TEST(FieldValueTest, ConversionTo16BitIntegerFailsOutsideRangeAndForNonNumbers)
         const RuntimeError error = errorFrom([&] { int16Of(c.value, QStringLiteral("picture")); });
         EXPECT_TRUE(isError(error, c.number, {QStringLiteral("picture")}));
     }
+}
+
+struct CountCase
+{
+    qint64 count;
+    const char *text;
+};
+
+// Every count our texts write agrees with its noun, as Russian has it after the number's last
+// digits: 1 and 21 but not 11; 2 to 4 and 22 to 24 but not 12 to 14.
+TEST(CountedTest, TheNounTakesTheFormItsNumberWants)
+{
+    const CountCase cases[] = {
+        {0, "0 вопросов"},         {1, "1 вопрос"},       {2, "2 вопроса"},
+        {3, "3 вопроса"},          {4, "4 вопроса"},      {5, "5 вопросов"},
+        {11, "11 вопросов"},       {12, "12 вопросов"},   {14, "14 вопросов"},
+        {20, "20 вопросов"},       {21, "21 вопрос"},     {22, "22 вопроса"},
+        {25, "25 вопросов"},       {101, "101 вопрос"},   {111, "111 вопросов"},
+        {112, "112 вопросов"},     {114, "114 вопросов"}, {122, "122 вопроса"},
+        {32767, "32767 вопросов"}, {-1, "-1 вопрос"},     {-12, "-12 вопросов"},
+    };
+    for (const CountCase &c : cases)
+        EXPECT_EQ(counted(c.count, Nouns::Question), QString::fromUtf8(c.text)) << c.count;
+    EXPECT_EQ(counted(1, Nouns::Problem), QStringLiteral("1 проблема"));
+    EXPECT_EQ(counted(3, Nouns::Warning), QStringLiteral("3 предупреждения"));
+    EXPECT_EQ(counted(7, Nouns::Answer), QStringLiteral("7 ответов"));
+    EXPECT_EQ(counted(601, Nouns::Point), QStringLiteral("601 точка"));
 }
 
 } // namespace
