@@ -98,6 +98,9 @@ QVariant QuestionListModel::data(const QModelIndex &index, int role) const
             return findings->texts.join(QLatin1Char('\n'));
         return {};
     }
+    // The list shows the first words; the whole text is a pointer's rest away.
+    if (role == Qt::ToolTipRole && column == TextColumn)
+        return question.question.toString();
     if (role != Qt::DisplayRole)
         return {};
     switch (column) {
