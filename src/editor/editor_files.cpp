@@ -25,6 +25,10 @@ constexpr qint64 SourceLimit = 256 << 20;
 constexpr qint64 HeaderBytes = 32;
 constexpr int ShownProblems = 20;
 
+// Enter answers a question with its default button: the one that leaves the file as it is.
+const QString NotSavedByDefault =
+    QStringLiteral("\n\nEnter выбирает «Отмена»: банк не сохраняется.");
+
 const QString BankFilter = QStringLiteral("Банк вопросов (*.mdb);;Все файлы (*)");
 
 // The editor waits on the disk or on a running exam: the pointer says so.
@@ -331,8 +335,9 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
         if (m_prompts->ask(this, QStringLiteral("Сохранить банк"),
                            QStringLiteral("Программа не примет этот банк: проблем — %1, первая: "
                                           "%2.\n\nСохранить его всё равно?")
-                               .arg(m_report.problems.size())
-                               .arg(first),
+                                   .arg(m_report.problems.size())
+                                   .arg(first) +
+                               NotSavedByDefault,
                            QMessageBox::Save | QMessageBox::Cancel,
                            QMessageBox::Cancel) != QMessageBox::Save)
             return false;
@@ -344,7 +349,8 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
                            QStringLiteral("Возможно, сейчас идёт экзамен по этому банку: %1. "
                                           "Если сохранить банк сейчас, результат этого экзамена "
                                           "в него не запишется.\n\nСохранить всё равно?")
-                               .arg(attempt),
+                                   .arg(attempt) +
+                               NotSavedByDefault,
                            QMessageBox::Save | QMessageBox::Cancel,
                            QMessageBox::Cancel) != QMessageBox::Save)
             return false;
@@ -361,6 +367,8 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
                 m_pictures.carryTo(picturesBeside(path), used);
         }
         m_pictures.save();
+        // Saved, the pictures are read from the folder itself.
+        m_warnings = std::make_unique<QuestionWarnings>(m_pictures.view());
         // The file as saved is what the checks start from next.
         m_baseImage =
             existing ? saveBankQuestions(path, m_document->questions())

@@ -41,7 +41,7 @@ EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *pare
     header.resizeSection(QuestionListModel::NumberColumn,
                          metrics.horizontalAdvance(QStringLiteral("32767")) + 12);
     header.resizeSection(QuestionListModel::KindColumn,
-                         metrics.horizontalAdvance(QStringLiteral("несколько ответов")) + 12);
+                         header.fontMetrics().horizontalAdvance(QStringLiteral("Вид")) + 16);
     header.setStretchLastSection(false);
     header.setSectionResizeMode(QuestionListModel::TextColumn, QHeaderView::Stretch);
     QHeaderView &rows = *m_ui->questionList->verticalHeader();
@@ -56,6 +56,7 @@ EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *pare
     // The mark first, where the eye meets it; the text takes what room is left.
     header.moveSection(QuestionListModel::MarkColumn, 0);
     // The list takes what the window gains; the preview keeps the exam panel's size.
+    m_ui->previewPane->setMaximumWidth(m_ui->previewPane->sizeHint().width());
     m_ui->splitter->setStretchFactor(0, 1);
     m_ui->splitter->setStretchFactor(1, 0);
     m_ui->splitter->setStretchFactor(2, 0);
@@ -153,8 +154,11 @@ void EditorWindow::restoreLayout()
     QSplitter &splitter = *m_ui->splitter;
     const int preview = m_ui->previewPane->sizeHint().width();
     const int form = m_ui->formPane->minimumSizeHint().width();
-    const int list = std::max(splitter.width() - preview - form - 2 * splitter.handleWidth(),
-                              m_ui->listPane->minimumSizeHint().width() * 2);
+    // Measured on the window: before it is shown the splitter has no width of its own yet.
+    const int margins = width() - m_ui->centralwidget->contentsRect().width() +
+                        2 * m_ui->centralLayout->contentsMargins().left();
+    const int list = std::max(width() - margins - preview - form - 2 * splitter.handleWidth(),
+                              m_ui->listPane->minimumSizeHint().width());
     splitter.setSizes({list, form, preview});
     m_ui->problemsDock->setFloating(false);
     addDockWidget(Qt::BottomDockWidgetArea, m_ui->problemsDock);
