@@ -147,9 +147,10 @@ void EditorWindow::selectRow(int row)
         m_ui->filterEdit->clear();
         index = m_filter->mapFromSource(m_list->index(row, 0));
     }
-    // The question shown is the one selected, and no other.
-    selection.setCurrentIndex(index,
-                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The question shown is the one selected, and no other, whatever keys are held (Ctrl of
+    // Ctrl+D); through the view, so that Shift extends the selection from it.
+    m_ui->questionList->setCurrentIndex(index);
+    selection.select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_ui->questionList->scrollTo(index);
     showRow(row);
 }

@@ -522,6 +522,8 @@ TEST_F(EditorTest, TheKeyboardMovesBetweenTheListAndTheFormAndDeletesOnlyWhatThe
     ASSERT_EQ(editor->document().rowCount(), count + 1);
     EXPECT_EQ(editor->currentRow(), 3);
     EXPECT_EQ(selectedRows(), std::vector<int>{3});
+    QTest::keyClick(ui().questionList, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{3, 4})) << "Shift extends from the copy";
 
     // Keys that move without selecting take the selection along.
     editor->selectRow(11);
