@@ -9,6 +9,7 @@
 #include "ui_editor_window.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QSettings>
@@ -673,8 +674,18 @@ TEST_F(EditorTest, TheSearchUndoSaveAndTitleTellTheStaffWhereTheyAre)
 {
     openBank();
     // The search takes the form to its first match when it hides the question shown.
+    // From every question to a few, the list is laid out anew: first one key, then a paste.
     editor->selectRow(2);
-    retype(ui().filterEdit, QStringLiteral("Ответ 17."));
+    retype(ui().filterEdit, QStringLiteral("7"));
+    EXPECT_EQ(editor->currentRow(), 6);
+    ui().filterEdit->clear();
+    editor->selectRow(16); // shown by the search: the form stays on it
+    retype(ui().filterEdit, QStringLiteral("7"));
+    EXPECT_EQ(editor->currentRow(), 16);
+    ui().filterEdit->clear();
+    editor->selectRow(2);
+    QApplication::clipboard()->setText(QStringLiteral("Ответ 17."));
+    QTest::keyClick(ui().filterEdit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(editor->currentRow(), 16);
     ui().filterEdit->clear();
     retype(ui().filterEdit, QStringLiteral("нет такого текста"));
