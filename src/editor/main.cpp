@@ -15,6 +15,7 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+bool signalled = false;
 
 void noteSignal(int)
 {
@@ -30,7 +31,14 @@ void quitOnSignals(QApplication &app)
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QApplication::quit);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
+        char byte = 0;
+        [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        signalled = true;
+        // Every loop ends, a message box's too; the main one is then not started.
+        QCoreApplication::exit(0);
+    });
     struct sigaction action{};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
@@ -84,5 +92,6 @@ int main(int argc, char *argv[])
     window.show();
     if (!parser.positionalArguments().isEmpty())
         window.openFile(parser.positionalArguments().constFirst());
-    return app.exec();
+    // A signal while the file's message box was open has ended the editor already.
+    return signalled ? 0 : app.exec();
 }
