@@ -30,11 +30,12 @@ each question in the exam's own question panel; a sample bank, menu
 entries and manual pages.]=])
 # dpkg-shlibdeps finds the libraries the programs link (SQLite among them: banks are read through
 # its C API, not a Qt plugin); it cannot see what Qt loads at run time (the X platform plugin)
-# nor the fonts the window layouts are drawn in. postinst makes the keeper's system account with
+# nor the fonts the window layouts are drawn in, nor Qt's own Russian translation the editor
+# loads for its dialogs (qt6-translations-l10n). postinst makes the keeper's system account with
 # adduser.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "adduser, qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core")
+    "adduser, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2, fonts-dejavu-core")
 # Every file is shipped root's and without set-id bits, the keeper too: postinst gives the keeper
 # its account's set-id bits through dpkg-statoverride, once that account exists.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

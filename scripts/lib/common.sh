@@ -28,9 +28,10 @@ ensure_packages() {
 # What every build of the program needs.
 # shellcheck disable=SC2034 # read by the scripts that source this file
 # The staff tool reads Access/Jet files with libmdb and checks a bank's rows with libsqlite3; the
-# program names its windows through xcb; all are found through pkg-config.
+# program names its windows through xcb; all are found through pkg-config. The editor's file
+# dialogs and standard buttons speak Russian through Qt's own translation (qtbase_ru.qm).
 BUILD_PACKAGES=(cmake g++ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite
-    mdbtools-dev libsqlite3-dev pkg-config libxcb1-dev)
+    mdbtools-dev libsqlite3-dev pkg-config libxcb1-dev qt6-translations-l10n)
 
 # Makefiles stand in where Ninja is missing, and need make.
 make_unless_ninja() {

@@ -14,7 +14,7 @@ SetFieldCommand::SetFieldCommand(BankDocument &document, int row, QuestionField 
     : QUndoCommand(parent), m_document(document), m_row(row), m_field(field),
       m_before(fieldOf(document.questions().at(std::size_t(row)), field)), m_after(std::move(value))
 {
-    setText(QStringLiteral("Правка %1 вопроса %2").arg(columnName(field)).arg(row + 1));
+    setText(QStringLiteral("Правка %1 вопроса %2").arg(fieldName(field)).arg(row + 1));
 }
 
 void SetFieldCommand::redo()

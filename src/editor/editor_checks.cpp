@@ -21,6 +21,13 @@ void EditorWindow::checkNow()
     m_checkTimer.stop();
     // The bank as a save would write it, looked at as the exam program and check look at a file.
     const QString shownPath = m_path.isEmpty() ? QStringLiteral("новый банк") : m_path;
+    // The engine would say it has no current record; the staff are told what that means.
+    if (m_document->rowCount() == 0) {
+        m_report = BankReport();
+        m_report.addProblem(QStringLiteral("в банке нет вопросов"));
+        showReport();
+        return;
+    }
     try {
         Database image = DBEngine::OpenImage(
             bankImageWithQuestions(m_baseImage, m_document->questions()), shownPath);

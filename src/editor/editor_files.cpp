@@ -9,6 +9,7 @@
 #include "store/bank_source.h"
 #include "store/rules.h"
 #include "store/safe_file.h"
+#include "store/sqlite.h"
 #include "ui_editor_window.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,10 @@ constexpr qint64 SourceLimit = 256 << 20;
 // Enough of a file's start to tell its kind.
 constexpr qint64 HeaderBytes = 32;
 constexpr int ShownProblems = 20;
+
+// Enter answers a question with its default button: the one that leaves the file as it is.
+const QString NotSavedByDefault =
+    QStringLiteral("\n\nEnter выбирает «Отмена»: банк не сохраняется.");
 
 const QString BankFilter = QStringLiteral("Банк вопросов (*.mdb);;Все файлы (*)");
 
@@ -55,6 +60,41 @@ QString picturesBeside(const QString &file)
     return QFileInfo(file).absoluteDir().filePath(QStringLiteral("pictures"));
 }
 
+// Far above any bank: 32767 questions of the longest texts.
+constexpr qint64 BankLimit = qint64(1) << 30;
+
+// The bytes of the bank file at `path`. One in write-ahead mode with no log beside it is read as
+// the bytes it is: the engine, opening it only to read, would leave its log and index files
+// beside it, and the keeper and the editor's next opening would refuse the bank for them.
+QByteArray readBankBytes(const QString &path)
+{
+    const QByteArray head = readFileStart(path, HeaderBytes);
+    const bool writeAhead = head.size() >= 20 && head[18] == 2 && head[19] == 2;
+    if (writeAhead && !QFileInfo::exists(path + QStringLiteral("-wal")) &&
+        !QFileInfo::exists(path + QStringLiteral("-shm")))
+        return readRegularFile(path, BankLimit);
+    return readBankImage(path);
+}
+
+// The results journal of a bank's bytes; none when it has none the program wrote.
+std::vector<Journal::Entry> journalOf(const QByteArray &image)
+{
+    std::vector<Journal::Entry> entries;
+    try {
+        SqliteConnection db(QStringLiteral(":memory:"), SqliteConnection::Access::Create, 0);
+        db.deserialize(image);
+        SqliteStatement rows(db, QStringLiteral("SELECT %1 FROM attempts ORDER BY id")
+                                     .arg(Journal::Columns.join(QStringLiteral(", "))));
+        while (rows.next())
+            entries.push_back(Journal::entryFromRow(rows.row().values()));
+    } catch (const std::exception &) {
+        return {};
+    } catch (const SqliteError &) {
+        return {};
+    }
+    return entries;
+}
+
 // An exam that may be running on the bank: an attempt of its journal begun no longer ago than a
 // whole test takes and not finished. Its window writes the result into the file it opened, which
 // a save would replace.
@@ -62,7 +102,7 @@ QString runningAttempt(const QString &bankPath)
 {
     std::vector<Journal::Entry> entries;
     try {
-        entries = readJournal(bankPath);
+        entries = journalOf(readBankBytes(bankPath));
     } catch (const std::exception &) {
         return {}; // no journal to tell
     }
@@ -97,6 +137,17 @@ QString what(const std::exception &error)
 
 } // namespace
 
+QSet<int> EditorWindow::usedPictures() const
+{
+    QSet<int> numbers;
+    for (const QuestionRow &question : m_document->questions()) {
+        const QString file = QuestionWarnings::pictureFile(readValue(question.picture));
+        if (!file.isEmpty())
+            numbers.insert(file.chopped(4).toInt());
+    }
+    return numbers;
+}
+
 void EditorWindow::refuse(const QString &title, const QString &path, const QString &reason)
 {
     m_prompts->tell(this, QMessageBox::Warning, title, QStringLiteral("%1:\n%2").arg(path, reason));
@@ -123,7 +174,7 @@ bool EditorWindow::openBank(const QString &path)
     try {
         const BusyCursor busy;
         // Read once, under the engine's lock: the list and the checks start from the same bytes.
-        image = readBankImage(path);
+        image = readBankBytes(path);
         tables = readBankTables(image, path);
     } catch (const std::exception &error) {
         refuse(QStringLiteral("Банк не открыт"), path, what(error));
@@ -131,6 +182,7 @@ bool EditorWindow::openBank(const QString &path)
     }
     remember(QFileInfo(path).absolutePath());
     setPicturesFolder(picturesOfBank(path));
+    m_sourceName.clear();
     takeBank(std::move(tables.questions), {}, std::move(image), QFileInfo(path).absoluteFilePath(),
              true);
     return true;
@@ -180,12 +232,14 @@ bool EditorWindow::openSource(const QString &path, bool access)
         return false;
     }
     // A new bank, made from the file as make and import make one; saved where the staff say.
+    m_sourceName = QFileInfo(path).fileName();
     takeBank(std::move(tables.questions), std::move(users), std::move(image), QString(), false);
     return true;
 }
 
 void EditorWindow::newBank()
 {
+    m_sourceName.clear();
     takeBank({}, {}, bankImage(BankTables{}), QString(), true);
     if (m_pictures.folder().isEmpty())
         setPicturesFolder(QDir(lastFolder()).filePath(QStringLiteral("pictures")));
@@ -204,6 +258,10 @@ void EditorWindow::takeBank(std::vector<QuestionRow> questions, std::vector<User
     if (!saved)
         m_document->undoStack()->resetClean();
     updateTitle();
+    // Nothing of the bank before stays in the form; an empty bank leaves it empty and closed.
+    m_ui->formPane->setEnabled(false);
+    fillForm();
+    updatePreview();
     selectRow(m_document->rowCount() > 0 ? 0 : -1);
     // The list is usable at once; the look at the whole bank follows.
     scheduleCheck();
@@ -277,8 +335,9 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
         if (m_prompts->ask(this, QStringLiteral("Сохранить банк"),
                            QStringLiteral("Программа не примет этот банк: проблем — %1, первая: "
                                           "%2.\n\nСохранить его всё равно?")
-                               .arg(m_report.problems.size())
-                               .arg(first),
+                                   .arg(m_report.problems.size())
+                                   .arg(first) +
+                               NotSavedByDefault,
                            QMessageBox::Save | QMessageBox::Cancel,
                            QMessageBox::Cancel) != QMessageBox::Save)
             return false;
@@ -290,7 +349,8 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
                            QStringLiteral("Возможно, сейчас идёт экзамен по этому банку: %1. "
                                           "Если сохранить банк сейчас, результат этого экзамена "
                                           "в него не запишется.\n\nСохранить всё равно?")
-                               .arg(attempt),
+                                   .arg(attempt) +
+                               NotSavedByDefault,
                            QMessageBox::Save | QMessageBox::Cancel,
                            QMessageBox::Cancel) != QMessageBox::Save)
             return false;
@@ -299,10 +359,16 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
         const BusyCursor busy;
         statusBar()->showMessage(QStringLiteral("Сохраняю %1…").arg(path));
         // The pictures first: a bank naming a picture that is not there would be refused.
-        // A bank made here keeps its pictures beside it, unless the staff chose a folder.
-        if (m_path.isEmpty() && !m_picturesChosen)
-            setPicturesFolder(picturesBeside(path));
+        // A bank saved into a file of its own takes the pictures it uses along, into pictures/
+        // beside it, unless the staff chose a folder: it then reads them where it did.
+        if (!existing && !m_picturesChosen) {
+            const QSet<int> used = usedPictures();
+            if (!used.isEmpty())
+                m_pictures.carryTo(picturesBeside(path), used);
+        }
         m_pictures.save();
+        // Saved, the pictures are read from the folder itself.
+        m_warnings = std::make_unique<QuestionWarnings>(m_pictures.view());
         // The file as saved is what the checks start from next.
         m_baseImage =
             existing ? saveBankQuestions(path, m_document->questions())
@@ -315,7 +381,11 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
         return false;
     }
     m_path = path;
+    m_sourceName.clear();
     m_users.clear();
+    // The pictures where opening this file will look for them, so that the verdict stays.
+    if (!existing && !m_picturesChosen)
+        setPicturesFolder(picturesOfBank(path));
     m_document->markSaved();
     // The chosen pictures are in the folder now.
     m_shownPicture.clear();

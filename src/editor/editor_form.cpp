@@ -14,7 +14,9 @@
 
 #include <QDir>
 #include <QImageReader>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTextCursor>
 
 namespace {
 
@@ -39,20 +41,48 @@ std::optional<int> pictureNumber(const QVariant &picture)
     return file.chopped(4).toInt();
 }
 
+// Where a field's cursor goes when its text changes from `before` to `after` by an undo or a
+// redo: the end of what changed, where the staff's typing was.
+int endOfChange(const QString &before, const QString &after)
+{
+    const qsizetype shorter = std::min(before.size(), after.size());
+    qsizetype start = 0;
+    while (start < shorter && before[start] == after[start])
+        ++start;
+    qsizetype tail = 0;
+    while (tail < shorter - start && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    return int(after.size() - tail);
+}
+
 } // namespace
 
 void EditorWindow::connectForm()
 {
     Ui::EditorWindow &ui = *m_ui;
-    connect(ui.questionList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
+    QItemSelectionModel &selection = *ui.questionList->selectionModel();
+    connect(&selection, &QItemSelectionModel::currentRowChanged, this,
+            [this, &selection](const QModelIndex &current) {
+                // Keys that move without selecting (Ctrl+Home) leave the selection behind; it
+                // follows, so that Delete removes the question the form shows. A click with Ctrl
+                // selects after this, so the pointer's own choice is left alone.
+                if (current.isValid() && QGuiApplication::mouseButtons() == Qt::NoButton &&
+                    !selection.isRowSelected(current.row()))
+                    selection.select(current,
+                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
                 showRow(current.isValid() ? m_filter->mapToSource(current).row() : -1);
             });
     connect(ui.filterEdit, &QLineEdit::textChanged, m_filter, &QuestionFilter::setSearchText);
+    connect(ui.filterEdit, &QLineEdit::textChanged, this, &EditorWindow::followSearch);
+    // From the list, Enter reaches the question's text, as Tab does.
+    connect(ui.questionList, &QAbstractItemView::activated, this, [this] {
+        if (m_row >= 0)
+            m_ui->questionText->setFocus(Qt::ShortcutFocusReason);
+    });
 
     connect(m_document, &BankDocument::questionChanged, this, [this](int row) {
         if (row == m_row) {
-            fillForm();
+            fillForm(true);
             updatePreview();
         }
     });
@@ -105,8 +135,9 @@ bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
 
 void EditorWindow::selectRow(int row)
 {
+    QItemSelectionModel &selection = *m_ui->questionList->selectionModel();
     if (row < 0 || row >= m_document->rowCount()) {
-        m_ui->questionList->setCurrentIndex({});
+        selection.clear();
         showRow(-1);
         return;
     }
@@ -116,9 +147,25 @@ void EditorWindow::selectRow(int row)
         m_ui->filterEdit->clear();
         index = m_filter->mapFromSource(m_list->index(row, 0));
     }
+    // The question shown is the one selected, and no other, whatever keys are held (Ctrl of
+    // Ctrl+D); through the view, so that Shift extends the selection from it.
     m_ui->questionList->setCurrentIndex(index);
+    selection.select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_ui->questionList->scrollTo(index);
     showRow(row);
+}
+
+void EditorWindow::followSearch()
+{
+    // The form stays on its question while the search shows it, else goes to the first match.
+    if (m_row >= 0 && m_filter->mapFromSource(m_list->index(m_row, 0)).isValid())
+        return;
+    if (m_filter->rowCount() > 0) {
+        selectRow(m_filter->mapToSource(m_filter->index(0, 0)).row());
+        return;
+    }
+    m_ui->questionList->selectionModel()->clear();
+    showRow(-1);
 }
 
 int EditorWindow::rowOfId(int id) const
@@ -143,25 +190,34 @@ void EditorWindow::showRow(int row)
     updatePreview();
 }
 
-void EditorWindow::fillForm()
+void EditorWindow::fillForm(bool sameQuestion)
 {
     Ui::EditorWindow &ui = *m_ui;
     m_filling = true;
     const QuestionRow empty;
     const QuestionRow &q = m_row >= 0 ? m_document->questions()[std::size_t(m_row)] : empty;
     // Only what differs is set, so that typing keeps its cursor.
-    if (ui.questionText->toPlainText() != textOfValue(q.question))
+    const QString before = ui.questionText->toPlainText();
+    if (before != textOfValue(q.question)) {
         ui.questionText->setPlainText(textOfValue(q.question));
+        if (sameQuestion) {
+            QTextCursor cursor = ui.questionText->textCursor();
+            cursor.setPosition(endOfChange(before, textOfValue(q.question)));
+            ui.questionText->setTextCursor(cursor);
+        }
+    }
     const QuestionKind kind = kindOf(q.type);
     ui.kindBox->setCurrentIndex(int(kind));
     QLineEdit *answers[4] = {ui.answer1, ui.answer2, ui.answer3, ui.answer4};
     QCheckBox *ticks[4] = {ui.right1, ui.right2, ui.right3, ui.right4};
     const std::optional<std::array<bool, 4>> right = ticksOf(q.ball, q.type);
     for (int k = 0; k < 4; ++k) {
-        if (answers[k]->text() != textOfValue(q.answers[k])) {
+        const QString shown = answers[k]->text();
+        if (shown != textOfValue(q.answers[k])) {
             answers[k]->setText(textOfValue(q.answers[k]));
-            // A long answer is read from its beginning.
-            answers[k]->setCursorPosition(0);
+            // A long answer is read from its beginning; an undone change, where it was made.
+            answers[k]->setCursorPosition(sameQuestion ? endOfChange(shown, answers[k]->text())
+                                                       : 0);
         }
         answers[k]->setPlaceholderText(q.answers[k].isNull() ? QStringLiteral("(пусто)")
                                                              : QString());
@@ -170,9 +226,9 @@ void EditorWindow::fillForm()
     }
     QString code;
     if (q.ball.isNull())
-        code = QStringLiteral("Код правильного ответа (ball) пуст: ни один ответ не засчитается.");
+        code = QStringLiteral("Код правильного ответа пуст: ни один ответ не засчитается.");
     else
-        code = QStringLiteral("Код правильного ответа (ball): %1").arg(q.ball.toString());
+        code = QStringLiteral("Код правильного ответа: %1").arg(q.ball.toString());
     const bool flagged = m_row >= 0 && kind != QuestionKind::NoAnswers && !right;
     if (flagged && !q.ball.isNull())
         code += QStringLiteral(" — такой код нельзя набрать отметками; он сохранён из банка как "
@@ -396,9 +452,18 @@ void EditorWindow::deleteQuestions()
     std::vector<int> rows;
     for (const QModelIndex &index : m_ui->questionList->selectionModel()->selectedRows())
         rows.push_back(m_filter->mapToSource(index).row());
-    if (rows.empty() && m_row >= 0)
-        rows.push_back(m_row);
+    // A selection without the question the form shows is not what the staff look at.
+    if (m_row >= 0 && std::find(rows.begin(), rows.end(), m_row) == rows.end())
+        rows = {m_row};
     if (rows.empty())
+        return;
+    if (rows.size() > 1 &&
+        m_prompts->ask(this, QStringLiteral("Удалить вопросы"),
+                       QStringLiteral("Выбрано вопросов: %1. Удалить их все?\n\nУдаление можно "
+                                      "отменить (Правка → Отменить, Ctrl+Z).")
+                           .arg(rows.size()),
+                       QMessageBox::Yes | QMessageBox::Cancel,
+                       QMessageBox::Cancel) != QMessageBox::Yes)
         return;
     const int next = *std::min_element(rows.begin(), rows.end());
     m_document->removeQuestions(rows);

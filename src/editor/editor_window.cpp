@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QSettings>
 
 namespace {
@@ -39,7 +41,7 @@ EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *pare
     header.resizeSection(QuestionListModel::NumberColumn,
                          metrics.horizontalAdvance(QStringLiteral("32767")) + 12);
     header.resizeSection(QuestionListModel::KindColumn,
-                         metrics.horizontalAdvance(QStringLiteral("несколько ответов")) + 12);
+                         header.fontMetrics().horizontalAdvance(QStringLiteral("Вид")) + 16);
     header.setStretchLastSection(false);
     header.setSectionResizeMode(QuestionListModel::TextColumn, QHeaderView::Stretch);
     QHeaderView &rows = *m_ui->questionList->verticalHeader();
@@ -48,15 +50,17 @@ EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *pare
 
     m_status = new QLabel(this);
     m_status->setAccessibleName(QStringLiteral("Годность банка"));
-    statusBar()->addPermanentWidget(m_status, 1);
+    // Without a stretch of its own, so that a message of the moment keeps the room to its left.
+    statusBar()->addPermanentWidget(m_status);
     m_ui->actionProblems->setChecked(true);
     // The mark first, where the eye meets it; the text takes what room is left.
     header.moveSection(QuestionListModel::MarkColumn, 0);
-    m_ui->splitter->setStretchFactor(0, 2);
-    m_ui->splitter->setStretchFactor(1, 3);
+    // The list takes what the window gains; the preview keeps the exam panel's size.
+    m_ui->previewPane->setMaximumWidth(m_ui->previewPane->sizeHint().width());
+    m_ui->splitter->setStretchFactor(0, 1);
+    m_ui->splitter->setStretchFactor(1, 0);
     m_ui->splitter->setStretchFactor(2, 0);
-    m_ui->splitter->setSizes({480, 560, m_ui->preview->width() + 20});
-    resizeDocks({m_ui->problemsDock}, {150}, Qt::Vertical);
+    restoreLayout();
 
     // A wait after the last change, so that typing is not held up by looking at the whole bank.
     m_checkTimer.setSingleShot(true);
@@ -127,6 +131,7 @@ void EditorWindow::connectActions()
     connect(ui.problemsDock, &QDockWidget::visibilityChanged, ui.actionProblems,
             &QAction::setChecked);
     connect(ui.actionNextProblem, &QAction::triggered, this, &EditorWindow::nextProblem);
+    connect(ui.actionRestoreLayout, &QAction::triggered, this, &EditorWindow::restoreLayout);
     connect(ui.problemList, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         const int row = rowOfId(item->data(Qt::UserRole).toInt());
         if (row >= 0)
@@ -142,9 +147,38 @@ void EditorWindow::connectActions()
     });
 }
 
+void EditorWindow::restoreLayout()
+{
+    // The preview as wide as the exam's panel, the form as narrow as its fields allow, the list
+    // the rest: its text column is what the staff read.
+    QSplitter &splitter = *m_ui->splitter;
+    const int preview = m_ui->previewPane->sizeHint().width();
+    const int form = m_ui->formPane->minimumSizeHint().width();
+    // Measured on the window: before it is shown the splitter has no width of its own yet.
+    const int margins = width() - m_ui->centralwidget->contentsRect().width() +
+                        2 * m_ui->centralLayout->contentsMargins().left();
+    const int list = std::max(width() - margins - preview - form - 2 * splitter.handleWidth(),
+                              m_ui->listPane->minimumSizeHint().width());
+    splitter.setSizes({list, form, preview});
+    m_ui->problemsDock->setFloating(false);
+    addDockWidget(Qt::BottomDockWidgetArea, m_ui->problemsDock);
+    m_ui->problemsDock->show();
+    resizeDocks({m_ui->problemsDock}, {150}, Qt::Vertical);
+}
+
+QString EditorWindow::shownName() const
+{
+    if (!m_path.isEmpty())
+        return m_path;
+    // A bank read from a text source or an Access file is named by it until it is saved.
+    if (!m_sourceName.isEmpty())
+        return QStringLiteral("%1 (ещё не банк: сохраните его)").arg(m_sourceName);
+    return QStringLiteral("Новый банк");
+}
+
 void EditorWindow::updateTitle()
 {
-    const QString name = m_path.isEmpty() ? QStringLiteral("Новый банк") : m_path;
+    const QString name = shownName();
     setWindowTitle(QStringLiteral("%1[*] — %2").arg(name, ProgramName));
     setWindowModified(m_document->isModified());
 }
@@ -153,7 +187,7 @@ bool EditorWindow::maySetAside()
 {
     if (!m_document->isModified())
         return true;
-    const QString name = m_path.isEmpty() ? QStringLiteral("Новый банк") : m_path;
+    const QString name = shownName();
     switch (m_prompts->ask(this, ProgramName,
                            QStringLiteral("В банке «%1» есть несохранённые изменения. "
                                           "Сохранить их?")
@@ -182,9 +216,19 @@ void EditorWindow::closeEvent(QCloseEvent *event)
 void EditorWindow::restoreSettings()
 {
     QSettings settings;
-    restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    if (!restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray())) {
+        // A first start fills the screen, and no more: the preview is at its right edge.
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            resize(size().boundedTo(screen->availableSize()));
+        restoreLayout();
+    }
     restoreState(settings.value(QStringLiteral("window/state")).toByteArray());
-    m_ui->splitter->restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
+    QSplitter &splitter = *m_ui->splitter;
+    splitter.restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
+    // A pane once dragged to nothing (kept so by an older editor) comes back.
+    const QList<int> sizes = splitter.sizes();
+    if (std::find(sizes.begin(), sizes.end(), 0) != sizes.end())
+        restoreLayout();
 }
 
 void EditorWindow::saveSettings()

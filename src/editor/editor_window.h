@@ -61,6 +61,10 @@ private:
     // editor_window.cpp: the window, its actions and settings.
     void connectActions();
     void updateTitle();
+    // Puts the panes and the list of problems back where a first start has them.
+    void restoreLayout();
+    // The bank's name for the title and the questions: its file, or what it was read from.
+    QString shownName() const;
     void restoreSettings();
     void saveSettings();
     // Asks about unsaved changes; false when the staff cancel.
@@ -77,12 +81,16 @@ private:
     void takeBank(std::vector<QuestionRow> questions, std::vector<UserRow> users,
                   QByteArray baseImage, const QString &path, bool saved);
     bool saveTo(const QString &path, bool existing);
+    // The numbers of the pictures the questions name.
+    QSet<int> usedPictures() const;
     void refuse(const QString &title, const QString &path, const QString &reason);
 
     // editor_form.cpp: the form and the preview of the current question.
     void connectForm();
     void showRow(int row);
-    void fillForm();
+    // With `sameQuestion` (an undo, a redo) a changed field's cursor goes where the change is.
+    void fillForm(bool sameQuestion = false);
+    void followSearch();
     void updatePreview();
     void updatePicture();
     void editText(int field, const QString &text);
@@ -112,6 +120,7 @@ private:
     std::unique_ptr<QuestionWarnings> m_warnings;
 
     QString m_path; // the bank's file; empty for a bank not saved yet
+    QString m_sourceName; // the text source's or Access file's name of a bank not saved yet
     // For a bank not saved yet, the attempt record it gets (an Access file's own).
     std::vector<UserRow> m_users;
     // The file as it was opened or last saved: the checks look at it with the edited questions.

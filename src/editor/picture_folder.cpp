@@ -21,31 +21,51 @@ QString fileName(int number)
 
 } // namespace
 
-PictureFolder::PictureFolder() : m_view(std::make_unique<QTemporaryDir>())
-{
-    m_view->setAutoRemove(true);
-}
+PictureFolder::PictureFolder() = default;
+
+PictureFolder::~PictureFolder() = default;
 
 QString PictureFolder::view() const
 {
-    return m_view->path();
+    return m_view ? m_view->path() : m_folder;
 }
 
 QString PictureFolder::shown(QString text) const
 {
+    if (!m_view)
+        return text;
     return text.replace(QDir(view()).absolutePath(), QDir(m_folder).absolutePath());
 }
 
 void PictureFolder::setFolder(const QString &folder)
 {
     m_folder = folder;
-    rebuild();
+    if (m_chosen.isEmpty())
+        m_view.reset();
+    else
+        rebuild();
+}
+
+void PictureFolder::carryTo(const QString &folder, const QSet<int> &numbers)
+{
+    for (const int number : numbers) {
+        const QString file = QDir(view()).filePath(fileName(number));
+        if (!m_chosen.contains(number) && QFileInfo(file).isFile())
+            m_chosen.insert(number, file);
+    }
+    // The view is built anew while the files carried are still where they were.
+    setFolder(folder);
 }
 
 void PictureFolder::rebuild()
 {
     // A fresh folder, so that no link of the old pictures folder stays behind.
     auto view = std::make_unique<QTemporaryDir>();
+    if (!view->isValid())
+        throw std::runtime_error(QStringLiteral("не удалось создать временную папку для "
+                                                "рисунков: %1")
+                                     .arg(view->errorString())
+                                     .toStdString());
     const QDir pictures(m_folder);
     for (const QString &name :
          pictures.entryList({QStringLiteral("*.bmp")}, QDir::Files | QDir::Readable, QDir::Name))
@@ -62,6 +82,9 @@ void PictureFolder::rebuild()
 void PictureFolder::choose(int number, const QString &source)
 {
     const QByteArray bytes = readRegularFile(source, PictureLimit);
+    // The chosen files need a folder of their own until they are saved.
+    if (!m_view)
+        rebuild();
     // Looked at under another name first: a file the exam cannot show replaces nothing.
     const QString trial = QDir(view()).filePath(QStringLiteral("choosing.tmp"));
     QFile::remove(trial);
@@ -104,4 +127,6 @@ void PictureFolder::save()
         replacement.commit(true, 0644);
         chosen = m_chosen.erase(chosen);
     }
+    // Everything is in the folder now: the view of it is the folder itself.
+    m_view.reset();
 }

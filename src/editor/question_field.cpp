@@ -30,27 +30,27 @@ QVariant &fieldOf(QuestionRow &row, QuestionField field)
     return row.type;
 }
 
-QString columnName(QuestionField field)
+QString fieldName(QuestionField field)
 {
     switch (field) {
     case QuestionField::Question:
-        return QStringLiteral("question");
+        return QStringLiteral("текста");
     case QuestionField::Answer1:
-        return QStringLiteral("answ1");
+        return QStringLiteral("ответа 1");
     case QuestionField::Answer2:
-        return QStringLiteral("answ2");
+        return QStringLiteral("ответа 2");
     case QuestionField::Answer3:
-        return QStringLiteral("answ3");
+        return QStringLiteral("ответа 3");
     case QuestionField::Answer4:
-        return QStringLiteral("answ4");
+        return QStringLiteral("ответа 4");
     case QuestionField::Ball:
-        return QStringLiteral("ball");
+        return QStringLiteral("верных ответов");
     case QuestionField::Picture:
-        return QStringLiteral("picture");
+        return QStringLiteral("рисунка");
     case QuestionField::Type:
         break;
     }
-    return QStringLiteral("type");
+    return QStringLiteral("вида");
 }
 
 bool isTypedField(QuestionField field)

@@ -5,17 +5,32 @@
 
 namespace {
 
+// The kind as a mark the list has room for: the answers' own boxes, a dash for none.
 QString kindText(QuestionKind kind)
 {
     switch (kind) {
     case QuestionKind::OptionButtons:
-        return QStringLiteral("один ответ");
+        return QStringLiteral("○");
     case QuestionKind::CheckBoxes:
-        return QStringLiteral("несколько ответов");
+        return QStringLiteral("☐");
     case QuestionKind::NoAnswers:
         break;
     }
-    return QStringLiteral("без ответов");
+    return QStringLiteral("—");
+}
+
+// The kind as the form names it, for the mark's tooltip.
+QString kindDescription(QuestionKind kind)
+{
+    switch (kind) {
+    case QuestionKind::OptionButtons:
+        return QStringLiteral("Один ответ (переключатели)");
+    case QuestionKind::CheckBoxes:
+        return QStringLiteral("Несколько ответов (флажки)");
+    case QuestionKind::NoAnswers:
+        break;
+    }
+    return QStringLiteral("Без ответов");
 }
 
 QString idText(const QVariant &id)
@@ -87,6 +102,8 @@ QVariant QuestionListModel::data(const QModelIndex &index, int role) const
     const int column = index.column();
     if (role == Qt::TextAlignmentRole && column == NumberColumn)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::TextAlignmentRole && column == KindColumn)
+        return QVariant::fromValue(Qt::AlignCenter);
     if (column == MarkColumn) {
         const QuestionFindings *findings = findingsOf(index.row());
         if (!findings)
@@ -98,6 +115,11 @@ QVariant QuestionListModel::data(const QModelIndex &index, int role) const
             return findings->texts.join(QLatin1Char('\n'));
         return {};
     }
+    // The list shows the first words; the whole text is a pointer's rest away.
+    if (role == Qt::ToolTipRole && column == TextColumn)
+        return question.question.toString();
+    if (role == Qt::ToolTipRole && column == KindColumn)
+        return kindDescription(kindOf(question.type));
     if (role != Qt::DisplayRole)
         return {};
     switch (column) {

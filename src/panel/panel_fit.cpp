@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTextLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -31,6 +34,31 @@ bool hasLineBreak(QStringView text)
 }
 
 constexpr int WrappedText = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+
+// The widest line of the text as the label lays it out at `width`, each to the end of its last
+// character other than a space: a line's trailing spaces are laid out past its words but show
+// nothing, yet the layout's bounding rectangle counts a point of them.
+qreal widestWords(QString text, const QFont &font, int width)
+{
+    // As the label's drawing takes a text: a carriage return is a space, a line feed breaks.
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    qreal widest = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        int end = line.textStart() + line.textLength();
+        while (end > line.textStart() && text[end - 1].isSpace())
+            --end;
+        widest = std::max(widest, line.cursorToX(end));
+    }
+    layout.endLayout();
+    return widest;
+}
 
 // The sum of the text's advances and of what shaping adds to each pair of them, or a negative
 // number when only shaping the whole text can tell its width.
@@ -162,7 +190,7 @@ QString PanelFit::questionProblem(QStringView view)
     if (hasLineBreak(text) || m_questionFont.horizontalAdvance(text) > m_label.width()) {
         const QRect needed =
             m_questionFont.boundingRect(QRect(0, 0, m_label.width(), 100000), WrappedText, text);
-        if (needed.width() > m_label.width())
+        if (widestWords(text, m_ui.Label6->font(), m_label.width()) > m_label.width())
             problem = QStringLiteral("в тексте вопроса есть слово шире надписи (%1 точек): оно "
                                      "обрежется")
                           .arg(m_label.width());

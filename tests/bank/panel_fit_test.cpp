@@ -2,7 +2,10 @@
 #include "testrun/main_layout.h"
 
 #include <QRegularExpression>
+#include <QPainter>
 #include <QTextLayout>
+
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +149,52 @@ TEST_F(PanelFitTest, EveryStartOfAQuestionGetsTheVerdictOfItsLayout)
                 (wrapped.width() <= label.width() && wrapped.height() <= label.height());
             ASSERT_EQ(fit.questionProblem(start).isEmpty(), fits) << start.toStdString();
         }
+}
+
+TEST_F(PanelFitTest, ALineThatEndsInASpaceIsAsWideAsItsWords)
+{
+    // Random texts, a few of whose first lines the layout ends in a space a point past the
+    // label: its bounding rectangle says 599 for a label of 598. Drawn wrapped at the label's
+    // width on a wider picture, no point of any of them passes the label's edge.
+    const QFont font = m_ui->Label6->font();
+    const QFontMetrics metrics(font);
+    const QSize label = m_ui->Label6->size();
+    const QString letters = QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧ"
+                                           "ШЩЭЮЯabcdefghijklmnopqrstuvwxyzAVWTY,.-«»?!1234567890—:;"
+                                           "()\"'      ");
+    std::mt19937 random(11);
+    int found = 0;
+    for (int n = 0; n < 40000 && found < 2; ++n) {
+        QString text;
+        const int length = 60 + int(random() % 110);
+        for (int k = 0; k < length; ++k)
+            text += letters[qsizetype(random() % letters.size())];
+        text += QLatin1Char(' ');
+        const QRect wrapped = metrics.boundingRect(QRect(0, 0, label.width(), 100000),
+                                                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                                                   text);
+        if (wrapped.width() <= label.width() || wrapped.height() > label.height())
+            continue;
+        ++found;
+        QImage drawn(label.width() + 100, label.height(), QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        QPainter painter(&drawn);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(0, 0, label.width(), label.height()),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+        painter.end();
+        for (int x = label.width(); x < drawn.width(); ++x)
+            for (int y = 0; y < drawn.height(); ++y)
+                ASSERT_EQ(drawn.pixel(x, y), QColor(Qt::white).rgb())
+                    << "drawn past the label at " << x << ", " << y << ": " << text.toStdString();
+        // Settled by the bound, and by laying it out (a zero-width space the bound leaves to the
+        // layout): both say it fits.
+        EXPECT_EQ(fit.questionProblem(text).toStdString(), "") << text.toStdString();
+        const QString laidOut = text.chopped(1) + QChar(0x200B) + QLatin1Char(' ');
+        EXPECT_EQ(fit.questionProblem(laidOut).toStdString(), "") << text.toStdString();
+    }
+    EXPECT_EQ(found, 2);
 }
 
 } // namespace

@@ -200,6 +200,13 @@ TEST(BankDocumentTest, RowsAreNumberedInListOrderAfterEachChange)
               QStringList({"вопрос 3", "вопрос 2", "вопрос 4", "вопрос 3"}));
     EXPECT_EQ(idsOf(document.questions()), numberedIds(4));
 
+    // A text id that reads as its row's number is still text: it is numbered like any other.
+    std::vector<QuestionRow> texts = numberedBank(3);
+    texts[2].id = QStringLiteral("3");
+    document.load(texts);
+    document.insertQuestion(2);
+    EXPECT_EQ(idsOf(document.questions()), numberedIds(4));
+
     const int steps = document.undoStack()->count();
     EXPECT_FALSE(document.moveQuestion(0, -1));
     EXPECT_FALSE(document.moveQuestion(3, +1));

@@ -1,6 +1,7 @@
 #include "editor/bank_document.h"
 #include "editor/editor_prompts.h"
 #include "editor/editor_window.h"
+#include "editor/qt_translation.h"
 #include "editor/question_preview.h"
 #include "store/bank_file.h"
 #include "store/journal_entry.h"
@@ -8,9 +9,13 @@
 #include "ui_editor_window.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QSettings>
+#include <QSplitter>
 #include <QStandardPaths>
+#include <QStatusBar>
 
 #include <csignal>
 #include <deque>
@@ -33,9 +38,10 @@ public:
     QString folderName(QWidget *, const QString &, const QString &) override { return next(files); }
     QMessageBox::StandardButton ask(QWidget *, const QString &, const QString &text,
                                     QMessageBox::StandardButtons,
-                                    QMessageBox::StandardButton) override
+                                    QMessageBox::StandardButton byDefault) override
     {
         asked.push_back(text);
+        defaults.push_back(byDefault);
         EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
         if (answers.empty())
             return QMessageBox::Cancel;
@@ -51,6 +57,7 @@ public:
     std::deque<QString> files;
     std::deque<QMessageBox::StandardButton> answers;
     QStringList asked;
+    std::vector<QMessageBox::StandardButton> defaults; // the button Enter chooses, per question
     QStringList told;
 
 private:
@@ -88,6 +95,14 @@ protected:
     {
         // Settings of the test's own, never the account's.
         QStandardPaths::setTestModeEnabled(true);
+        QSettings().remove(QStringLiteral("window"));
+        restart();
+    }
+    // A new editor window, as a new start of the program makes it.
+    void restart()
+    {
+        if (editor)
+            editor->close();
         auto prompts = std::make_unique<ScriptedPrompts>();
         m_prompts = prompts.get();
         editor = std::make_unique<EditorWindow>(std::move(prompts));
@@ -102,6 +117,15 @@ protected:
     }
 
     Ui::EditorWindow &ui() { return editor->ui(); }
+    // The rows selected in the list, in the document's numbering.
+    std::vector<int> selectedRows()
+    {
+        std::vector<int> rows;
+        for (const QModelIndex &index : ui().questionList->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
     ScriptedPrompts &prompts() { return *m_prompts; }
 
     void openBank()
@@ -118,6 +142,11 @@ protected:
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         if (text.isEmpty())
             QTest::keyClick(field, Qt::Key_Backspace);
+        type(field, text);
+    }
+    // Types where the cursor is.
+    static void type(QWidget *field, const QString &text)
+    {
         for (const QChar c : text)
             QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
@@ -254,7 +283,101 @@ TEST_F(EditorTest, SavingKeepsTheAttemptRecordAndJournalAndUndoGivesTheQuestions
     ASSERT_TRUE(editor->save());
     EXPECT_EQ(dump(bank, QStringLiteral("questions"), QuestionColumns), questions);
     EXPECT_EQ(dump(bank, QStringLiteral("attempts"), JournalColumns), journal);
+
+    // «Сохранить как…» onto its own file, named another way, is a save.
+    document.setField(0, QuestionField::Question, QStringLiteral("Ещё текст"));
+    prompts().files = {QStringLiteral("./../%1/data.mdb").arg(QFileInfo(bank.workPath()).fileName())};
+    ASSERT_TRUE(editor->saveAs()) << prompts().told.join('\n').toStdString();
+    EXPECT_EQ(dump(bank, QStringLiteral("users"), QStringLiteral("id, username, chek")), users);
+    EXPECT_EQ(dump(bank, QStringLiteral("attempts"), JournalColumns), journal);
 }
+
+TEST_F(EditorTest, ABankInWriteAheadModeOpensAndSavesWithoutFilesBesideIt)
+{
+    bank.run(QStringLiteral("PRAGMA journal_mode = WAL"));
+    ASSERT_EQ(bank.bytes()[18], 2) << "the fixture's bank is not in write-ahead mode";
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-60);
+    bank.run(QStringLiteral("INSERT INTO attempts (username, started, finished, questions, host) "
+                            "VALUES ('Петрова Анна', ?, NULL, 40, 'k1')"),
+             {Journal::timeText(started)});
+    ASSERT_FALSE(QFileInfo::exists(bank.bankPath() + QStringLiteral("-wal")));
+    const auto sideFiles = [this] {
+        return QDir(bank.workPath()).entryList({QStringLiteral("data.mdb-*")}, QDir::Files);
+    };
+    openBank();
+    EXPECT_EQ(sideFiles(), QStringList());
+    EXPECT_EQ(editor->document().rowCount(), 40);
+    // The journal is read too, without leaving anything.
+    editor->document().setField(0, QuestionField::Question, QStringLiteral("Правка"));
+    prompts().answers.push_back(QMessageBox::Cancel);
+    EXPECT_FALSE(editor->save());
+    ASSERT_EQ(prompts().asked.size(), 1);
+    EXPECT_TRUE(prompts().asked.front().contains(QStringLiteral("Петрова Анна")));
+    EXPECT_EQ(sideFiles(), QStringList());
+}
+
+TEST_F(EditorTest, TheTemporaryFolderOfPicturesLivesOnlyWhileAPictureIsChosen)
+{
+    // The editor's temporary folders go to a folder of the test's own.
+    QTemporaryDir temporary;
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+    const auto made = [&temporary] {
+        return QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    };
+    restart();
+    openBank();
+    editor->selectRow(3);
+    EXPECT_EQ(made(), QStringList()) << "made at the start";
+
+    QImage image(30, 30, QImage::Format_RGB888);
+    image.fill(Qt::darkGreen);
+    const QString chosen = QDir(bank.workPath()).filePath(QStringLiteral("новый.bmp"));
+    ASSERT_TRUE(image.save(chosen, "BMP"));
+    prompts().files = {chosen};
+    QTest::mouseClick(ui().choosePicture, Qt::LeftButton);
+    ASSERT_EQ(editor->document().questions()[3].picture, QVariant(QStringLiteral("2")));
+    EXPECT_EQ(made().size(), 1) << "the chosen picture waits for the save in a folder of its own";
+    EXPECT_EQ(ui().preview->ui().Picture2->picture().size(), QSize(30, 30));
+    ASSERT_TRUE(editor->save()) << prompts().told.join('\n').toStdString();
+    EXPECT_EQ(made(), QStringList()) << "left after the save";
+    EXPECT_EQ(ui().preview->ui().Picture2->picture().size(), QSize(30, 30));
+    editor->checkNow();
+    EXPECT_TRUE(editor->report().accepted()) << editor->report().problems.join('\n').toStdString();
+    qputenv("TMPDIR", previous);
+}
+
+TEST_F(EditorTest, ATextSourceSavedElsewhereKeepsItsVerdictAndTakesItsPicturesAlong)
+{
+    const QString source =
+        QStringLiteral(QUORVANE_SOURCE_DIR "/data/bank/questions.txt");
+    ASSERT_TRUE(editor->openFile(source));
+    EXPECT_TRUE(editor->windowTitle().startsWith(QStringLiteral("questions.txt (ещё не банк")))
+        << editor->windowTitle().toStdString();
+    editor->checkNow();
+    ASSERT_TRUE(editor->report().accepted()) << editor->report().problems.join('\n').toStdString();
+    const qsizetype warnings = editor->report().warnings.size();
+
+    QTemporaryDir elsewhere;
+    const QString path = QDir(elsewhere.path()).filePath(QStringLiteral("data.mdb"));
+    prompts().files = {path};
+    ASSERT_TRUE(editor->save()) << prompts().told.join('\n').toStdString();
+    EXPECT_TRUE(editor->windowTitle().startsWith(path));
+    editor->checkNow();
+    EXPECT_TRUE(editor->report().accepted()) << editor->report().problems.join('\n').toStdString();
+    EXPECT_EQ(editor->report().warnings.size(), warnings);
+    for (int picture = 1; picture <= 8; ++picture)
+        EXPECT_TRUE(QFileInfo::exists(
+            QDir(elsewhere.path()).filePath(QStringLiteral("pictures/%1.bmp").arg(picture))))
+            << picture;
+
+    // Opened again, the file says what the editor said.
+    ASSERT_TRUE(editor->openFile(path));
+    editor->checkNow();
+    EXPECT_TRUE(editor->report().accepted()) << editor->report().problems.join('\n').toStdString();
+    EXPECT_EQ(editor->report().warnings.size(), warnings);
+}
+
 
 TEST_F(EditorTest, ASaveThatCannotBeWrittenLeavesTheOldBankAndTheEditsInTheEditor)
 {
@@ -363,15 +486,254 @@ TEST_F(EditorTest, SavingOverAnExamThatMayBeRunningAsksFirst)
     ASSERT_TRUE(editor->save());
     EXPECT_TRUE(prompts().asked.isEmpty()) << prompts().asked.join('\n').toStdString();
 
-    attempt(now.addSecs(-25 * 60), QVariant());
+    // Begun longer ago than forty questions take, but within the slack of ten minutes after.
+    attempt(now.addSecs(-7540), QVariant());
     const QByteArray saved = bank.bytes();
     editor->document().setField(0, QuestionField::Question, QStringLiteral("Вторая правка"));
     prompts().answers.push_back(QMessageBox::Cancel);
     EXPECT_FALSE(editor->save());
     ASSERT_EQ(prompts().asked.size(), 1);
     EXPECT_TRUE(prompts().asked.front().contains(QStringLiteral("Петрова Анна")));
+    // Enter chooses the button that leaves the file alone, and the question says so.
+    EXPECT_EQ(prompts().defaults.front(), QMessageBox::Cancel);
+    EXPECT_TRUE(prompts().asked.front().endsWith(QStringLiteral("Enter выбирает «Отмена»: банк не "
+                                                                "сохраняется.")));
     EXPECT_EQ(bank.bytes(), saved);
     EXPECT_TRUE(editor->isWindowModified());
+}
+
+TEST_F(EditorTest, TheKeyboardMovesBetweenTheListAndTheFormAndDeletesOnlyWhatTheFormShows)
+{
+    openBank();
+    const int count = editor->document().rowCount();
+    editor->selectRow(2);
+    ui().questionList->setFocus();
+    // One Tab from the list reaches the form, on the question the list showed.
+    QTest::keyClick(ui().questionList, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), ui().questionText);
+    EXPECT_EQ(editor->currentRow(), 2);
+    ui().questionList->setFocus();
+    QTest::keyClick(ui().questionList, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), ui().questionText);
+    EXPECT_EQ(editor->currentRow(), 2);
+
+    // A copy is the one question selected, not the copy and its original.
+    ui().questionList->setFocus();
+    QTest::keyClick(ui().questionList, Qt::Key_D, Qt::ControlModifier);
+    ASSERT_EQ(editor->document().rowCount(), count + 1);
+    EXPECT_EQ(editor->currentRow(), 3);
+    EXPECT_EQ(selectedRows(), std::vector<int>{3});
+    QTest::keyClick(ui().questionList, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (std::vector<int>{3, 4})) << "Shift extends from the copy";
+
+    // Keys that move without selecting take the selection along.
+    editor->selectRow(11);
+    QTest::keyClick(ui().questionList, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(editor->currentRow(), 0);
+    EXPECT_EQ(selectedRows(), std::vector<int>{0});
+    const QVariant second = editor->document().questions()[1].question;
+    QTest::keyClick(ui().questionList, Qt::Key_Delete);
+    EXPECT_TRUE(prompts().asked.isEmpty()) << "one question goes without a question";
+    ASSERT_EQ(editor->document().rowCount(), count);
+    EXPECT_EQ(editor->document().questions()[0].question, second);
+
+    // More than one: the count is said first, and Enter keeps them.
+    editor->selectRow(4);
+    QTest::keyClick(ui().questionList, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(ui().questionList, Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(selectedRows(), (std::vector<int>{4, 5, 6}));
+    prompts().answers = {QMessageBox::Cancel, QMessageBox::Yes};
+    QTest::keyClick(ui().questionList, Qt::Key_Delete);
+    ASSERT_EQ(prompts().asked.size(), 1);
+    EXPECT_TRUE(prompts().asked.front().startsWith(QStringLiteral("Выбрано вопросов: 3.")))
+        << prompts().asked.front().toStdString();
+    EXPECT_EQ(prompts().defaults.front(), QMessageBox::Cancel);
+    EXPECT_EQ(editor->document().rowCount(), count);
+    QTest::keyClick(ui().questionList, Qt::Key_Delete);
+    EXPECT_EQ(editor->document().rowCount(), count - 3);
+    editor->document().undoStack()->undo();
+    EXPECT_EQ(editor->document().rowCount(), count);
+}
+
+// The letters underlined in a text, case-folded.
+QString mnemonicOf(const QString &text)
+{
+    for (qsizetype k = 0; k + 1 < text.size(); ++k) {
+        if (text[k] != QLatin1Char('&'))
+            continue;
+        if (text[k + 1] != QLatin1Char('&'))
+            return QString(text[k + 1]).toCaseFolded();
+        ++k;
+    }
+    return {};
+}
+
+TEST_F(EditorTest, EveryMnemonicIsUniqueWhereItIsPressed)
+{
+    // The window's own (its menus and the form's labels and buttons), then each menu's.
+    std::vector<std::pair<QString, QStringList>> scopes;
+    QStringList window;
+    for (QAction *menu : editor->menuBar()->actions())
+        window << menu->text();
+    for (const QLabel *label : editor->findChildren<QLabel *>())
+        if (label->buddy())
+            window << label->text();
+    for (const QAbstractButton *button : editor->findChildren<QAbstractButton *>())
+        window << button->text();
+    scopes.emplace_back(QStringLiteral("window"), window);
+    for (QAction *menu : editor->menuBar()->actions()) {
+        QStringList items;
+        for (QAction *item : menu->menu()->actions())
+            items << item->text();
+        scopes.emplace_back(menu->text(), items);
+    }
+    for (const auto &[scope, texts] : scopes) {
+        QHash<QString, QString> taken;
+        for (const QString &text : texts) {
+            const QString key = mnemonicOf(text);
+            if (key.isEmpty())
+                continue;
+            EXPECT_FALSE(taken.contains(key))
+                << scope.toStdString() << ": " << text.toStdString() << " and "
+                << taken.value(key).toStdString();
+            taken.insert(key, text);
+        }
+    }
+    // Alt and the question label's letter reach the question's text from the list.
+    openBank();
+    ui().questionList->setFocus();
+    const QString letter = mnemonicOf(ui().questionLabel->text());
+    ASSERT_FALSE(letter.isEmpty());
+    QTest::sendKeyEvent(QTest::Click, ui().questionList, Qt::Key(letter.toUpper().front().unicode()),
+                        letter, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), ui().questionText);
+}
+
+TEST_F(EditorTest, ANewBankHasAnEmptyClosedFormAndSaysItHasNoQuestions)
+{
+    openBank();
+    editor->selectRow(3);
+    QTest::keyClick(editor.get(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(editor->document().rowCount(), 0);
+    EXPECT_EQ(editor->currentRow(), -1);
+    EXPECT_EQ(ui().questionText->toPlainText(), QString());
+    EXPECT_EQ(ui().answer1->text(), QString());
+    EXPECT_FALSE(ui().questionText->isEnabled());
+    editor->checkNow();
+    EXPECT_EQ(editor->report().problems, QStringList{QStringLiteral("в банке нет вопросов")});
+
+    // The first question opens the form.
+    ui().questionList->setFocus();
+    QTest::keyClick(ui().questionList, Qt::Key_Insert);
+    EXPECT_EQ(editor->currentRow(), 0);
+    EXPECT_TRUE(ui().questionText->isEnabled());
+}
+
+TEST_F(EditorTest, PanesNeverCollapseAndTheLayoutCanBeRestored)
+{
+    const auto noneEmpty = [this] {
+        const QList<int> sizes = ui().splitter->sizes();
+        return std::find(sizes.begin(), sizes.end(), 0) == sizes.end();
+    };
+    // A pane dragged to nothing by an older editor, as its settings kept it.
+    QList<int> collapsed = ui().splitter->sizes();
+    collapsed[0] += collapsed[1];
+    collapsed[1] = 0;
+    QSplitter old(Qt::Horizontal);
+    for (int k = 0; k < 3; ++k)
+        old.addWidget(new QWidget);
+    old.setSizes(collapsed);
+    QSettings().setValue(QStringLiteral("window/splitter"), old.saveState());
+    restart();
+    EXPECT_TRUE(noneEmpty()) << "restored collapsed";
+    // The form's handle dragged as far as it goes either way.
+    QSplitter &restored = *ui().splitter;
+    QSplitterHandle *handle = restored.handle(1);
+    for (const int far : {-3000, 3000}) {
+        const QPoint middle = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, middle);
+        QTest::mouseMove(handle, middle + QPoint(far / 2, 0));
+        QTest::mouseMove(handle, middle + QPoint(far, 0));
+        QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, middle + QPoint(far, 0));
+        EXPECT_TRUE(noneEmpty()) << "dragged " << far;
+    }
+
+    editor->ui().problemsDock->close();
+    editor->ui().actionRestoreLayout->trigger();
+    EXPECT_TRUE(editor->ui().problemsDock->isVisible());
+    EXPECT_GE(restored.sizes()[2], editor->ui().preview->width());
+    // The list's room goes to the question's text.
+    const QHeaderView &header = *editor->ui().questionList->horizontalHeader();
+    EXPECT_GE(header.sectionSize(2 /* the text */) * 2, header.width())
+        << "the text has " << header.sectionSize(2) << " of " << header.width() << " points";
+    QSettings().remove(QStringLiteral("window"));
+}
+
+TEST_F(EditorTest, TheSearchUndoSaveAndTitleTellTheStaffWhereTheyAre)
+{
+    openBank();
+    // The search takes the form to its first match when it hides the question shown.
+    // From every question to a few, the list is laid out anew: first one key, then a paste.
+    editor->selectRow(2);
+    retype(ui().filterEdit, QStringLiteral("7"));
+    EXPECT_EQ(editor->currentRow(), 6);
+    ui().filterEdit->clear();
+    editor->selectRow(16); // shown by the search: the form stays on it
+    retype(ui().filterEdit, QStringLiteral("7"));
+    EXPECT_EQ(editor->currentRow(), 16);
+    ui().filterEdit->clear();
+    editor->selectRow(2);
+    QApplication::clipboard()->setText(QStringLiteral("Ответ 17."));
+    QTest::keyClick(ui().filterEdit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(editor->currentRow(), 16);
+    ui().filterEdit->clear();
+    retype(ui().filterEdit, QStringLiteral("нет такого текста"));
+    EXPECT_EQ(editor->currentRow(), -1);
+    EXPECT_FALSE(ui().questionText->isEnabled());
+    ui().filterEdit->clear();
+
+    // An undo puts the cursor where the change was, not at the field's start.
+    editor->selectRow(4);
+    const QString before = editor->document().questions()[4].question.toString();
+    ui().questionText->setFocus();
+    QTest::keyClick(ui().questionText, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(ui().questionText, QStringLiteral("?!"));
+    QTest::keyClick(ui().questionText, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ui().questionText->toPlainText(), before);
+    EXPECT_EQ(ui().questionText->textCursor().position(), before.size());
+    retype(ui().answer2, QStringLiteral("Ответ"));
+    retype(ui().answer1, QStringLiteral("Ответ")); // another step: the next is not merged
+    ui().answer2->setFocus();
+    QTest::keyClick(ui().answer2, Qt::Key_Home);
+    type(ui().answer2, QStringLiteral("Не "));
+    ui().answer1->setFocus();
+    editor->document().undoStack()->undo();
+    EXPECT_EQ(ui().answer2->text(), QStringLiteral("Ответ"));
+    EXPECT_EQ(ui().answer2->cursorPosition(), 0);
+    editor->document().undoStack()->redo();
+    EXPECT_EQ(ui().answer2->cursorPosition(), 3);
+
+    // A save says so where the eye can see it: left of the verdict, with room for the words.
+    ASSERT_TRUE(editor->save());
+    const QStatusBar &status = *editor->statusBar();
+    EXPECT_TRUE(status.currentMessage().startsWith(QStringLiteral("Банк сохранён")));
+    const QLabel *verdict = nullptr;
+    for (const QLabel *label : status.findChildren<QLabel *>())
+        if (label->accessibleName() == QStringLiteral("Годность банка"))
+            verdict = label;
+    ASSERT_NE(verdict, nullptr);
+    EXPECT_GT(verdict->geometry().left(),
+              status.fontMetrics().horizontalAdvance(status.currentMessage()));
+}
+
+TEST_F(EditorTest, QtsOwnTextsAreRussian)
+{
+    ASSERT_TRUE(installQtTranslation(*QCoreApplication::instance()));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    // The menus name the keys in Russian.
+    EXPECT_EQ(ui().actionUp->shortcut().toString(QKeySequence::NativeText),
+              QStringLiteral("Alt+Вверх"));
 }
 
 } // namespace

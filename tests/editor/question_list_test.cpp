@@ -64,9 +64,9 @@ TEST(QuestionListModelTest, ShowsNumberKindFirstWordsAndMarks)
     EXPECT_EQ(model.rowCount(), 4);
     EXPECT_EQ(cell(model, 0, QuestionListModel::NumberColumn), QStringLiteral("1"));
     EXPECT_EQ(cell(model, 3, QuestionListModel::NumberColumn), QStringLiteral("x4"));
-    EXPECT_EQ(cell(model, 0, QuestionListModel::KindColumn), QStringLiteral("один ответ"));
-    EXPECT_EQ(cell(model, 1, QuestionListModel::KindColumn), QStringLiteral("несколько ответов"));
-    EXPECT_EQ(cell(model, 2, QuestionListModel::KindColumn), QStringLiteral("без ответов"));
+    EXPECT_EQ(cell(model, 0, QuestionListModel::KindColumn), QStringLiteral("○"));
+    EXPECT_EQ(cell(model, 1, QuestionListModel::KindColumn), QStringLiteral("☐"));
+    EXPECT_EQ(cell(model, 2, QuestionListModel::KindColumn), QStringLiteral("—"));
     EXPECT_EQ(cell(model, 0, QuestionListModel::TextColumn),
               QStringLiteral("Какой размер шрифта принят для сносок?"));
     // Cut at the last word that ends within 80 characters.
@@ -74,6 +74,9 @@ TEST(QuestionListModelTest, ShowsNumberKindFirstWordsAndMarks)
               QString(30, QLatin1Char('a')) + QLatin1Char(' ') + QString(45, QLatin1Char('b')) +
                   QStringLiteral("…"));
     EXPECT_EQ(firstWords(QString(100, QLatin1Char('d'))), QString(80, QLatin1Char('d')) + "…");
+    // Cut in the list, whole under the pointer.
+    EXPECT_EQ(cell(model, 1, QuestionListModel::TextColumn, Qt::ToolTipRole),
+              rows[1].question.toString());
 
     QHash<int, QuestionFindings> findings;
     findings.insert(2, {QuestionFindings::Severity::Problem, {"нет текста ответа 3 (answ3)"}});
