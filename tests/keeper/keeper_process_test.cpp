@@ -1,8 +1,8 @@
 #include "exam/keeper_link.h"
 #include "keeper/channel.h"
-#include "support/keeper_service.h"
 #include "store/bank_file.h"
 #include "support/bank_fixture.h"
+#include "support/keeper_service.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -38,7 +38,7 @@ public:
 
     KeeperProcess(const QString &folder, Start start)
     {
-        const QString program = QStringLiteral(QUORVANE_KEEPER_PATH);
+        const QString program = reachableCopy(QStringLiteral(QUORVANE_KEEPER_PATH));
         KeeperChild child;
         if (start == Start::AsAService) {
             child = startKeeperService(program, {}, folder, m_errors.filePath("stderr"));
@@ -156,8 +156,8 @@ TEST(KeeperProcessTest, AServiceStartMeantForAnotherProcessIsRefused)
     QTemporaryDir folder;
     QTemporaryDir errors;
     const QString said = errors.filePath("stderr");
-    const KeeperChild child = startKeeperService(QStringLiteral(QUORVANE_KEEPER_PATH), {},
-                                                 folder.path(), said, false);
+    const KeeperChild child = startKeeperService(
+        reachableCopy(QStringLiteral(QUORVANE_KEEPER_PATH)), {}, folder.path(), said, false);
     ASSERT_GT(child.pid, 0);
     // A keeper that took the connection after all would wait for a request.
     close(child.fd);
@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(Starts, KeeperProcessTest,
                                            KeeperProcess::Start::AsAService),
                          [](const auto &info) {
                              return info.param == KeeperProcess::Start::ByTheWindow ? "ByTheWindow"
-                                                                                   : "AsAService";
+                                                                                    : "AsAService";
                          });
 
 } // namespace

@@ -1,6 +1,12 @@
 #include "keeper_service.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -30,6 +36,26 @@ void writeDecimal(char *into, long number)
 
 } // namespace
 
+QString reachableCopy(const QString &program)
+{
+    static QTemporaryDir folder(QDir(QDir::tempPath()).filePath("quorvane-keeper-XXXXXX"));
+    static QHash<QString, QString> copies;
+    if (const auto found = copies.constFind(program); found != copies.cend())
+        return *found;
+    const QString copy =
+        folder.filePath(QString::number(copies.size()) + "-" + QFileInfo(program).fileName());
+    const QFileDevice::Permissions everyoneRuns = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                                  QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                  QFileDevice::ExeOther;
+    EXPECT_TRUE(folder.isValid() && QFile::copy(program, copy) &&
+                QFile::setPermissions(folder.path(), everyoneRuns) &&
+                QFile::setPermissions(copy, everyoneRuns))
+        << program.toStdString() << " -> " << copy.toStdString();
+    copies.insert(program, copy);
+    return copy;
+}
+
 uid_t keeperUid()
 {
     return geteuid() == 0 ? Nobody : geteuid();
@@ -41,8 +67,7 @@ gid_t keeperGid()
 }
 
 KeeperChild startKeeperService(const QString &program, const QStringList &arguments,
-                               const QString &examFolder, const QString &errorFile,
-                               bool ownPid)
+                               const QString &examFolder, const QString &errorFile, bool ownPid)
 {
     const pid_t parent = getpid();
     std::vector<std::string> args{QFile::encodeName(program).toStdString()};

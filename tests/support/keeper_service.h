@@ -15,6 +15,11 @@ KeeperChild startKeeperService(const QString &program, const QStringList &argume
                                const QString &examFolder, const QString &errorFile,
                                bool ownPid = true);
 
+// A copy of `program` that the keeper's account can run. The build tree may lie in a folder only
+// its owner may enter (a home of mode 0700, /root): "nobody" could not start the keeper there.
+// The copy is made once per program, in a folder of the test's that everyone may enter.
+QString reachableCopy(const QString &program);
+
 // The account the keeper runs as under the tests: the test's own, or "nobody" for a superuser.
 uid_t keeperUid();
 gid_t keeperGid();
