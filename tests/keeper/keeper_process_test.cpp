@@ -3,6 +3,7 @@
 #include "store/bank_file.h"
 #include "support/bank_fixture.h"
 #include "support/keeper_service.h"
+#include "support/sealed_folder.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -107,14 +108,7 @@ TEST_P(KeeperProcessTest, TheKeeperProgramTakesAnExamOverItsSocketAndStopsWhenIt
     QTemporaryDir folder;
     const QString bank = folder.filePath("data.mdb");
     writeBankFile(bank, BankFixture::questions(40));
-    const QByteArray folderName = QFile::encodeName(folder.path());
-    const QByteArray bankName = QFile::encodeName(bank);
-    ASSERT_EQ(chmod(folderName.constData(), 02770), 0);
-    ASSERT_EQ(chmod(bankName.constData(), 0660), 0);
-    if (geteuid() == 0) {
-        ASSERT_EQ(chown(folderName.constData(), KeeperUid, KeeperGid), 0);
-        ASSERT_EQ(chown(bankName.constData(), KeeperUid, KeeperGid), 0);
-    }
+    ASSERT_EQ(sealForKeeper(folder.path(), KeeperUid, KeeperGid), QString());
 
     KeeperProcess keeper(folder.path(), GetParam());
     const Message opened = keeper.ask({"OPEN", "exam"});

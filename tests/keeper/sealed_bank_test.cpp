@@ -3,6 +3,7 @@
 #include "store/runtime_error.h"
 
 #include "support/bank_fixture.h"
+#include "support/sealed_folder.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -24,8 +25,7 @@ protected:
     {
         ASSERT_TRUE(folder.isValid());
         writeBankFile(path(), BankFixture::questions(40));
-        chmod(QFile::encodeName(folder.path()).constData(), 02770);
-        chmod(QFile::encodeName(path()).constData(), 0660);
+        ASSERT_EQ(sealForKeeper(folder.path(), geteuid(), getegid()), QString());
     }
     QString path(const char *suffix = "") const
     {

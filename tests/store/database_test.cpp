@@ -1,5 +1,6 @@
 #include "expect_error.h"
 #include "support/file_bytes.h"
+#include "support/sealed_folder.h"
 
 #include "store/bank_check.h"
 #include "store/bank_file.h"
@@ -739,12 +740,7 @@ TEST_F(DatabaseTest, AMemberOfTheBanksGroupSavesItKeepingItsOwner)
         side.run(QStringLiteral("UPDATE users SET username = 'Иванов Пётр', chek = 1"));
         keptUsers = dumpRows(side, QStringLiteral("users"), QStringLiteral("id, username, chek"));
     }
-    const QByteArray folderName = QFile::encodeName(folder());
-    const QByteArray bankName = QFile::encodeName(bankPath());
-    ASSERT_EQ(chown(folderName.constData(), 0, group), 0);
-    ASSERT_EQ(chmod(folderName.constData(), 02770), 0);
-    ASSERT_EQ(chown(bankName.constData(), 0, group), 0);
-    ASSERT_EQ(chmod(bankName.constData(), 0660), 0);
+    ASSERT_EQ(sealForKeeper(folder(), 0, group), QString());
 
     std::vector<QuestionRow> edited = someQuestions(40);
     edited[4].question = QStringLiteral("Изменённый вопрос");
@@ -770,7 +766,7 @@ TEST_F(DatabaseTest, AMemberOfTheBanksGroupSavesItKeepingItsOwner)
 
     struct stat saved
     {};
-    ASSERT_EQ(stat(bankName.constData(), &saved), 0);
+    ASSERT_EQ(stat(QFile::encodeName(bankPath()).constData(), &saved), 0);
     EXPECT_EQ(saved.st_uid, 0u);
     EXPECT_EQ(saved.st_gid, group);
     EXPECT_EQ(saved.st_mode & 0777, 0660u);

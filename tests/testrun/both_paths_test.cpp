@@ -6,6 +6,7 @@
 #include "screens/pictures.h"
 #include "screens/scale.h"
 #include "support/keeper_service.h"
+#include "support/sealed_folder.h"
 
 #include <QFile>
 #include <QSysInfo>
@@ -32,12 +33,7 @@ protected:
     // beside the program, and the window told the bank is sealed.
     void sealTheBank()
     {
-        const QByteArray folder = QFile::encodeName(bank.workPath());
-        const QByteArray file = QFile::encodeName(bank.bankPath());
-        EXPECT_EQ(chmod(folder.constData(), 02770), 0);
-        EXPECT_EQ(chmod(file.constData(), 0660), 0);
-        EXPECT_EQ(chown(folder.constData(), keeperUid(), keeperGid()), 0);
-        EXPECT_EQ(chown(file.constData(), keeperUid(), keeperGid()), 0);
+        EXPECT_EQ(sealForKeeper(bank.workPath(), keeperUid(), keeperGid()), QString());
         // The keeper's account reads its clock from the program folder.
         EXPECT_EQ(chmod(QFile::encodeName(bank.appPath()).constData(), 0755), 0);
         EXPECT_TRUE(QFile::copy(reachableCopy(QStringLiteral(QUORVANE_TEST_CLOCK_KEEPER_PATH)),
