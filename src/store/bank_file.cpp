@@ -79,25 +79,6 @@ void requireColumns(Database &db, const QString &table, const QStringList &colum
 
 } // namespace
 
-int BankQuestion::ball() const
-{
-    return Rules::codeOfTicks(right);
-}
-
-QuestionRow BankQuestion::row() const
-{
-    QuestionRow row;
-    row.id = qlonglong(id);
-    row.question = question;
-    for (int k = 0; k < 4; ++k)
-        row.answers[k] = answers[k];
-    row.ball = qlonglong(ball());
-    if (picture)
-        row.picture = QString::number(*picture);
-    row.type = qlonglong(type);
-    return row;
-}
-
 QByteArray writeBankTables(const QString &path, const BankTables &tables, bool replace)
 {
     // Built in memory and written as a whole: no engine opens a file by name in a folder that
@@ -107,14 +88,6 @@ QByteArray writeBankTables(const QString &path, const BankTables &tables, bool r
     replacement.write(bytes);
     replacement.commit(replace);
     return bytes;
-}
-
-void writeBankFile(const QString &path, const std::vector<BankQuestion> &questions)
-{
-    BankTables tables;
-    for (const BankQuestion &question : questions)
-        tables.questions.push_back(question.row());
-    writeBankTables(path, tables);
 }
 
 namespace {

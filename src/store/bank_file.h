@@ -9,31 +9,12 @@
 #include <optional>
 #include <vector>
 
-// A well-formed question as a test or a generator builds one: a number, a kind, an optional
-// picture, four answers and which of them are right.
-struct BankQuestion
-{
-    int id = 0;
-    int type = 0;
-    std::optional<int> picture;
-    QString question;
-    std::array<QString, 4> answers;
-    std::array<bool, 4> right{};
-
-    // The stored code of the right answers: the sum of the weights 1, 4, 8, 16 of their
-    // positions.
-    int ball() const;
-    QuestionRow row() const;
-};
-
 // Writes a new data.mdb at `path` holding the tables value for value; without a `users` row it
 // gets the attempt record's single row (id 1, no name, not passed). The file is built beside
 // `path` and moved over it in one step, so a failure leaves whatever was there; a link there is
 // replaced, never followed. Without `replace`, anything at `path` (a dangling link too) refuses
 // the write. Throws std::runtime_error with the reason in Russian. Returns the bytes written.
 QByteArray writeBankTables(const QString &path, const BankTables &tables, bool replace = true);
-// The same for built questions, with an empty attempt record.
-void writeBankFile(const QString &path, const std::vector<BankQuestion> &questions);
 
 // Reads the two tables of a data.mdb without changing it, rows in the order the file returns
 // them. Throws std::runtime_error with the reason in Russian.

@@ -1,5 +1,6 @@
 #include "command_run.h"
 #include "store/bank_file.h"
+#include "support/bank_question.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,7 @@
 #include "command_run.h"
 #include "store/bank_file.h"
 #include "store/bank_source.h"
+#include "support/bank_question.h"
 
 #include <QDir>
 #include <QFile>

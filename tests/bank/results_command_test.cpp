@@ -2,6 +2,7 @@
 #include "store/bank_file.h"
 #include "store/journal.h"
 #include "store/journal_entry.h"
+#include "support/bank_question.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>

@@ -2,6 +2,7 @@
 #include "keeper/channel.h"
 #include "store/bank_file.h"
 #include "support/bank_fixture.h"
+#include "support/bank_question.h"
 #include "support/keeper_service.h"
 #include "support/sealed_folder.h"
 

@@ -3,6 +3,7 @@
 #include "store/runtime_error.h"
 
 #include "support/bank_fixture.h"
+#include "support/bank_question.h"
 #include "support/sealed_folder.h"
 
 #include <QSqlDatabase>

@@ -8,6 +8,7 @@
 #include "store/bank_save.h"
 #include "store/database.h"
 #include "store/safe_file.h"
+#include "support/bank_question.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bank_question.h"
 #include "store/bank_file.h"
 
 #include <QByteArray>
