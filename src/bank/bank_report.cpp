@@ -1,5 +1,7 @@
 #include "bank_report.h"
 
+#include "store/bank_image.h"
+
 #include "results_table.h"
 
 #include "panel/question_warnings.h"
@@ -151,12 +153,20 @@ BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
 BankReport inspectBankFile(const QString &path, const QString &picturesFolder)
 {
     try {
-        Database basa = DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
+        // Opened by the engine, a bank in write-ahead mode would get its log and index files
+        // beside it, for which the keeper refuses it: its bytes are looked at instead.
+        Database basa = writeAheadWithoutLog(path)
+                            ? DBEngine::OpenImage(readBankImage(path), path)
+                            : DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
         QuestionWarnings checks(picturesFolder);
         return inspectBankDatabase(basa, checks);
     } catch (const RuntimeError &error) {
         BankReport report;
         report.addProblem(error.description());
+        return report;
+    } catch (const std::runtime_error &error) {
+        BankReport report;
+        report.addProblem(QString::fromUtf8(error.what()));
         return report;
     }
 }

@@ -60,22 +60,6 @@ QString picturesBeside(const QString &file)
     return QFileInfo(file).absoluteDir().filePath(QStringLiteral("pictures"));
 }
 
-// Far above any bank: 32767 questions of the longest texts.
-constexpr qint64 BankLimit = qint64(1) << 30;
-
-// The bytes of the bank file at `path`. One in write-ahead mode with no log beside it is read as
-// the bytes it is: the engine, opening it only to read, would leave its log and index files
-// beside it, and the keeper and the editor's next opening would refuse the bank for them.
-QByteArray readBankBytes(const QString &path)
-{
-    const QByteArray head = readFileStart(path, HeaderBytes);
-    const bool writeAhead = head.size() >= 20 && head[18] == 2 && head[19] == 2;
-    if (writeAhead && !QFileInfo::exists(path + QStringLiteral("-wal")) &&
-        !QFileInfo::exists(path + QStringLiteral("-shm")))
-        return readRegularFile(path, BankLimit);
-    return readBankImage(path);
-}
-
 // The results journal of a bank's bytes; none when it has none the program wrote.
 std::vector<Journal::Entry> journalOf(const QByteArray &image)
 {
@@ -102,7 +86,7 @@ QString runningAttempt(const QString &bankPath)
 {
     std::vector<Journal::Entry> entries;
     try {
-        entries = journalOf(readBankBytes(bankPath));
+        entries = journalOf(readBankImage(bankPath));
     } catch (const std::exception &) {
         return {}; // no journal to tell
     }
@@ -174,7 +158,7 @@ bool EditorWindow::openBank(const QString &path)
     try {
         const BusyCursor busy;
         // Read once, under the engine's lock: the list and the checks start from the same bytes.
-        image = readBankBytes(path);
+        image = readBankImage(path);
         tables = readBankTables(image, path);
     } catch (const std::exception &error) {
         refuse(QStringLiteral("Банк не открыт"), path, what(error));

@@ -5,6 +5,7 @@
 #include "database.h"
 #include "problem.h"
 #include "runtime_error.h"
+#include "safe_file.h"
 #include "sqlite.h"
 
 #include <QDir>
@@ -122,11 +123,28 @@ QByteArray bankImageWithQuestions(const QByteArray &base, const std::vector<Ques
     }
 }
 
+bool writeAheadWithoutLog(const QString &path)
+{
+    try {
+        const QByteArray head = readFileStart(path, 20);
+        // The header's write and read versions: 2 is write-ahead mode.
+        return head.size() == 20 && head[18] == 2 && head[19] == 2 &&
+               !somethingAt(path + QStringLiteral("-wal")) &&
+               !somethingAt(path + QStringLiteral("-shm"));
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
 QByteArray readBankImage(const QString &path)
 {
     const QString absolute = QDir::current().absoluteFilePath(path);
     try {
         BankFileCheck::check(absolute, BankFileCheck::Access::ReadOnly);
+        // Far above any bank: 32767 questions of the longest texts.
+        constexpr qint64 BankLimit = qint64(1) << 30;
+        if (writeAheadWithoutLog(absolute))
+            return readRegularFile(absolute, BankLimit);
         SqliteConnection db(absolute, SqliteConnection::Access::ReadOnly, DBEngine::lockWait());
         db.run(QStringLiteral("BEGIN"));
         db.run(QStringLiteral("SELECT count(*) FROM sqlite_master"));

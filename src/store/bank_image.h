@@ -25,5 +25,11 @@ class SqliteConnection;
 void replaceQuestions(SqliteConnection &db, const std::vector<QuestionRow> &questions);
 
 // The bytes of the bank file at `path`, read in one go under the engine's read lock, never
-// changing it.
+// changing it. A bank in write-ahead mode with no log beside it is read as the bytes it is: the
+// engine, opening it even only to read, would leave its log and index files beside it, and the
+// keeper and the next opening would refuse the bank for them.
 QByteArray readBankImage(const QString &path);
+
+// True for a bank file in write-ahead mode with no log or index file beside it: one the engine
+// would leave those files beside, so it is looked at through readBankImage instead.
+bool writeAheadWithoutLog(const QString &path);

@@ -76,6 +76,21 @@ TEST_F(CheckCommand, ASoundBankPassesWithThePicturesOfTheProgramsFolder)
     EXPECT_TRUE(result.out.contains(QDir(program.path()).filePath("pictures")));
 }
 
+// The engine would leave its log and index files beside a bank in write-ahead mode even when
+// only reading it, and the keeper refuses a bank with them: the check leaves the folder as it was.
+TEST_F(CheckCommand, ABankInWriteAheadModeIsCheckedWithoutFilesLeftBesideIt)
+{
+    run("PRAGMA journal_mode = WAL");
+    run("UPDATE questions SET answ2 = NULL WHERE id = 11");
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_EQ(before, QStringList{"data.mdb"});
+    const CommandRun result = check();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.contains("у вопроса 11 нет текста ответа 2"))
+        << result.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
 TEST_F(CheckCommand, ReportsEveryReasonTheProgramWouldRefuseTheBankOneALine)
 {
     run("UPDATE questions SET question = NULL WHERE id = 9");
