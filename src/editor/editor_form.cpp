@@ -2,19 +2,19 @@
 #include "bank_document.h"
 #include "editor_prompts.h"
 #include "editor_window.h"
-#include "panel/question_values.h"
 #include "panel/question_warnings.h"
 #include "question_filter.h"
 #include "question_list_model.h"
 #include "question_preview.h"
 #include "store/bank_warnings.h"
+#include "store/question_values.h"
 #include "store/rules.h"
 #include "store/sqlite.h"
 #include "ui_editor_window.h"
 
 #include <QDir>
-#include <QImageReader>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QTextCursor>
 
@@ -50,7 +50,8 @@ int endOfChange(const QString &before, const QString &after)
     while (start < shorter && before[start] == after[start])
         ++start;
     qsizetype tail = 0;
-    while (tail < shorter - start && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    while (tail < shorter - start &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
         ++tail;
     return int(after.size() - tail);
 }
@@ -68,8 +69,8 @@ void EditorWindow::connectForm()
                 // selects after this, so the pointer's own choice is left alone.
                 if (current.isValid() && QGuiApplication::mouseButtons() == Qt::NoButton &&
                     !selection.isRowSelected(current.row()))
-                    selection.select(current,
-                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                    selection.select(current, QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
                 showRow(current.isValid() ? m_filter->mapToSource(current).row() : -1);
             });
     connect(ui.filterEdit, &QLineEdit::textChanged, m_filter, &QuestionFilter::setSearchText);

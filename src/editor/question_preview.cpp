@@ -1,7 +1,7 @@
 #include "question_preview.h"
 
 #include "panel/question_panel.h"
-#include "panel/question_values.h"
+#include "store/question_values.h"
 #include "store/runtime_error.h"
 
 QuestionPreview::QuestionPreview(QWidget *parent) : PictureBox(parent)

@@ -8,17 +8,6 @@
 
 namespace {
 
-ShownQuestion shownQuestion(const Recordset &question)
-{
-    const auto field = [&question](const char *column) {
-        return question.Fields(QLatin1String(column));
-    };
-    return {field("question"),
-            field("type"),
-            {field("answ1"), field("answ2"), field("answ3"), field("answ4")},
-            field("picture")};
-}
-
 // A result the file would not take is told with the error, so that the staff can write it down:
 // the record still says "not passed".
 RuntimeError resultNotRecorded(const RuntimeError &error, const QString &examinee, bool passed,
@@ -29,7 +18,8 @@ RuntimeError resultNotRecorded(const RuntimeError &error, const QString &examine
         error.description() +
             QStringLiteral("\r\n\r\nРезультат теста НЕ ЗАПИСАН в базу. Сообщите его "
                            "экзаменатору: %1 — %2, правильных ответов %3 из %4.")
-                .arg(examinee, passed ? QStringLiteral("тест сдан") : QStringLiteral("тест не сдан"))
+                .arg(examinee,
+                     passed ? QStringLiteral("тест сдан") : QStringLiteral("тест не сдан"))
                 .arg(rightCount)
                 .arg(Rules::TestLength),
         error.detail());
@@ -102,7 +92,7 @@ std::optional<bool> BankSession::registerExaminee(const QString &fullName)
     return repeatPassed;
 }
 
-ShownQuestion BankSession::question()
+QuestionValues BankSession::question()
 {
     expect(m_run.Basa && !m_answerDue && m_run.Asked < Rules::TestLength &&
                (!m_run.ExamMode || !m_run.FullName.isNull()),
@@ -113,7 +103,7 @@ ShownQuestion BankSession::question()
     m_run.QuestionsRs = m_run.Basa->OpenRecordset(Statements::SelectQuestion(id));
     m_run.RightCode = m_run.QuestionsRs->Fields(QStringLiteral("ball"));
     m_answerDue = true;
-    return shownQuestion(*m_run.QuestionsRs);
+    return QuestionValues::fromRecord(*m_run.QuestionsRs);
 }
 
 void BankSession::score(qint16 answerCode)

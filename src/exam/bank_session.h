@@ -41,7 +41,7 @@ public:
     // A full name longer than Rules::LongestFullName is refused before anything is written
     // (error 5): the window refuses it before it comes here.
     std::optional<bool> registerExaminee(const QString &fullName) override;
-    ShownQuestion question() override;
+    QuestionValues question() override;
     void score(qint16 answerCode) override;
     // Here the count so far, at any time.
     int rightCount() override;

@@ -1,22 +1,12 @@
 #pragma once
 
 #include "store/field_value.h"
+#include "store/question_values.h"
 
 #include <QString>
 
 #include <array>
 #include <optional>
-
-// What the window shows of a question, as the bank holds it: the text, the kind, the four answers
-// and the picture, never the code of the right answers.
-struct ShownQuestion
-{
-    FieldValue question = FieldValue::null();
-    FieldValue type = FieldValue::null();
-    std::array<FieldValue, 4> answers{FieldValue::null(), FieldValue::null(), FieldValue::null(),
-                                      FieldValue::null()};
-    FieldValue picture = FieldValue::null();
-};
 
 // The bank's part of one exam or demonstration run: the steps that touch the bank, in the order
 // the window's handlers take them. The window runs it in its own process for a bank
@@ -39,7 +29,7 @@ public:
     virtual std::optional<bool> registerExaminee(const QString &fullName) = 0;
     // The next question: draws a question not asked yet and selects it; its
     // code is kept here for the answer. Called once per question, at most 40 times.
-    virtual ShownQuestion question() = 0;
+    virtual QuestionValues question() = 0;
     // Scoring: compares the code of the ticked answers with the question's and counts a
     // right one.
     virtual void score(qint16 answerCode) = 0;

@@ -142,7 +142,7 @@ std::optional<bool> KeeperLink::registerExaminee(const QString &fullName)
     return registered->passed;
 }
 
-ShownQuestion KeeperLink::question()
+QuestionValues KeeperLink::question()
 {
     const Message request = KeeperProtocol::questionRequest();
     const Message reply = ask(request);
@@ -218,8 +218,9 @@ void KeeperLink::fail(const QByteArray &verb, const QString &what)
 
 void KeeperLink::unexpected(const Message &request, const Message &reply)
 {
-    fail(request.front(),
-         QStringLiteral("вместо ответа пришло «%1»").arg(QString::fromUtf8(reply.front().left(40))));
+    fail(
+        request.front(),
+        QStringLiteral("вместо ответа пришло «%1»").arg(QString::fromUtf8(reply.front().left(40))));
 }
 
 // What became of a keeper that closed its channel: it has ended, or is about to.

@@ -49,7 +49,7 @@ public:
 
     int open(bool examMode) override;
     std::optional<bool> registerExaminee(const QString &fullName) override;
-    ShownQuestion question() override;
+    QuestionValues question() override;
     void score(qint16 answerCode) override;
     // The keeper's count, told with the 40th answer.
     int rightCount() override;

@@ -30,7 +30,7 @@ std::optional<QString> utf8Text(const QByteArray &field)
 }
 
 // A question's values in the order the reply carries them.
-constexpr std::size_t QuestionValues = 7;
+constexpr std::size_t ShownValues = 7;
 
 } // namespace
 
@@ -113,7 +113,7 @@ Message repeatReply(bool passed)
     return {Verb::Repeat, passed ? QByteArrayLiteral("1") : QByteArrayLiteral("0")};
 }
 
-Message questionReply(int number, const ShownQuestion &question)
+Message questionReply(int number, const QuestionValues &question)
 {
     Message shown{Verb::Question, decimal(number), Channel::valueField(question.question),
                   Channel::valueField(question.type)};
@@ -173,7 +173,7 @@ std::optional<Registered> registeredOf(const Message &reply)
 
 std::optional<NumberedQuestion> questionOf(const Message &reply)
 {
-    if (!is(reply, Verb::Question, 1 + QuestionValues))
+    if (!is(reply, Verb::Question, 1 + ShownValues))
         return std::nullopt;
     const std::optional<int> number = Channel::plainDecimal(reply[1], 1, Rules::TestLength);
     if (!number)

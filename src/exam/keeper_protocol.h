@@ -76,7 +76,7 @@ bool isRecordRequest(const Message &request);
 Message openedReply(int lastId, const std::vector<BankPicture> &pictures);
 Message admittedReply();
 Message repeatReply(bool passed);
-Message questionReply(int number, const ShownQuestion &question);
+Message questionReply(int number, const QuestionValues &question);
 Message scoredReply();
 Message countedReply(int rightCount);
 Message recordedReply();
@@ -100,7 +100,7 @@ std::optional<Registered> registeredOf(const Message &reply);
 struct NumberedQuestion
 {
     int number = 0;
-    ShownQuestion question;
+    QuestionValues question;
 };
 std::optional<NumberedQuestion> questionOf(const Message &reply);
 bool isScored(const Message &reply);

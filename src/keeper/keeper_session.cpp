@@ -74,7 +74,7 @@ Message KeeperSession::question()
         if (since < QuestionSpacingSeconds)
             m_services.sleep(QuestionSpacingSeconds - since);
     }
-    const ShownQuestion shown = m_bank.question();
+    const QuestionValues shown = m_bank.question();
     m_handedAt = m_services.monotonic();
     m_state = State::Asked;
     return Protocol::questionReply(m_bank.run().Asked, shown);

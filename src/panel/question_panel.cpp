@@ -1,10 +1,10 @@
 #include "question_panel.h"
 
-#include "question_values.h"
 #include "screens/form_look.h"
 #include "screens/pictures.h"
 #include "screens/scale.h"
 #include "screens/values.h"
+#include "store/question_values.h"
 #include "store/rules.h"
 #include "ui_question_panel.h"
 

@@ -3,11 +3,11 @@
 #include "answer_code.h"
 #include "main_layout.h"
 #include "panel/question_panel.h"
-#include "panel/question_values.h"
 #include "screens/runtime.h"
 #include "screens/scale.h"
 #include "screens/values.h"
 #include "shell/program.h"
+#include "store/question_values.h"
 
 #include <QDir>
 
@@ -24,16 +24,6 @@ qint16 takeAnswers(ControlArray<Control> &answers, IsTicked isTicked)
     return answerCode(ticked);
 }
 
-QuestionValues valuesOf(const ShownQuestion &shown)
-{
-    QuestionValues values;
-    values.question = shown.question;
-    values.type = shown.type;
-    values.answers = shown.answers;
-    values.picture = shown.picture;
-    return values;
-}
-
 } // namespace
 
 void frmMain::CreateQuestion()
@@ -44,14 +34,15 @@ void frmMain::CreateQuestion()
         showResult();
 }
 
-// The draw and the presentation. The progress bar and Label7 are set before the session draws and selects
-// the question, so that an error in either finds them as far as a bank in this process would.
+// The draw and the presentation. The progress bar and Label7 are set before the session draws and
+// selects the question, so that an error in either finds them as far as a bank in this process
+// would.
 void frmMain::drawQuestion()
 {
     TestRunState &run = state();
     ++run.QuestionNo;
     setProgress();
-    presentQuestion(valuesOf(run.Session->question()));
+    presentQuestion(run.Session->question());
 }
 
 void frmMain::setProgress()

@@ -1,7 +1,7 @@
 #include "question_values.h"
 
-#include "store/bank_warnings.h"
-#include "store/database.h"
+#include "bank_warnings.h"
+#include "database.h"
 
 const std::array<const char *, 7> QuestionValues::Columns = {"question", "type",  "answ1",  "answ2",
                                                              "answ3",    "answ4", "picture"};
