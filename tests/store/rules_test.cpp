@@ -1,4 +1,5 @@
 #include "store/bank_source.h"
+#include "store/question_digest.h"
 #include "store/rules.h"
 
 #include <gtest/gtest.h>
@@ -57,3 +58,32 @@ TEST(RulesTest, ASourceWritesStarsOnlyForTheKindsThatShowAnswers)
 }
 
 } // namespace
+
+// The digest tells apart what the exam would show or score differently, and nothing else.
+TEST(QuestionDigestTest, DiffersWithAnyValueOrKindAndIgnoresNothingElse)
+{
+    const QVariantList row{QStringLiteral("Текст"), qlonglong(0), QStringLiteral("а"),
+                           QStringLiteral("б"), QVariant(), QStringLiteral(""), qlonglong(4),
+                           QVariant()};
+    const QByteArray digest = QuestionDigest::of(row);
+    EXPECT_EQ(digest.size(), 32);
+    EXPECT_EQ(QuestionDigest::of(row), digest);
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        QVariantList changed = row;
+        changed[i] = changed[i].isNull() ? QVariant(QStringLiteral("x")) : QVariant();
+        EXPECT_NE(QuestionDigest::of(changed), digest) << "column " << i;
+    }
+    QVariantList textBall = row;
+    textBall[6] = QStringLiteral("4"); // the same number kept as text
+    EXPECT_NE(QuestionDigest::of(textBall), digest);
+    QVariantList realBall = row;
+    realBall[6] = 4.0;
+    EXPECT_NE(QuestionDigest::of(realBall), digest);
+    QVariantList moved = row; // "аб" + "" against "а" + "б"
+    moved[2] = QStringLiteral("аб");
+    moved[3] = QString();
+    EXPECT_NE(QuestionDigest::of(moved), digest);
+    QVariantList empty = row; // an empty text is not a Null
+    empty[5] = QVariant();
+    EXPECT_NE(QuestionDigest::of(empty), digest);
+}
