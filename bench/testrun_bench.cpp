@@ -1,3 +1,4 @@
+#include "support/keeper_service.h"
 #include "sample_banks.h"
 #include "screens/look.h"
 #include "screens/picture_box.h"
@@ -57,7 +58,7 @@ extern char **environ;
 // Every exam, and every first open, runs in a fresh process, as the program holds one exam per
 // run: this program started again in one of its inner modes.
 //
-//   testrun_bench [exams [draw tests [opens [pause]]]]      (defaults 5, 200, 20, 350 ms)
+//   testrun_bench [exams [draw tests [opens [pause]]]]      (defaults 5, 200, 20, 1050 ms)
 //   testrun_bench --exam PROGRAM_FOLDER FOLDER FIGURES_FILE PAUSE inprocess|keeper
 //   testrun_bench --open FOLDER LABEL check|nocheck OPENS
 // The pause is the idle time between ticking an answer and the timed submit: the longer the
@@ -70,19 +71,13 @@ using Stopwatch = std::chrono::steady_clock;
 
 constexpr int LargestBank = 32767;
 constexpr int TestLength = 40;
-// The keeper hands over a question no sooner than 0.3 s after the one before.
-constexpr int KeeperSpacingMs = 350;
+// The keeper hands over a question no sooner than 1 s after the one before.
+constexpr int KeeperSpacingMs = 1050;
 
-// The keeper refuses the superuser: run as one, the benchmark starts it as "nobody" and gives
-// that account the sealed banks' folders, as the package gives them to the keeper's account.
+// The keeper refuses the superuser: run as one, the benchmark's service starts it as "nobody"
+// and gives that account the sealed banks' folders, as the package gives them to the keeper's.
 constexpr uid_t Nobody = 65534;
 const bool AsSuperuser = geteuid() == 0;
-
-void becomeNobody()
-{
-    if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0)
-        _exit(121);
-}
 
 double millisBetween(Stopwatch::time_point from, Stopwatch::time_point to)
 {
@@ -390,20 +385,21 @@ int examMode(const QString &programFolder, const QString &folder, const QString 
     notePeak();
     Services services(programFolder);
     Exam exam(services.runtime);
-    pid_t keeperPid = -1;
     long keeperPeak = -1;
+    // The keeper's service as its units run it, one keeper per connection.
+    const QString keeperProgram = QDir(programFolder).filePath(QStringLiteral("quorvane-keeper"));
+    std::optional<KeeperService> service;
     if (keeper) {
+        service.emplace(keeperProgram, QStringList{}, folder);
+        if (!service->listening())
+            return 1;
         TestRunState &run = exam.program().state;
         run.BankSealed = [] { return true; };
-        run.StartKeeper = [&keeperPid](const QString &program) {
-            const KeeperChild child = startKeeper(program, AsSuperuser ? becomeNobody : nullptr);
-            keeperPid = child.pid;
-            return child;
-        };
+        run.StartKeeper = [&service](const QString &) { return service->connect(); };
     }
     // Taken between submits: the keeper ends with the exam's last answer.
     const auto noteKeeperPeak = [&] {
-        if (keeperPid > 0)
+        if (const pid_t keeperPid = keeper ? runningProgram(keeperProgram) : -1; keeperPid > 0)
             keeperPeak = std::max(keeperPeak, statusKiB(keeperPid, "VmHWM"));
     };
     exam.startUp();

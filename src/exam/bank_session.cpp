@@ -79,7 +79,9 @@ std::optional<bool> BankSession::registerExaminee(const QString &fullName)
         if (m_run.Basa->HasTable(Journal::Table)) {
             attempt = Journal::Attempt{fullName, m_services.now(),
                                        static_cast<int>(m_run.DrawnIds.size()) - 2,
-                                       m_services.hostName, std::nullopt};
+                                       m_services.hostName, std::nullopt, std::nullopt};
+            if (m_run.Basa->Columns(Journal::Table).contains(Journal::AccountColumn))
+                attempt->account = m_services.account;
             journal = Journal::start(*attempt);
         }
         const std::optional<qint64> row =

@@ -24,6 +24,9 @@ struct BankServices
     // The time of day and the machine's name, as the journal records an attempt.
     std::function<QDateTime()> now;
     QString hostName;
+    // The examinee's account, as the journal records it: the window's own, or the keeper's
+    // peer's, as the kernel names it.
+    QString account;
 };
 
 // The exam session on a bank this process opens: the window's for an open bank, and the

@@ -2,6 +2,7 @@
 
 #include "keeper_protocol.h"
 #include "store/rules.h"
+#include "store/file_descriptor.h"
 #include "store/runtime_error.h"
 
 #include <QDir>
@@ -14,7 +15,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pthread.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,23 +26,26 @@ namespace {
 using Channel::Message;
 using KeeperProtocol::ChannelFd;
 
-RuntimeError notStarted(const QString &program, int error)
+RuntimeError notConnected(const QString &socket, int error)
 {
-    return RuntimeError(KeeperLink::Failed,
-                        QStringLiteral("Не удалось запустить хранитель банка %1: %2")
-                            .arg(program, QString::fromLocal8Bit(std::strerror(error))));
+    return RuntimeError(
+        KeeperLink::Failed,
+        QStringLiteral("Служба хранителя банка недоступна: нет соединения с %1 (%2). Банк "
+                       "запечатан, и открыть его может только она. Администратору: запустите "
+                       "её — systemctl enable --now quorvane-keeper.socket")
+            .arg(socket, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 // Writes a request with SIGPIPE held back: a keeper gone is an error to report, not the end of
 // the window.
-bool writeRequest(int fd, const Message &request)
+bool writeRequest(int fd, const Message &request, int passedFd)
 {
     sigset_t pipe;
     sigset_t previous;
     sigemptyset(&pipe);
     sigaddset(&pipe, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipe, &previous);
-    const bool written = Channel::writeMessage(fd, request);
+    const bool written = Channel::writeMessage(fd, request, passedFd);
     if (!written && !sigismember(&previous, SIGPIPE)) {
         const timespec none{};
         sigtimedwait(&pipe, nullptr, &none);
@@ -55,43 +61,31 @@ bool bankIsSealed()
     return ::access("data.mdb", R_OK) != 0 && errno == EACCES;
 }
 
-KeeperChild startKeeper(const QString &program, void (*inChild)())
+KeeperChild connectKeeper(const QString &socket)
 {
-    const QByteArray path = QFile::encodeName(program);
-    if (::access(path.constData(), X_OK) != 0)
-        throw notStarted(program, errno);
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
-        throw notStarted(program, errno);
-    char *const argv[] = {const_cast<char *>(path.constData()), nullptr};
-    char *const noEnvironment[] = {nullptr};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        // Only calls safe after fork from here on. The channel's end loses close-on-exec as it
-        // becomes descriptor 3; every other descriptor of the window is closed.
-        const bool placed = fds[1] == ChannelFd ? ::fcntl(ChannelFd, F_SETFD, 0) == 0
-                                                : ::dup2(fds[1], ChannelFd) == ChannelFd;
-        if (!placed)
-            _exit(127);
-        if (::close_range(ChannelFd + 1, ~0U, 0) != 0)
-            for (long fd = ChannelFd + 1, last = ::sysconf(_SC_OPEN_MAX); fd < last; ++fd)
-                ::close(int(fd));
-        if (inChild)
-            inChild();
-        ::execve(argv[0], argv, noEnvironment);
-        _exit(127);
+    const QByteArray path = QFile::encodeName(socket);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= qsizetype(sizeof address.sun_path))
+        throw notConnected(socket, ENAMETOOLONG);
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw notConnected(socket, errno);
+    int result;
+    do
+        result = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    while (result < 0 && errno == EINTR);
+    if (result < 0) {
+        const int error = errno;
+        ::close(fd);
+        throw notConnected(socket, error);
     }
-    const int error = errno;
-    ::close(fds[1]);
-    if (pid < 0) {
-        ::close(fds[0]);
-        throw notStarted(program, error);
-    }
-    return {fds[0], pid};
+    return {fd, -1};
 }
 
-KeeperLink::KeeperLink(const QString &program, const KeeperStart &start, PictureFiles pictureFiles)
-    : m_program(program), m_pictureFiles(std::move(pictureFiles)), m_child(start(program))
+KeeperLink::KeeperLink(const QString &socket, const KeeperStart &start, PictureFiles pictureFiles)
+    : m_program(socket), m_pictureFiles(std::move(pictureFiles)), m_child(start(socket))
 {}
 
 KeeperLink::~KeeperLink()
@@ -101,10 +95,17 @@ KeeperLink::~KeeperLink()
 
 void KeeperLink::release()
 {
-    // The closed channel tells the keeper the run is over; it ends at once, and is reaped here
-    // rather than left a zombie for the rest of the program's run.
-    if (m_child.fd >= 0)
+    // The closed channel tells the keeper the run is over. It ends at once and lets go of the
+    // workstation before its end of the channel closes: waiting for that, a next run started at
+    // once finds the workstation free.
+    if (m_child.fd >= 0) {
+        ::shutdown(m_child.fd, SHUT_WR);
+        pollfd channel{m_child.fd, POLLIN, 0};
+        char byte;
+        while (::poll(&channel, 1, 2000) > 0 && ::read(m_child.fd, &byte, 1) > 0) {
+        }
         ::close(m_child.fd);
+    }
     m_child.fd = -1;
     if (m_child.pid > 0)
         while (::waitpid(m_child.pid, nullptr, 0) < 0 && errno == EINTR) {
@@ -116,7 +117,13 @@ int KeeperLink::open(bool examMode)
 {
     m_examMode = examMode;
     const Message request = KeeperProtocol::openRequest(examMode);
-    const Message reply = ask(request);
+    // The keeper serves the exam folder's bank only to a window running in it: the folder goes
+    // with the first request, as the kernel names it.
+    const FileDescriptor workingFolder(::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (workingFolder.get() < 0)
+        fail(request.front(), QStringLiteral("рабочая папка программы недоступна: %1")
+                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    const Message reply = ask(request, workingFolder.get());
     const std::optional<KeeperProtocol::Opened> opened = KeeperProtocol::openedOf(reply);
     if (!opened)
         unexpected(request, reply);
@@ -185,10 +192,10 @@ void KeeperLink::recordResult()
     release();
 }
 
-Message KeeperLink::ask(const Message &request)
+Message KeeperLink::ask(const Message &request, int passedFd)
 {
     const QByteArray &verb = request.front();
-    if (!writeRequest(m_child.fd, request))
+    if (!writeRequest(m_child.fd, request, passedFd))
         fail(verb, fate());
     Message reply;
     errno = 0;
@@ -212,7 +219,7 @@ Message KeeperLink::ask(const Message &request)
 
 void KeeperLink::fail(const QByteArray &verb, const QString &what)
 {
-    throw RuntimeError(Failed, QStringLiteral("Хранитель банка %1 не ответил на запрос %2: %3")
+    throw RuntimeError(Failed, QStringLiteral("Хранитель банка (служба у %1) не ответил на запрос %2: %3")
                                    .arg(m_program, QString::fromLatin1(verb), what));
 }
 
@@ -231,7 +238,8 @@ QString KeeperLink::fate()
     while (m_child.pid > 0 && (reaped = ::waitpid(m_child.pid, &status, 0)) < 0 && errno == EINTR) {
     }
     if (m_child.pid <= 0 || reaped != m_child.pid)
-        return QStringLiteral("канал закрыт");
+        return QStringLiteral("он закрыл соединение; причина записана в журнале службы: "
+                              "journalctl -t quorvane-keeper");
     m_child.pid = -1;
     if (WIFSIGNALED(status))
         return QStringLiteral("он прерван сигналом %1").arg(WTERMSIG(status));

@@ -15,20 +15,18 @@
 bool bankIsSealed();
 
 // A keeper connected to the window: the window's end of the connection, and the keeper's process
-// when the window knows it (to tell what became of a keeper that went away), or -1.
+// where the window knows it (a test's keeper, to tell what became of it), or -1.
 struct KeeperChild
 {
     int fd = -1;
     pid_t pid = -1;
 };
 
-// Starts the keeper `program` in the working folder with an empty environment, the other end of
-// a new channel as its descriptor KeeperProtocol::ChannelFd and no other descriptor but the
-// standard three. `inChild`, when given, runs in the child just before the program starts and
-// may only make calls that are safe after fork. Throws RuntimeError when it cannot be started.
-KeeperChild startKeeper(const QString &program, void (*inChild)() = nullptr);
-// How the window comes by a keeper connected to it: startKeeper, or a test's own.
-using KeeperStart = std::function<KeeperChild(const QString &program)>;
+// Connects to the keeper's service listening on `socket`, a Unix stream socket. Throws
+// RuntimeError KeeperLink::Failed naming quorvane-keeper.socket when nothing listens there.
+KeeperChild connectKeeper(const QString &socket);
+// How the window comes by a keeper connected to it: connectKeeper, or a test's own.
+using KeeperStart = std::function<KeeperChild(const QString &socket)>;
 
 // The exam session of a sealed bank, run by its keeper: each step is one request and its reply
 // (keeper_protocol.h), each reply checked against where the run is. The window learns what it
@@ -40,9 +38,9 @@ class KeeperLink final : public ExamSession
 public:
     static constexpr int Failed = 3051;
 
-    // Starts the keeper `program` with `start`. The files of the pictures the bank names are
-    // checked in `pictureFiles`.
-    KeeperLink(const QString &program, const KeeperStart &start, PictureFiles pictureFiles);
+    // Connects to the keeper listening on `socket` with `start`. The files of the pictures the
+    // bank names are checked in `pictureFiles`.
+    KeeperLink(const QString &socket, const KeeperStart &start, PictureFiles pictureFiles);
     ~KeeperLink() override;
     KeeperLink(const KeeperLink &) = delete;
     KeeperLink &operator=(const KeeperLink &) = delete;
@@ -56,7 +54,7 @@ public:
     void recordResult() override;
 
 private:
-    Channel::Message ask(const Channel::Message &request);
+    Channel::Message ask(const Channel::Message &request, int passedFd = -1);
     [[noreturn]] void fail(const QByteArray &verb, const QString &what);
     [[noreturn]] void unexpected(const Channel::Message &request, const Channel::Message &reply);
     QString fate();

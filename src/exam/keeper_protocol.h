@@ -18,7 +18,8 @@ class RuntimeError;
 // values as Channel::valueField writes them.
 //
 //   request                      reply
-//   OPEN exam|demo               OPENED lastId count (firstId picture) * count
+//   OPEN exam|demo, with the window's working folder (an O_PATH descriptor) passed with it
+//                                OPENED lastId count (firstId picture) * count
 //   REGISTER fullName (UTF-8)    ADMITTED | REPEAT 1|0 (the recorded attempt passed or not)
 //   QUESTION                     QUESTION number question type answ1 answ2 answ3 answ4 picture
 //   ANSWER code                  SCORED, after the 40th COUNTED rightCount
@@ -32,8 +33,9 @@ namespace KeeperProtocol {
 
 using Channel::Message;
 
-// The descriptor of the keeper's connection: where the window puts its end of the socket pair,
-// and where a socket-activated service is given it (SD_LISTEN_FDS_START).
+// Where the keeper's service listens (quorvane-keeper.socket), and the descriptor a connection is
+// handed to each keeper on (SD_LISTEN_FDS_START).
+inline constexpr char SocketPath[] = "/run/quorvane-keeper.socket";
 inline constexpr int ChannelFd = 3;
 // The largest request the keeper takes: a verb and the longest full name (Rules::LongestFullName)
 // fit in it with room to spare.

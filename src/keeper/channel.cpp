@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace Channel {
@@ -73,14 +75,18 @@ std::optional<Message> decode(const QByteArray &payload)
     return message;
 }
 
-Read readMessage(int fd, qsizetype largest, Message &message)
+namespace {
+
+// The rest of a message whose first `got` bytes of its length are in `head`.
+Read readRest(int fd, qsizetype largest, QByteArray &head, qsizetype got, Message &message)
 {
-    QByteArray head(4, '\0');
-    const qsizetype got = readAll(fd, head.data(), 4);
     if (got == 0)
         return Read::End;
-    if (got != 4)
-        return Read::Refused;
+    if (got < 4) {
+        const qsizetype more = readAll(fd, head.data() + got, 4 - got);
+        if (more != 4 - got)
+            return Read::Refused;
+    }
     const quint32 length = lengthAt(head, 0);
     if (length > quint64(largest))
         return Read::Refused;
@@ -94,10 +100,83 @@ Read readMessage(int fd, qsizetype largest, Message &message)
     return Read::Message;
 }
 
-bool writeMessage(int fd, const Message &message)
+} // namespace
+
+Read readMessage(int fd, qsizetype largest, Message &message)
+{
+    QByteArray head(4, '\0');
+    const qsizetype got = readAll(fd, head.data(), 4);
+    if (got < 0)
+        return Read::Refused;
+    return readRest(fd, largest, head, got, message);
+}
+
+Read readMessage(int fd, qsizetype largest, Message &message, FileDescriptor &passed)
+{
+    QByteArray head(4, '\0');
+    // Room for two descriptors, so that more than one is seen, and refused, rather than cut.
+    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
+    iovec part{head.data(), 4};
+    msghdr header{};
+    header.msg_iov = &part;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = sizeof control;
+    ssize_t got;
+    do
+        got = ::recvmsg(fd, &header, MSG_CMSG_CLOEXEC);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return Read::Refused;
+    std::vector<int> received;
+    for (cmsghdr *c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
+        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
+            continue;
+        const std::size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+        for (std::size_t i = 0; i < count; ++i) {
+            int one;
+            std::memcpy(&one, CMSG_DATA(c) + i * sizeof(int), sizeof one);
+            received.push_back(one);
+        }
+    }
+    const bool exactlyOne = received.size() == 1 && !(header.msg_flags & MSG_CTRUNC);
+    if (exactlyOne)
+        passed.reset(received.front());
+    else
+        for (const int one : received)
+            ::close(one);
+    const Read read = readRest(fd, largest, head, got, message);
+    if (read == Read::Message && !exactlyOne)
+        return Read::Refused;
+    return read;
+}
+
+bool writeMessage(int fd, const Message &message, int passedFd)
 {
     const QByteArray bytes = encode(message);
     qsizetype sent = 0;
+    if (passedFd >= 0) {
+        // The descriptor goes with the message's first bytes.
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+        iovec part{const_cast<char *>(bytes.constData()), std::size_t(bytes.size())};
+        msghdr header{};
+        header.msg_iov = &part;
+        header.msg_iovlen = 1;
+        header.msg_control = control;
+        header.msg_controllen = sizeof control;
+        cmsghdr *c = CMSG_FIRSTHDR(&header);
+        c->cmsg_level = SOL_SOCKET;
+        c->cmsg_type = SCM_RIGHTS;
+        c->cmsg_len = CMSG_LEN(sizeof(int));
+        std::memcpy(CMSG_DATA(c), &passedFd, sizeof passedFd);
+        ssize_t n;
+        do
+            n = ::sendmsg(fd, &header, MSG_NOSIGNAL);
+        while (n < 0 && errno == EINTR);
+        if (n <= 0)
+            return false;
+        sent = n;
+    }
     while (sent < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + sent, std::size_t(bytes.size() - sent));
         if (n < 0 && errno == EINTR)

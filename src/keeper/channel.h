@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/field_value.h"
+#include "store/file_descriptor.h"
 
 #include <QByteArray>
 
@@ -23,8 +24,11 @@ enum class Read { Message, End, Refused };
 // before its first byte, Refused for a payload over `largest` bytes, one that does not decode,
 // or a channel closed halfway through a message.
 Read readMessage(int fd, qsizetype largest, Message &message);
-// Writes one message whole; false when the channel is gone.
-bool writeMessage(int fd, const Message &message);
+// The same for a message that must come with exactly one descriptor (SCM_RIGHTS), which goes to
+// `passed`; a message with none or several is Refused, and any it brought are closed.
+Read readMessage(int fd, qsizetype largest, Message &message, FileDescriptor &passed);
+// Writes one message whole, with `passedFd` when it is one; false when the channel is gone.
+bool writeMessage(int fd, const Message &message, int passedFd = -1);
 
 // A whole number written in plain decimal, from `least` to `most` (0 ≤ least): ASCII digits only,
 // no sign, blank, line end or leading zero. Anything else is none.

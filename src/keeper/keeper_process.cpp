@@ -4,21 +4,30 @@
 #include "keeper_session.h"
 #include "sealed_bank.h"
 #include "store/database.h"
+#include "store/engine_errors.h"
+#include "store/file_descriptor.h"
 #include "store/runtime_error.h"
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QSysInfo>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <poll.h>
+#include <pwd.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/prctl.h>
+#include <sys/random.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,35 +35,49 @@ namespace {
 
 using KeeperProtocol::ChannelFd;
 
+void say(const QString &line)
+{
+    std::fprintf(stderr, "quorvane-keeper: %s\n", line.toUtf8().constData());
+}
+
 [[noreturn]] void refuse(const char *why)
 {
     std::fprintf(stderr, "quorvane-keeper: %s\n", why);
     std::_Exit(2);
 }
 
-// Takes on the account the program is set-id to, for every id, so that nothing it creates (the
-// engine's journal) belongs to whoever started it and nothing can switch back.
-void becomeKeeper()
+// The keeper runs as the account its unit names, with every id the same: a set-id start (ids
+// that differ) or the superuser, who could open any bank, is refused.
+void checkIdentity()
 {
-    const gid_t gid = getegid();
-    const uid_t uid = geteuid();
-    if (uid == 0)
+    uid_t realUid, effectiveUid, savedUid;
+    gid_t realGid, effectiveGid, savedGid;
+    if (getresuid(&realUid, &effectiveUid, &savedUid) != 0 ||
+        getresgid(&realGid, &effectiveGid, &savedGid) != 0)
+        refuse("не удалось узнать учётную запись программы");
+    if (realUid != effectiveUid || effectiveUid != savedUid || realGid != effectiveGid ||
+        effectiveGid != savedGid)
+        refuse("программа запущена с битом set-id; она работает только службой systemd "
+               "(quorvane-keeper.socket)");
+    if (effectiveUid == 0)
         refuse("программа не работает от имени суперпользователя");
-    if (setresgid(gid, gid, gid) != 0 || setresuid(uid, uid, uid) != 0)
-        refuse("не удалось перейти на учётную запись программы");
 }
 
-// A service started for a connection is told so: one descriptor, its own process's. Anything
-// else that speaks of descriptors passed is refused; without it descriptor 3 is the window's.
+// A service started for a connection is told so: one descriptor, its own process's.
 void checkPassedDescriptors()
 {
     const char *count = std::getenv("LISTEN_FDS");
     const char *pid = std::getenv("LISTEN_PID");
-    if (!count && !pid)
-        return;
     if (!count || !pid || QByteArray(count) != "1" ||
         QByteArray(pid) != QByteArray::number(qint64(getpid())))
-        refuse("LISTEN_FDS и LISTEN_PID должны передавать один дескриптор этому процессу");
+        refuse("соединение не передано так, как его передаёт systemd (LISTEN_FDS=1 и LISTEN_PID "
+               "этого процесса); хранитель запускается только службой quorvane-keeper.socket");
+    int domain = 0, type = 0;
+    socklen_t size = sizeof domain;
+    if (getsockopt(ChannelFd, SOL_SOCKET, SO_DOMAIN, &domain, &size) != 0 || domain != AF_UNIX ||
+        (size = sizeof type, getsockopt(ChannelFd, SOL_SOCKET, SO_TYPE, &type, &size) != 0) ||
+        type != SOCK_STREAM)
+        refuse("дескриптор 3 должен быть соединением локального потокового сокета");
 }
 
 // Nothing inherited is to steer the program: environment, signal dispositions, limits,
@@ -74,20 +97,46 @@ void distrustInheritance()
 
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
-    // No core file and no tracing by the account that started it: the answer keys are in memory.
+    // No core file and no tracing: the answer keys are in memory.
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 
     for (int fd = 0; fd <= 2; ++fd)
         if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDWR) != fd)
             refuse("нет стандартных потоков");
-    struct stat channel
-    {};
-    if (fstat(ChannelFd, &channel) != 0 || !S_ISSOCK(channel.st_mode))
-        refuse("дескриптор 3 должен быть сокетом канала");
     if (close_range(ChannelFd + 1, ~0U, 0) != 0)
         for (long fd = ChannelFd + 1, last = sysconf(_SC_OPEN_MAX); fd < last; ++fd)
             close(int(fd));
     umask(077);
+}
+
+// The peer as the kernel names it: its account's name and number, never what it says.
+QString peerAccount()
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (getsockopt(ChannelFd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        refuse("не удалось узнать учётную запись на другом конце соединения");
+    const passwd *entry = getpwuid(peer.uid);
+    const QString name = entry ? QString::fromLocal8Bit(entry->pw_name) : QStringLiteral("?");
+    return QStringLiteral("%1 (uid %2)").arg(name).arg(peer.uid);
+}
+
+// Stops the session between two requests: systemd's stop and RuntimeMaxSec send SIGTERM, which
+// is held back while a statement runs and taken only while the keeper waits.
+volatile sig_atomic_t stopRequested = 0;
+
+void holdBackStop(sigset_t &waitMask)
+{
+    struct sigaction onStop
+    {};
+    onStop.sa_handler = [](int) { stopRequested = 1; };
+    sigemptyset(&onStop.sa_mask);
+    sigaction(SIGTERM, &onStop, nullptr);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stop, &waitMask);
+    sigdelset(&waitMask, SIGTERM);
 }
 
 double monotonicSeconds()
@@ -106,19 +155,99 @@ void sleepSeconds(double seconds)
     }
 }
 
-Database openSealedBank(uid_t uid, gid_t gid)
+// The draw's generator, its whole state from the kernel's entropy.
+std::mt19937_64 seededGenerator()
 {
-    const int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        throw RuntimeError(76, QStringLiteral("Рабочая папка банка недоступна"));
-    try {
-        checkSealedBank(folder, QDir::currentPath(), uid, gid);
-    } catch (...) {
-        close(folder);
-        throw;
+    std::array<std::uint32_t, std::mt19937_64::state_size * 2> words{};
+    auto *bytes = reinterpret_cast<char *>(words.data());
+    std::size_t got = 0;
+    while (got < sizeof words) {
+        const ssize_t n = getrandom(bytes + got, sizeof words - got, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            refuse("не удалось получить случайные числа от ядра");
+        got += std::size_t(n);
     }
-    close(folder);
-    return DBEngine::OpenDatabase(QStringLiteral("data.mdb"));
+    std::seed_seq seed(words.begin(), words.end());
+    return std::mt19937_64(seed);
+}
+
+// The exam folder the unit names, and the window's own working folder passed with the first
+// request: the keeper serves that folder's bank only, and only to a window running in it.
+class ExamFolder final
+{
+public:
+    explicit ExamFolder(const QString &path)
+        : m_path(path), m_fd(open(QFile::encodeName(path).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC))
+    {}
+
+    void checkWindowRunsIn(int windowFolder) const
+    {
+        struct stat ours
+        {};
+        struct stat theirs
+        {};
+        if (m_fd.get() < 0 || fstat(m_fd.get(), &ours) != 0)
+            throw EngineErrors::cannotOpen(m_path, QStringLiteral("папки экзамена нет"));
+        if (fstat(windowFolder, &theirs) != 0 || !S_ISDIR(theirs.st_mode) ||
+            theirs.st_dev != ours.st_dev || theirs.st_ino != ours.st_ino)
+            throw RuntimeError(
+                3044, QStringLiteral("Хранитель банка открывает только банк папки экзамена %1, а "
+                                     "программа запущена в другой папке. Запускайте экзамен из "
+                                     "меню, в папке экзамена")
+                          .arg(m_path));
+    }
+
+    // One test at a time on the workstation: the lock lasts as long as this keeper.
+    void claim() const
+    {
+        if (flock(m_fd.get(), LOCK_EX | LOCK_NB) == 0)
+            return;
+        throw RuntimeError(3050,
+                           QStringLiteral("Не удаётся заблокировать файл базы данных «%1»: на "
+                                          "этом рабочем месте уже идёт другой тест. Дождитесь "
+                                          "его конца")
+                               .arg(bankPath()));
+    }
+
+    Database openBank(uid_t uid, gid_t gid) const
+    {
+        checkSealedBank(m_fd.get(), m_path, uid, gid);
+        return DBEngine::OpenDatabase(bankPath());
+    }
+
+    QString bankPath() const { return QDir(m_path).filePath(QStringLiteral("data.mdb")); }
+
+private:
+    QString m_path;
+    FileDescriptor m_fd;
+};
+
+// Waits for the next request until `deadline` on the session's clock: false when the time ran
+// out or the keeper was told to stop. The clock may be a test's, so the wait is re-measured
+// at least once a second.
+bool awaitRequest(const KeeperSession &session, const KeeperClock &clock, const sigset_t &mask)
+{
+    for (;;) {
+        if (stopRequested)
+            return false;
+        double wait = 1;
+        if (const std::optional<double> deadline = session.deadline()) {
+            const double left = *deadline - clock.monotonic();
+            if (left <= 0)
+                return false;
+            wait = std::min(wait, left);
+        }
+        pollfd channel{ChannelFd, POLLIN, 0};
+        const timespec timeout{time_t(wait), long((wait - double(time_t(wait))) * 1e9)};
+        const int ready = ppoll(&channel, 1, &timeout, &mask);
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return false;
+    }
 }
 
 } // namespace
@@ -128,49 +257,94 @@ KeeperClock systemClock()
     return {monotonicSeconds, sleepSeconds};
 }
 
-int runKeeper(const KeeperClock &clock)
+int runKeeper(const KeeperClock &clock, const QString &examFolder)
 {
-    becomeKeeper();
+    checkIdentity();
     checkPassedDescriptors();
     distrustInheritance();
+    sigset_t waitMask;
+    holdBackStop(waitMask);
     const uid_t uid = geteuid();
     const gid_t gid = getegid();
+    const QString account = peerAccount();
+    // A message begun must come whole soon: a peer that stops halfway is not waited for.
+    const timeval messageTime{10, 0};
+    setsockopt(ChannelFd, SOL_SOCKET, SO_RCVTIMEO, &messageTime, sizeof messageTime);
+    setsockopt(ChannelFd, SOL_SOCKET, SO_SNDTIMEO, &messageTime, sizeof messageTime);
 
+    const ExamFolder folder(examFolder);
     // The draw only has to be uniform; seeded from the system's entropy, the order of the
-    // questions cannot be foretold from the time the test starts.
-    std::mt19937_64 generator{std::random_device{}()};
+    // questions cannot be foretold.
+    std::mt19937_64 generator = seededGenerator();
     KeeperServices services{
         BankServices{
-            [uid, gid] { return openSealedBank(uid, gid); },
+            [&folder, uid, gid] { return folder.openBank(uid, gid); },
             [&generator] { return std::generate_canonical<double, 53>(generator); },
             [] { return QDateTime::currentDateTime(); },
             QSysInfo::machineHostName(),
+            account,
         },
         clock.monotonic,
         clock.sleep,
-        [](const QString &line) {
-            std::fprintf(stderr, "quorvane-keeper: %s\n", line.toUtf8().constData());
-        },
+        say,
+        [&folder] { folder.claim(); },
     };
     KeeperSession session(std::move(services));
+    int status = 1;
+    bool first = true;
     try {
         for (;;) {
-            Channel::Message request;
-            switch (Channel::readMessage(ChannelFd, KeeperProtocol::LargestRequest, request)) {
-            case Channel::Read::End:
-                return 0;
-            case Channel::Read::Refused:
-                return 1;
-            case Channel::Read::Message:
+            if (!awaitRequest(session, clock, waitMask)) {
+                say(stopRequested ? QStringLiteral("остановлен службой")
+                                  : QStringLiteral("другая сторона не прислала запрос вовремя"));
                 break;
             }
-            const std::optional<Channel::Message> reply = session.handle(request);
+            Channel::Message request;
+            FileDescriptor windowFolder;
+            const Channel::Read read =
+                first ? Channel::readMessage(ChannelFd, KeeperProtocol::LargestRequest, request,
+                                             windowFolder)
+                      : Channel::readMessage(ChannelFd, KeeperProtocol::LargestRequest, request);
+            if (read == Channel::Read::End) {
+                status = 0;
+                break;
+            }
+            if (read == Channel::Read::Refused)
+                break;
+            std::optional<Channel::Message> reply;
+            if (first) {
+                first = false;
+                try {
+                    folder.checkWindowRunsIn(windowFolder.get());
+                } catch (const RuntimeError &error) {
+                    reply = KeeperProtocol::errorReply(error);
+                }
+            }
+            if (!reply)
+                reply = session.handle(request);
             if (!reply || !Channel::writeMessage(ChannelFd, *reply))
-                return 1;
-            if (session.ended())
-                return reply->front() == KeeperProtocol::Verb::Error ? 1 : 0;
+                break;
+            if (reply->front() == KeeperProtocol::Verb::Error) {
+                say(QString::fromUtf8(reply->back()));
+                break;
+            }
+            if (session.ended()) {
+                status = 0;
+                break;
+            }
         }
     } catch (const std::exception &) {
-        return 1;
+        status = 1;
     }
+    say(session.summary(account));
+    return status;
+}
+
+int runKeeperWithArguments(const KeeperClock &clock, int argc, char *argv[])
+{
+    if (argc != 2 || argv[1][0] != '/') {
+        std::fprintf(stderr, "quorvane-keeper: нужен один аргумент, полный путь папки экзамена\n");
+        return 2;
+    }
+    return runKeeper(clock, QFile::decodeName(argv[1]));
 }

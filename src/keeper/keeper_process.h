@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 // The keeper's clock: seconds on a clock that only moves forward, and a wait of so many seconds
@@ -14,10 +16,15 @@ struct KeeperClock
 // The system's monotonic clock and a sleep on it.
 KeeperClock systemClock();
 
-// The whole of the keeper's run: it takes on its own account, trusts nothing it inherited, takes
-// its connection on descriptor 3 (a socket pair the exam window made, or a connection a
-// socket-activated service is given, LISTEN_FDS=1 for its own LISTEN_PID) and serves one run of
-// the exam over it in the working folder, the sealed exam folder. Returns the exit status: 0 for
-// a run that went to its end or a window that went away, 1 when it stopped the run, 2 when it
-// refused to start.
-int runKeeper(const KeeperClock &clock);
+// The whole of the keeper's run as a socket-activated service, one per connection: it refuses
+// an account whose real and effective ids differ and the superuser, takes its connection only as
+// systemd hands one (LISTEN_FDS=1 for its own LISTEN_PID, a Unix stream socket on descriptor 3),
+// trusts nothing else it inherited, and serves one run of the exam in `examFolder`, the one
+// folder its unit names, to a window whose working folder is that folder. Returns the exit
+// status: 0 for a run that went to its end or a window that went away, 1 when it stopped the
+// run, 2 when it refused to start.
+int runKeeper(const KeeperClock &clock, const QString &examFolder);
+
+// The program's arguments: the exam folder, an absolute path, and nothing else. Returns the
+// status runKeeper would, after saying why, when they are not that.
+int runKeeperWithArguments(const KeeperClock &clock, int argc, char *argv[]);

@@ -1,6 +1,7 @@
 #include "keeper_session.h"
 
 #include "exam/keeper_protocol.h"
+#include "store/journal_entry.h"
 #include "store/rules.h"
 #include "store/runtime_error.h"
 
@@ -8,7 +9,8 @@ using Channel::Message;
 namespace Protocol = KeeperProtocol;
 
 KeeperSession::KeeperSession(KeeperServices services)
-    : m_services(std::move(services)), m_bank(m_services.bank, std::nullopt)
+    : m_services(std::move(services)), m_bank(m_services.bank, std::nullopt),
+      m_connectedAt(m_services.monotonic()), m_startedAt(m_services.bank.now())
 {}
 
 std::optional<Message> KeeperSession::handle(const Message &request)
@@ -50,9 +52,57 @@ std::optional<Message> KeeperSession::handle(const Message &request)
     return std::nullopt;
 }
 
+std::optional<double> KeeperSession::deadline() const
+{
+    switch (m_state) {
+    case State::Fresh:
+        return m_connectedAt + FirstRequestSeconds;
+    case State::Opened:
+        return std::nullopt;
+    case State::Ready:
+    case State::Counted:
+        break;
+    case State::Asked:
+        return std::min(*m_handedAt + Rules::QuestionSeconds + AnswerSlackSeconds +
+                            AnswerWaitSeconds,
+                        *m_firstQuestionAt + Rules::TestLength * Rules::QuestionSeconds +
+                            TestSlackSeconds);
+    case State::Ended:
+        return m_connectedAt;
+    }
+    if (!m_firstQuestionAt)
+        return std::nullopt;
+    return *m_firstQuestionAt + Rules::TestLength * Rules::QuestionSeconds + TestSlackSeconds;
+}
+
+QString KeeperSession::summary(const QString &account) const
+{
+    const QString mode = !m_opened   ? QStringLiteral("не начат")
+                         : m_examMode ? QStringLiteral("экзамен")
+                                      : QStringLiteral("демонстрация");
+    const QString right = m_count ? QString::number(*m_count)
+                                  : QStringLiteral("нет (сеанс не дошёл до результата)");
+    return QStringLiteral("сеанс: учётная запись %1, %2, начало %3, конец %4, вопросов задано %5, "
+                          "верных ответов: %6")
+        .arg(account, mode, Journal::timeText(m_startedAt),
+             Journal::timeText(m_services.bank.now()))
+        .arg(m_bank.run().Asked)
+        .arg(right);
+}
+
+void KeeperSession::spaceFrom(double since, double seconds)
+{
+    const double passed = m_services.monotonic() - since;
+    if (passed < seconds)
+        m_services.sleep(seconds - passed);
+}
+
 Message KeeperSession::open(bool examMode)
 {
     m_examMode = examMode;
+    m_opened = true;
+    // One test at a time: refused here, another session's refusal costs nothing.
+    m_services.claimWorkstation();
     const int lastId = m_bank.open(examMode);
     m_state = examMode ? State::Opened : State::Ready;
     // The picture files are the window's to check, so it gets the pictures the questions name.
@@ -69,13 +119,12 @@ Message KeeperSession::registerExaminee(const QString &fullName)
 
 Message KeeperSession::question()
 {
-    if (m_handedAt) {
-        const double since = m_services.monotonic() - *m_handedAt;
-        if (since < QuestionSpacingSeconds)
-            m_services.sleep(QuestionSpacingSeconds - since);
-    }
+    if (m_handedAt)
+        spaceFrom(*m_handedAt, QuestionSpacingSeconds);
     const QuestionValues shown = m_bank.question();
     m_handedAt = m_services.monotonic();
+    if (!m_firstQuestionAt)
+        m_firstQuestionAt = m_handedAt;
     m_state = State::Asked;
     return Protocol::questionReply(m_bank.run().Asked, shown);
 }
@@ -84,7 +133,8 @@ Message KeeperSession::answer(qint16 answerCode)
 {
     // An answer far later than the question's time can only come from a window that was
     // tampered with: it gains nothing, and the staff are told.
-    const double since = m_services.monotonic() - *m_handedAt;
+    const double answeredAt = m_services.monotonic();
+    const double since = answeredAt - *m_handedAt;
     const double limit = Rules::QuestionSeconds + AnswerSlackSeconds;
     if (since > limit) {
         m_services.tell(QStringLiteral("ответ на вопрос %1 пришёл через %2 с после вопроса, позже "
@@ -100,8 +150,10 @@ Message KeeperSession::answer(qint16 answerCode)
         m_state = State::Ready;
         return Protocol::scoredReply();
     }
+    spaceFrom(answeredAt, QuestionSpacingSeconds);
+    m_count = m_bank.rightCount();
     m_state = m_examMode ? State::Counted : State::Ended;
-    return Protocol::countedReply(m_bank.rightCount());
+    return Protocol::countedReply(*m_count);
 }
 
 Message KeeperSession::record()

@@ -1,9 +1,9 @@
-// quorvane-keeper: the only program that opens the sealed bank. It runs set-user-id and
-// set-group-id to an account of its own, talks to the exam window over the socket on descriptor
-// 3 and hands it the questions, never their codes.
+// quorvane-keeper: the only program that opens the sealed bank. systemd starts one for each
+// connection to quorvane-keeper.socket, as the keeper's own account; it hands the exam window
+// the questions, never their codes.
 #include "keeper_process.h"
 
-int main()
+int main(int argc, char *argv[])
 {
-    return runKeeper(systemClock());
+    return runKeeperWithArguments(systemClock(), argc, argv);
 }

@@ -10,12 +10,25 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
 
 const char BankName[] = "data.mdb";
+
+// An access control list grants what the mode bits do not show: another account reading the
+// keys, or writing into the folder. The keeper's folder and bank have none.
+bool carriesAcl(int fd, bool folder)
+{
+    for (const char *name : {"system.posix_acl_access", "system.posix_acl_default"}) {
+        if (!folder && std::strcmp(name, "system.posix_acl_default") == 0)
+            continue;
+        if (::fgetxattr(fd, name, nullptr, 0) >= 0 || (errno != ENODATA && errno != ENOTSUP))
+            return true;
+    }
+    return false;
+}
 
 void checkFolder(int folderFd, const QString &folder, uid_t keeperUid, gid_t keeperGid)
 {
@@ -29,6 +42,10 @@ void checkFolder(int folderFd, const QString &folder, uid_t keeperUid, gid_t kee
     if ((status.st_mode & S_IWOTH) || ((status.st_mode & S_IWGRP) && status.st_gid != keeperGid))
         throw EngineErrors::cannotOpen(
             folder, QStringLiteral("в папку банка могут писать другие учётные записи"));
+    if (carriesAcl(folderFd, true))
+        throw EngineErrors::cannotOpen(
+            folder, QStringLiteral("у папки банка есть список доступа (ACL): он может открыть её "
+                                   "другим учётным записям; уберите его (setfacl -b -k)"));
 }
 
 void checkBankFile(int bankFd, const QString &path, uid_t keeperUid, gid_t keeperGid)
@@ -43,11 +60,10 @@ void checkBankFile(int bankFd, const QString &path, uid_t keeperUid, gid_t keepe
     if (status.st_mode & S_IRWXO)
         throw EngineErrors::cannotOpen(
             path, QStringLiteral("файл банка доступен всем: ключи ответов может прочитать любой"));
-    struct statvfs fileSystem
-    {};
-    if (::fstatvfs(bankFd, &fileSystem) != 0 || (fileSystem.f_flag & ST_NOSUID))
+    if (carriesAcl(bankFd, false))
         throw EngineErrors::cannotOpen(
-            path, QStringLiteral("файл банка лежит на съёмном или чужом носителе (nosuid)"));
+            path, QStringLiteral("у файла банка есть список доступа (ACL): по нему ключи ответов "
+                                 "могут прочитать другие; уберите его (setfacl -b)"));
     unsigned char header[100] = {};
     if (::pread(bankFd, header, sizeof header, 0) != ssize_t(sizeof header))
         throw EngineErrors::notADatabase(path, QStringLiteral("файл короче заголовка"));

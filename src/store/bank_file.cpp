@@ -22,7 +22,7 @@ const char *const BankSchema[] = {
     // The results journal (journal.h): one row per exam attempt, finished or not.
     "CREATE TABLE attempts (id INTEGER PRIMARY KEY, username TEXT NOT NULL, started TEXT NOT NULL, "
     "finished TEXT, right_answers INTEGER, passed BOOLEAN, questions INTEGER NOT NULL, "
-    "host TEXT NOT NULL)",
+    "host TEXT NOT NULL, account TEXT)",
     nullptr,
 };
 

@@ -8,6 +8,7 @@
 class FileDescriptor final
 {
 public:
+    FileDescriptor() : m_descriptor(-1) {}
     explicit FileDescriptor(int descriptor) : m_descriptor(descriptor) {}
     ~FileDescriptor()
     {
@@ -19,6 +20,12 @@ public:
 
     int get() const { return m_descriptor; }
     int release() { return std::exchange(m_descriptor, -1); }
+    void reset(int descriptor)
+    {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+        m_descriptor = descriptor;
+    }
 
 private:
     int m_descriptor;

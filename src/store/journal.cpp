@@ -4,6 +4,11 @@ namespace Journal {
 
 Database::Change start(const Attempt &attempt)
 {
+    if (attempt.account)
+        return {QStringLiteral("INSERT INTO attempts (username, started, questions, host, account) "
+                               "VALUES (?, ?, ?, ?, ?)"),
+                {attempt.username, timeText(attempt.started), attempt.questions, attempt.host,
+                 *attempt.account}};
     return {QStringLiteral("INSERT INTO attempts (username, started, questions, host) "
                            "VALUES (?, ?, ?, ?)"),
             {attempt.username, timeText(attempt.started), attempt.questions, attempt.host}};

@@ -15,6 +15,7 @@
 namespace Journal {
 
 inline const QString Table = QStringLiteral("attempts");
+inline const QString AccountColumn = QStringLiteral("account");
 
 // Who, when and where, as an attempt's row names it, and the row once it is written.
 struct Attempt
@@ -23,6 +24,9 @@ struct Attempt
     QDateTime started;
     int questions = 0;
     QString host;
+    // The examinee's account on the workstation, where the journal has a column for it (journals
+    // made before it have none, and go on without).
+    std::optional<QString> account;
     // The row's id, kept from its start: the finish completes this row and no other, however
     // many attempts of the same name started in the same second.
     std::optional<qint64> id;

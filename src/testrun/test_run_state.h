@@ -36,5 +36,5 @@ struct TestRunState
     std::unique_ptr<ExamSession> Session;
     // Whether the bank is sealed, and how its keeper is started; a test puts its own in.
     std::function<bool()> BankSealed = bankIsSealed;
-    KeeperStart StartKeeper = [](const QString &program) { return startKeeper(program); };
+    KeeperStart StartKeeper = connectKeeper;
 };

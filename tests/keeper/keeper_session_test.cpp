@@ -116,6 +116,7 @@ TEST_F(KeeperSessionTest, AWholeExamIsRecordedAsTheWindowRecordsIt)
     EXPECT_EQ(bank.value("select host from attempts").toString(), "класс-3");
     EXPECT_EQ(bank.value("select username from attempts").toString(), Examinee);
     EXPECT_EQ(bank.value("select questions from attempts").toInt(), 60);
+    EXPECT_EQ(bank.value("select account from attempts").toString(), "ученик (uid 1001)");
     // Nothing after the result: a 41st answer or question stops the keeper.
     EXPECT_FALSE(fake.session.handle(request({"RECORD"})));
     EXPECT_FALSE(fake.session.handle(request({"QUESTION"})));
@@ -123,6 +124,8 @@ TEST_F(KeeperSessionTest, AWholeExamIsRecordedAsTheWindowRecordsIt)
 
 TEST_F(KeeperSessionTest, ThirtyOneRightIsAFailInTheRecordAndTheJournal)
 {
+    // A journal made before it named accounts is written all the same.
+    bank.run("ALTER TABLE attempts DROP COLUMN account");
     bank.run("UPDATE users SET chek=1 WHERE id=1");
     openExam();
     EXPECT_EQ(answerAll(31), (Message{"COUNTED", "31"}));
@@ -148,13 +151,90 @@ TEST_F(KeeperSessionTest, QuestionsNeverShowTheirCodeAndComeNoFasterThanTheSpaci
     // Between requests the keeper holds no lock: another program can write at once.
     bank.run("UPDATE questions SET question=question WHERE id=1");
     send({"ANSWER", "0"});
-    fake.clock += 0.1;
+    fake.clock += 0.25;
     send({"QUESTION"});
-    EXPECT_NEAR(fake.slept, 0.2, 1e-9);
+    EXPECT_NEAR(fake.slept, 0.75, 1e-9);
     send({"ANSWER", "0"});
     fake.clock += 5;
     send({"QUESTION"});
     EXPECT_EQ(fake.sleeps, 1);
+}
+
+// A script answering at once still takes 40 s a run, the count coming a second after the 40th
+// answer, in both modes: the totals read no key out quickly.
+TEST_F(KeeperSessionTest, ARunTakesFortySecondsAtLeastAndTheCountComesASecondAfterTheLastAnswer)
+{
+    for (const char *mode : {"demo", "exam"}) {
+        FakeKeeper keeper;
+        const auto ask = [&](std::initializer_list<const char *> fields) {
+            return keeper.session.handle(request(fields)).value_or(Message{"(stopped)"});
+        };
+        ASSERT_EQ(ask({"OPEN", mode}).front(), "OPENED");
+        if (mode == std::string_view("exam"))
+            ASSERT_EQ(ask({"REGISTER", Examinee}), Message{"ADMITTED"});
+        const double started = keeper.clock;
+        Message last;
+        for (int n = 1; n <= Rules::TestLength; ++n) {
+            ASSERT_EQ(ask({"QUESTION"}).front(), "QUESTION");
+            const double before = keeper.clock;
+            last = ask({"ANSWER", WrongCode});
+            if (n == Rules::TestLength)
+                EXPECT_NEAR(keeper.clock - before, 1, 1e-9) << mode;
+        }
+        EXPECT_EQ(last.front(), "COUNTED");
+        EXPECT_GE(keeper.clock - started, 40 - 1e-9) << mode;
+        EXPECT_EQ(keeper.sleeps, Rules::TestLength) << mode;
+    }
+}
+
+// Limits only where waiting is no examinee's: before the first request, while a question is out,
+// and the whole test from its first question; none before «Начать тест».
+TEST_F(KeeperSessionTest, DeadlinesFallOnlyWhereNoExamineeCanBeWaiting)
+{
+    EXPECT_DOUBLE_EQ(*fake.session.deadline(), 1000 + KeeperSession::FirstRequestSeconds);
+    ASSERT_EQ(send({"OPEN", "exam"}).front(), "OPENED");
+    EXPECT_FALSE(fake.session.deadline());
+    ASSERT_EQ(send({"REGISTER", Examinee}), Message{"ADMITTED"});
+    fake.clock += 3600;
+    EXPECT_FALSE(fake.session.deadline());
+    const double firstAt = fake.clock;
+    send({"QUESTION"});
+    const double wholeTest = firstAt + Rules::TestLength * Rules::QuestionSeconds +
+                             KeeperSession::TestSlackSeconds;
+    EXPECT_DOUBLE_EQ(*fake.session.deadline(),
+                     firstAt + Rules::QuestionSeconds + KeeperSession::AnswerSlackSeconds +
+                         KeeperSession::AnswerWaitSeconds);
+    send({"ANSWER", WrongCode});
+    EXPECT_DOUBLE_EQ(*fake.session.deadline(), wholeTest);
+    fake.clock = wholeTest - 10;
+    send({"QUESTION"});
+    EXPECT_DOUBLE_EQ(*fake.session.deadline(), wholeTest);
+}
+
+// The workstation is claimed at the first request, before the bank is opened or anything written;
+// a refusal ends the session with the error and leaves the bank as it was.
+TEST_F(KeeperSessionTest, ABusyWorkstationIsRefusedBeforeTheBankIsTouched)
+{
+    const QByteArray before = bank.bytes();
+    fake.busy = true;
+    const Message reply = send({"OPEN", "exam"});
+    ASSERT_EQ(reply.front(), "ERROR");
+    EXPECT_EQ(reply.at(1), "3050");
+    EXPECT_TRUE(fake.session.ended());
+    EXPECT_EQ(bank.bytes(), before);
+    EXPECT_TRUE(fake.session.summary("ученик (uid 1001)").contains("не дошёл до результата"));
+}
+
+TEST_F(KeeperSessionTest, TheSessionLineNamesAccountModeTimesAndCount)
+{
+    openExam();
+    fake.now = fake.now.addSecs(300);
+    answerAll(33);
+    const QString line = fake.session.summary(QStringLiteral("ученик (uid 1001)"));
+    for (const char *part : {"ученик (uid 1001)", "экзамен", "начало 2024-09-15T10:30:00",
+                             "конец 2024-09-15T10:35:00", "вопросов задано 40",
+                             "верных ответов: 33"})
+        EXPECT_TRUE(line.contains(QString::fromUtf8(part))) << line.toStdString() << " | " << part;
 }
 
 TEST_F(KeeperSessionTest, ADemonstrationCountsTheSameAndWritesNothing)

@@ -1,5 +1,6 @@
 #include "keeper_test_support.h"
 
+#include "store/runtime_error.h"
 #include "support/bank_fixture.h"
 
 #include <random>
@@ -15,6 +16,7 @@ KeeperServices fakeServices(FakeKeeper &fake)
             [generator] { return std::generate_canonical<double, 32>(*generator); },
             [&fake] { return fake.now; },
             QStringLiteral("класс-3"),
+            QStringLiteral("ученик (uid 1001)"),
         },
         [&fake] { return fake.clock; },
         [&fake](double seconds) {
@@ -23,6 +25,10 @@ KeeperServices fakeServices(FakeKeeper &fake)
             ++fake.sleeps;
         },
         [&fake](const QString &line) { fake.told.push_back(line); },
+        [&fake] {
+            if (fake.busy)
+                throw RuntimeError(3050, QStringLiteral("на этом рабочем месте уже идёт тест"));
+        },
     };
 }
 

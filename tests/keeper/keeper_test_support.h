@@ -22,6 +22,8 @@ struct FakeKeeper
     QDateTime now{QDate(2024, 9, 15), QTime(10, 30, 0)};
     // What the keeper said on standard error.
     QStringList told;
+    // Whether another session holds the workstation.
+    bool busy = false;
     KeeperSession session;
 };
 

@@ -8,6 +8,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -123,6 +124,21 @@ TEST_F(SealedBankTest, SideFilesTheKeeperDidNotMakeAreRefused)
     journal.close();
     ASSERT_EQ(chown(name("-journal").constData(), 65534, 65534), 0);
     EXPECT_TRUE(refusal().contains("другая учётная запись"));
+}
+
+// Another account let in by an access list is let in whatever the mode bits say.
+TEST_F(SealedBankTest, AnAccessListOnTheBankOrItsFolderIsRefused)
+{
+    const auto setfacl = [](const QStringList &arguments) {
+        return QProcess::execute(QStringLiteral("setfacl"), arguments);
+    };
+    if (setfacl({"-m", "u:65533:r", path()}) != 0)
+        GTEST_SKIP() << "setfacl (package acl) is missing or this file system keeps no ACLs";
+    EXPECT_TRUE(refusal().contains("ACL")) << refusal().toStdString();
+    ASSERT_EQ(setfacl({"-b", path()}), 0);
+    EXPECT_EQ(refusal(), QString());
+    ASSERT_EQ(setfacl({"-d", "-m", "u:65533:rwx", folder.path()}), 0);
+    EXPECT_TRUE(refusal().contains("ACL")) << refusal().toStdString();
 }
 
 } // namespace

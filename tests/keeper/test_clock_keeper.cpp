@@ -1,6 +1,7 @@
-// quorvane-keeper-test-clock: the keeper as installed, but on a clock the tests move. Its one
+// quorvane-keeper-test-clock: the keeper as installed, but on a clock the tests move. Its first
 // argument names a file holding how many seconds the tests have moved the clock on; its waits
-// pass at once, moving the clock by as much. Built for the tests only, never installed.
+// pass at once, moving the clock by as much. The rest are the keeper's own. Built for the tests
+// only, never installed.
 #include "keeper/keeper_process.h"
 
 #include <QByteArray>
@@ -11,7 +12,7 @@
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
+    if (argc < 2) {
         std::fprintf(stderr, "quorvane-keeper-test-clock: нужен файл часов теста\n");
         return 2;
     }
@@ -25,5 +26,6 @@ int main(int argc, char *argv[])
         },
         [slept](double seconds) { *slept += seconds; },
     };
-    return runKeeper(clock);
+    argv[1] = argv[0];
+    return runKeeperWithArguments(clock, argc - 1, argv + 1);
 }

@@ -690,7 +690,7 @@ TEST_F(DatabaseTest, SavingQuestionsKeepsEveryOtherTableRowForRowAndTheFilesMode
         // Values of every kind, some not what the program writes: each must come back as it is.
         side.run(QStringLiteral("UPDATE users SET username = 'Иванов Пётр', chek = 1"));
         side.run(QStringLiteral("INSERT INTO attempts VALUES (7, 'Иванов Пётр', "
-                                "'2026-12-09T10:00:00+03:00', NULL, '33', 1.0, 40, x'6b31')"));
+                                "'2026-12-09T10:00:00+03:00', NULL, '33', 1.0, 40, x'6b31', NULL)"));
         side.run(QStringLiteral("CREATE TABLE notes (n REAL, t TEXT)"));
         side.run(QStringLiteral("INSERT INTO notes VALUES (2.5, 'примечание')"));
         keptUsers = dumpRows(side, QStringLiteral("users"), users);

@@ -3,6 +3,7 @@
 // socket-activated service and runs on a clock it moves.
 #include "exam_fixture.h"
 
+#include "exam/keeper_protocol.h"
 #include "screens/pictures.h"
 #include "screens/scale.h"
 #include "support/keeper_service.h"
@@ -40,20 +41,25 @@ protected:
                                 QDir(bank.appPath()).filePath("quorvane-keeper")));
         moveKeeperClock(0);
         run().BankSealed = [] { return true; };
-        run().StartKeeper = [this](const QString &program) {
-            const KeeperChild child =
-                startKeeperService(program, {clockFile()}, bank.workPath(), keeperErrors());
-            keeperPid = child.pid;
-            return child;
-        };
+        service = std::make_unique<KeeperService>(keeperProgram(), QStringList{clockFile()},
+                                                  bank.workPath());
+        EXPECT_TRUE(service->listening()) << service->log().toStdString();
+        run().StartKeeper = [this](const QString &) { return service->connect(); };
     }
 
     QString clockFile() const { return QDir(bank.appPath()).filePath("clock"); }
-    QString keeperErrors() const { return QDir(bank.appPath()).filePath("keeper-errors"); }
+    QString keeperProgram() const { return QDir(bank.appPath()).filePath("quorvane-keeper"); }
+    // What the keepers said in the service's log but the line each ends a session with (and
+    // what systemd-socket-activate says of itself).
     QString keeperSaid() const
     {
-        QFile file(keeperErrors());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        if (!service)
+            return {};
+        QStringList lines = service->log().split('\n', Qt::SkipEmptyParts);
+        lines.removeIf([](const QString &line) {
+            return !line.startsWith("quorvane-keeper: ") || line.contains("quorvane-keeper: сеанс:");
+        });
+        return lines.join('\n');
     }
 
     // Moves the keeper's clock on, as a machine that stalled while the window's countdown lost
@@ -93,7 +99,7 @@ protected:
         return QDir(bank.workPath()).entryList(QDir::Files | QDir::Hidden);
     }
 
-    pid_t keeperPid = -1;
+    std::unique_ptr<KeeperService> service;
 
 private:
     double m_moved = 0;
@@ -123,6 +129,12 @@ TEST_P(BothPaths, ThirtyTwoRightPassesWithTheRecordJournalAndPanelToMatch)
     EXPECT_EQ(journal("passed").toInt(), 1);
     EXPECT_FALSE(journal("finished").isNull());
     EXPECT_EQ(journal("host").toString(), QSysInfo::machineHostName());
+    // The account as the kernel names it to the keeper, or this process's own.
+    EXPECT_EQ(journal("account").toString(), testAccount());
+    if (throughTheKeeper())
+        EXPECT_TRUE(service->logGets(QStringLiteral("сеанс: учётная запись ") + testAccount() +
+                                     QStringLiteral(", экзамен")))
+            << service->log().toStdString();
 }
 
 TEST_P(BothPaths, ThirtyOneRightFailsAndClearsAnEarlierPass)
@@ -413,8 +425,9 @@ TEST_P(ThroughTheKeeper, AKeeperKilledMidExamIsOneErrorNamingItAndTheEnd)
     pressActionButton();
     tick(true);
     pressActionButton();
-    ASSERT_GT(keeperPid, 0);
-    ASSERT_EQ(kill(keeperPid, SIGKILL), 0);
+    const pid_t keeper = runningProgram(keeperProgram());
+    ASSERT_GT(keeper, 0);
+    ASSERT_EQ(kill(keeper, SIGKILL), 0);
     fake.boxes.answer(vbOK);
     tick(true);
     pressActionButton();
@@ -422,12 +435,47 @@ TEST_P(ThroughTheKeeper, AKeeperKilledMidExamIsOneErrorNamingItAndTheEnd)
     ASSERT_EQ(fake.boxes.asked().size(), 1u);
     const QString &report = fake.boxes.asked()[0].prompt;
     EXPECT_TRUE(report.startsWith("Ошибка выполнения 3051:")) << report.toStdString();
-    EXPECT_TRUE(report.contains("Хранитель банка " +
-                                QDir(bank.appPath()).filePath("quorvane-keeper") +
-                                " не ответил на запрос ANSWER: он прерван сигналом 9"))
+    EXPECT_TRUE(report.contains(QStringLiteral("Хранитель банка (служба у ") +
+                                KeeperProtocol::SocketPath +
+                                ") не ответил на запрос ANSWER: он закрыл соединение; причина "
+                                "записана в журнале службы: journalctl -t quorvane-keeper"))
         << report.toStdString();
     EXPECT_TRUE(fake.ended());
     EXPECT_EQ(chek(), 0);
+}
+
+// The window tells the staff where to look: the socket unit when nothing listens, the service's
+// log when the keeper went away without a word.
+TEST_P(ThroughTheKeeper, AServiceMissingOrSilentIsNamedInTheError)
+{
+    const QString before = username();
+    const QString nowhere = QDir(bank.appPath()).filePath("no.socket");
+    run().StartKeeper = [nowhere](const QString &) { return connectKeeper(nowhere); };
+    fake.boxes.answer(vbOK);
+    enter("Пётр", "Иванов", "Сидорович");
+    clickExam();
+    ASSERT_EQ(fake.boxes.asked().size(), 1u);
+    EXPECT_TRUE(fake.boxes.asked()[0].prompt.contains(
+        "нет соединения с " + nowhere + " (No such file or directory)"))
+        << fake.boxes.asked()[0].prompt.toStdString();
+    EXPECT_TRUE(fake.boxes.asked()[0].prompt.contains("systemctl enable --now quorvane-keeper.socket"));
+    EXPECT_TRUE(fake.ended());
+    EXPECT_EQ(username(), before);
+}
+
+TEST_P(ThroughTheKeeper, AKeeperThatClosesBeforeAnyReplyPointsAtTheServicesLog)
+{
+    KeeperService broken(QDir(bank.appPath()).filePath("no-such-keeper"), {}, bank.workPath());
+    run().StartKeeper = [&broken](const QString &) { return broken.connect(); };
+    fake.boxes.answer(vbOK);
+    enter("Пётр", "Иванов", "Сидорович");
+    clickExam();
+    ASSERT_EQ(fake.boxes.asked().size(), 1u);
+    EXPECT_TRUE(fake.boxes.asked()[0].prompt.contains(
+        "не ответил на запрос OPEN: он закрыл соединение; причина записана в журнале службы: "
+        "journalctl -t quorvane-keeper"))
+        << fake.boxes.asked()[0].prompt.toStdString();
+    EXPECT_TRUE(fake.ended());
 }
 
 INSTANTIATE_TEST_SUITE_P(Only, ThroughTheKeeper, ::testing::Values(ExamPath::ThroughTheKeeper));
