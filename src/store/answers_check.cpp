@@ -29,7 +29,7 @@ QString rowsWhere(Database &basa, const QString &condition, const QString &probl
         shown.push_back(
             QStringLiteral("attempt %1, place %2").arg(row[0].asText(), row[1].asText()));
     const qint64 count = qint64(rows.front()[2].asNumber());
-    return where(QStringLiteral("%1 в строках: %2 (%3%4)")
+    return where(QStringLiteral("%1 — строк: %2 (%3%4)")
                      .arg(problem)
                      .arg(count)
                      .arg(shown.join(QStringLiteral("; ")),
