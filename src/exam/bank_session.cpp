@@ -125,10 +125,10 @@ std::optional<QByteArray> BankSession::shownDigest(qint16 id)
     // Read apart from the question's own select, which gives the values as the exam compares
     // them, not as they are stored.
     try {
-        const std::vector<QVariantList> rows = m_run.Basa->StoredRows(
-            QStringLiteral("select %1 from questions where id=%2")
-                .arg(QuestionDigest::Columns)
-                .arg(id));
+        const std::vector<QVariantList> rows =
+            m_run.Basa->StoredRows(QStringLiteral("select %1 from questions where id=%2")
+                                       .arg(QuestionDigest::Columns)
+                                       .arg(id));
         if (!rows.empty())
             return QuestionDigest::of(rows.front());
     } catch (const RuntimeError &) {

@@ -53,10 +53,11 @@ QStringList answersProblems(Database &basa)
         if (!problem.isEmpty())
             problems.push_back(problem);
     };
-    add(rowsWhere(basa,
-                  QStringLiteral("typeof(place) <> 'integer' or place not between 1 and %1")
-                      .arg(Rules::TestLength),
-                  QStringLiteral("место (place) не целое число от 1 до %1").arg(Rules::TestLength)));
+    add(rowsWhere(
+        basa,
+        QStringLiteral("typeof(place) <> 'integer' or place not between 1 and %1")
+            .arg(Rules::TestLength),
+        QStringLiteral("место (place) не целое число от 1 до %1").arg(Rules::TestLength)));
     add(rowsWhere(basa,
                   QStringLiteral("typeof(question) <> 'integer' or question not between 1 and %1")
                       .arg(Rules::LargestBank),
@@ -69,8 +70,7 @@ QStringList answersProblems(Database &basa)
                       .arg(Rules::HighestAnswerCode)));
     add(rowsWhere(basa, QStringLiteral("typeof(scored) <> 'integer' or scored not in (0, 1)"),
                   QStringLiteral("зачёт (scored) не 0 и не 1")));
-    add(rowsWhere(basa,
-                  QStringLiteral("typeof(seconds) not in ('integer', 'real') or seconds < 0"),
+    add(rowsWhere(basa, QStringLiteral("typeof(seconds) not in ('integer', 'real') or seconds < 0"),
                   QStringLiteral("время ответа (seconds) не число секунд от 0")));
     add(rowsWhere(basa, QStringLiteral("typeof(shown) <> 'blob' or length(shown) <> 32"),
                   QStringLiteral("отпечаток вопроса (shown) не 32 байта")));
@@ -110,9 +110,9 @@ QStringList answersProblems(Database &basa)
                                      row[6].isNull() ? QStringLiteral("нет")
                                                      : QStringLiteral("«%1»").arg(textOf(
                                                            row[6], QStringLiteral("right")))));
-        problems.push_back(where(QStringLiteral("у попытки %1 %2")
-                                     .arg(textOf(row[0], QStringLiteral("id")),
-                                          wrong.join(QStringLiteral(", ")))));
+        problems.push_back(where(
+            QStringLiteral("у попытки %1 %2")
+                .arg(textOf(row[0], QStringLiteral("id")), wrong.join(QStringLiteral(", ")))));
     }
     if (!attempts.empty() && attempts.front()[7].asNumber() > ShownExamples)
         problems.push_back(

@@ -309,11 +309,10 @@ bool Database::executeAlone(const Change &change, const char *refused)
     } catch (const RuntimeError &error) {
         made = false;
         m_connection->control(QStringLiteral("ROLLBACK TO alone"), change.sql);
-        std::fprintf(stderr, "%s: %d %s%s\n", refused, error.number(),
-                     qPrintable(error.description()),
-                     error.detail().isEmpty()
-                         ? ""
-                         : qPrintable(QStringLiteral(" (%1)").arg(error.detail())));
+        std::fprintf(
+            stderr, "%s: %d %s%s\n", refused, error.number(), qPrintable(error.description()),
+            error.detail().isEmpty() ? ""
+                                     : qPrintable(QStringLiteral(" (%1)").arg(error.detail())));
     }
     m_connection->control(QStringLiteral("RELEASE alone"), change.sql);
     return made;

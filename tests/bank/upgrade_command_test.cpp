@@ -56,12 +56,14 @@ TEST_F(UpgradeCommand, AddsTheJournalTablesABankLacksKeepingItsRecordsInPlace)
 
     CommandRun result = upgrade();
     EXPECT_EQ(result.status, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.contains("добавлены таблицы attempts, answers")) << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("добавлены таблицы attempts, answers"))
+        << result.out.toStdString();
     EXPECT_EQ(tableSql("attempts"), attemptsSql);
     EXPECT_EQ(tableSql("answers"), answersSql);
     EXPECT_EQ(bank.value("select username || ':' || chek from users").toString(), users);
-    EXPECT_EQ(bank.value("select group_concat(question || answ1 || ball) from questions").toString(),
-              questions);
+    EXPECT_EQ(
+        bank.value("select group_concat(question || answ1 || ball) from questions").toString(),
+        questions);
     EXPECT_EQ(fileStatus().st_ino, inode);
     EXPECT_EQ(fileStatus().st_mode & 0777, 0640u);
 
@@ -82,7 +84,8 @@ TEST_F(UpgradeCommand, AddsTheJournalTablesABankLacksKeepingItsRecordsInPlace)
     const QByteArray before = bank.bytes();
     result = upgrade();
     EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(result.out.contains("все таблицы журнала в банке уже есть")) << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("все таблицы журнала в банке уже есть"))
+        << result.out.toStdString();
     EXPECT_EQ(bank.bytes(), before);
 }
 

@@ -466,10 +466,12 @@ TEST_P(ThroughTheKeeper, AnAnswerPastTheKeepersLimitIsWrongAndTheKeeperSaysSo)
     EXPECT_TRUE(keeperSaid().contains("quorvane-keeper: ответ на вопрос 1 пришёл через 302.0 с"))
         << keeperSaid().toStdString();
     // Kept as sent, the right ticks, and as counted.
-    EXPECT_EQ(bank.value("select (code = (select ball from questions where id = answers.question)) || ':' "
-                         "|| scored || ':' || printf('%.1f', seconds) from answers where place = 1")
-                  .toString(),
-              "1:0:302.0")
+    EXPECT_EQ(
+        bank.value(
+                "select (code = (select ball from questions where id = answers.question)) || ':' "
+                "|| scored || ':' || printf('%.1f', seconds) from answers where place = 1")
+            .toString(),
+        "1:0:302.0")
         << keeperSaid().toStdString();
 }
 
