@@ -344,6 +344,8 @@ TEST_F(CheckCommand, AnswersTheFiguresWouldMiscountAreWarnedOfRowByRow)
     run("UPDATE answers SET shown = x'00' WHERE place = 3");
     run("UPDATE answers SET seconds = -1 WHERE place = 4");
     run("UPDATE answers SET question = 5 WHERE place = 6");
+    run("UPDATE answers SET scored = 2 WHERE place = 5");
+    run("UPDATE answers SET question = 40000 WHERE place = 7");
     run("INSERT INTO answers VALUES (2, 1, 1, 4, 1, 3.0, randomblob(32)), "
         "(9, 1, 1, 4, 1, 3.0, randomblob(32)), (1, 41, 41, 4, 0, 3.0, randomblob(32))");
     const CommandRun result = check();
@@ -353,8 +355,11 @@ TEST_F(CheckCommand, AnswersTheFiguresWouldMiscountAreWarnedOfRowByRow)
               QStringList({
                   prefix + "место (place) не целое число от 1 до 40 — строк: 1 (attempt 1, "
                            "place 41)",
+                  prefix + "номер вопроса (question) не целое число от 1 до 32767 — строк: 1 "
+                           "(attempt 1, place 7)",
                   prefix + "код ответа (code) не целое число от 0 до 29 — строк: 1 (attempt 1, "
                            "place 2)",
+                  prefix + "зачёт (scored) не 0 и не 1 — строк: 1 (attempt 1, place 5)",
                   prefix + "время ответа (seconds) не число секунд от 0 — строк: 1 (attempt 1, "
                            "place 4)",
                   prefix + "отпечаток вопроса (shown) не 32 байта — строк: 1 (attempt 1, "
@@ -364,7 +369,7 @@ TEST_F(CheckCommand, AnswersTheFiguresWouldMiscountAreWarnedOfRowByRow)
                   prefix + "попытка (attempt) не закончена, а ответы записываются только с её "
                            "результатом — строк: 1 (attempt 2, place 1)",
                   prefix + "у попытки 1 ответов 41, а не 40, вопрос повторяется, засчитано "
-                           "ответов 34, а в журнале правильных «35»",
+                           "ответов 33, а в журнале правильных «35»",
               }))
         << result.out.toStdString();
 }
