@@ -164,7 +164,7 @@ void BankSession::answered(qint16 answerCode, bool right, double seconds)
         Journal::Answer &answer = m_run.Answers.back();
         answer.code = answerCode;
         answer.scored = right;
-        // A clock set back meanwhile would give a time below none.
+        // A clock set back meanwhile would give a negative time.
         answer.seconds = std::max(seconds, 0.0);
     }
     m_run.RightCode = FieldValue::null();
