@@ -1,5 +1,6 @@
 #include "bank_report.h"
 
+#include "store/answers_check.h"
 #include "store/bank_image.h"
 
 #include "results_table.h"
@@ -86,22 +87,23 @@ void warn(Database &basa, int lastId, QuestionWarnings &checks, BankReport &repo
 // What `results` would say of the journal, read by the same reader: a journal it cannot read (a
 // damaged page) is a problem of the file; a cell that is not what the exam writes there is a
 // warning, worded as `results` words it. A journal without a column the exam writes is named by
-// the opening check; a bank without one (made by another tool) has nothing to read.
-void readJournalAsResults(Database &basa, BankReport &report)
+// the opening check; a bank without one (made by another tool) has nothing to read. Returns
+// whether the answers can be read against it: it is read, or there is none.
+bool readJournalAsResults(Database &basa, BankReport &report)
 {
     if (!basa.HasTable(Journal::Table))
-        return;
+        return true;
     const QStringList present = basa.Columns(Journal::Table);
     for (const QString &column : Journal::Columns)
         if (!present.contains(column))
-            return;
+            return false;
     std::vector<Journal::Entry> journal;
     try {
         journal = readJournal(basa);
     } catch (const std::exception &error) {
         report.addProblem(QStringLiteral("журнал попыток (таблица attempts) не читается: ") +
                           QString::fromUtf8(error.what()));
-        return;
+        return false;
     }
     for (std::size_t k = 0; k < journal.size(); ++k)
         for (const Journal::Damage &damage : journal[k].damages()) {
@@ -109,6 +111,25 @@ void readJournalAsResults(Database &basa, BankReport &report)
                                                   damageText(journal[k], k, damage)));
             report.warningQuestions.push_back(0);
         }
+    return true;
+}
+
+// The answers the journal keeps: rows the figures would count wrongly are a warning; a table that
+// cannot be read is a problem of the file.
+void readAnswers(Database &basa, BankReport &report)
+{
+    QStringList found;
+    try {
+        found = answersProblems(basa);
+    } catch (const RuntimeError &error) {
+        report.addProblem(QStringLiteral("ответы (таблица answers) не читаются: ") +
+                          error.description());
+        return;
+    }
+    for (const QString &problem : found) {
+        report.warnings.push_back(visibleText(problem));
+        report.warningQuestions.push_back(0);
+    }
 }
 
 // The questions that show no answers, when there are any, as the summary line counts them.
@@ -141,7 +162,8 @@ BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
             report.addProblem(QStringLiteral("запись о последнем экзаменуемом: ") +
                               error.description());
         }
-        readJournalAsResults(basa, report);
+        if (readJournalAsResults(basa, report))
+            readAnswers(basa, report);
         if (report.lastId > 0)
             warn(basa, report.lastId, checks, report);
     } catch (const RuntimeError &error) {

@@ -23,6 +23,8 @@ const Command Commands[] = {
     {"prepare", "поставить проверенный банк и его рисунки на рабочее место", true, prepareCommand},
     {"results", "вывести журнал попыток экзамена одного или нескольких банков (таблицей или CSV)",
      false, resultsCommand},
+    {"upgrade", "добавить в банк недостающие таблицы журнала (попытки и ответы), сохранив записи",
+     false, upgradeCommand},
 };
 
 QString toolHelp()

@@ -1,9 +1,11 @@
 #include "bank_session.h"
 
+#include "store/question_digest.h"
 #include "store/rules.h"
 #include "store/runtime_error.h"
 #include "store/statements.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -89,6 +91,7 @@ std::optional<bool> BankSession::registerExaminee(const QString &fullName)
         if (attempt)
             attempt->id = row;
         m_run.JournalAttempt = attempt;
+        m_run.KeepsAnswers = row && m_run.Basa->HasTable(Journal::AnswersTable);
     });
     m_run.FullName = fullName;
     return repeatPassed;
@@ -104,26 +107,68 @@ QuestionValues BankSession::question()
     m_run.DrawnIds[static_cast<std::size_t>(m_run.Asked)] = id;
     m_run.QuestionsRs = m_run.Basa->OpenRecordset(Statements::SelectQuestion(id));
     m_run.RightCode = m_run.QuestionsRs->Fields(QStringLiteral("ball"));
+    QuestionValues shown = QuestionValues::fromRecord(*m_run.QuestionsRs);
+    if (m_run.KeepsAnswers) {
+        if (const std::optional<QByteArray> digest = shownDigest(id)) {
+            m_run.Answers.push_back({m_run.Asked, id, 0, false, 0, *digest});
+            m_run.QuestionShown = m_services.now();
+        } else {
+            // Only the answers are lost, never the exam.
+            m_run.KeepsAnswers = false;
+            m_run.Answers.clear();
+        }
+    }
     m_answerDue = true;
-    return QuestionValues::fromRecord(*m_run.QuestionsRs);
+    return shown;
+}
+
+std::optional<QByteArray> BankSession::shownDigest(qint16 id)
+{
+    // Read apart from the question's own select, which gives the values as the exam compares
+    // them, not as they are stored.
+    try {
+        const std::vector<QVariantList> rows =
+            m_run.Basa->StoredRows(QStringLiteral("select %1 from questions where id=%2")
+                                       .arg(QuestionDigest::Columns)
+                                       .arg(id));
+        if (!rows.empty())
+            return QuestionDigest::of(rows.front());
+    } catch (const RuntimeError &) {
+    }
+    return std::nullopt;
 }
 
 void BankSession::score(qint16 answerCode)
 {
+    const double seconds =
+        m_run.KeepsAnswers ? m_run.QuestionShown.msecsTo(m_services.now()) / 1000.0 : 0;
+    score(answerCode, seconds);
+}
+
+void BankSession::score(qint16 answerCode, double seconds)
+{
     expect(m_answerDue, "an answer is scored once, after its question");
-    if (equalsNumber(m_run.RightCode, answerCode))
+    const bool right = equalsNumber(m_run.RightCode, answerCode);
+    if (right)
         ++m_run.RightCount;
-    answered();
+    answered(answerCode, right, seconds);
 }
 
-void BankSession::countAsWrong()
+void BankSession::countAsWrong(qint16 answerCode, double seconds)
 {
     expect(m_answerDue, "an answer is scored once, after its question");
-    answered();
+    answered(answerCode, false, seconds);
 }
 
-void BankSession::answered()
+void BankSession::answered(qint16 answerCode, bool right, double seconds)
 {
+    if (m_run.KeepsAnswers) {
+        Journal::Answer &answer = m_run.Answers.back();
+        answer.code = answerCode;
+        answer.scored = right;
+        // A clock set back meanwhile would give a negative time.
+        answer.seconds = std::max(seconds, 0.0);
+    }
     m_run.RightCode = FieldValue::null();
     m_answerDue = false;
 }
@@ -140,12 +185,16 @@ void BankSession::recordResult()
            "the result is recorded in an exam, after the 40th answer");
     const bool passed = m_run.RightCount >= Rules::PassMark;
     std::optional<Database::Change> journal;
-    if (m_run.JournalAttempt)
+    std::optional<Database::Change> answers;
+    if (m_run.JournalAttempt) {
         journal =
             Journal::finish(*m_run.JournalAttempt, m_services.now(), m_run.RightCount, passed);
+        if (m_run.KeepsAnswers)
+            answers = Journal::answers(*m_run.JournalAttempt, m_run.Answers);
+    }
     try {
         m_run.Basa->ExecuteWithJournal(
-            {passed ? Statements::RecordPass : Statements::RecordFail, {}}, journal);
+            {passed ? Statements::RecordPass : Statements::RecordFail, {}}, journal, answers);
     } catch (const RuntimeError &error) {
         throw resultNotRecorded(error, m_run.FullName, passed, m_run.RightCount);
     }

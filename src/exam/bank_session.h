@@ -45,7 +45,10 @@ public:
     // (error 5): the window refuses it before it comes here.
     std::optional<bool> registerExaminee(const QString &fullName) override;
     QuestionValues question() override;
+    // The answer is timed on the session's clock (BankServices::now).
     void score(qint16 answerCode) override;
+    // The same timed by the caller: the keeper times answers on its own clock.
+    void score(qint16 answerCode, double seconds);
     // Here the count so far, at any time.
     int rightCount() override;
     void recordResult() override;
@@ -54,7 +57,7 @@ public:
     // their files.
     const std::vector<BankPicture> &pictures() const { return m_pictures; }
     // The keeper's guard: the answer to the question asked counts as wrong, whatever its code.
-    void countAsWrong();
+    void countAsWrong(qint16 answerCode, double seconds);
 
     // The run's variables on the bank's side, under the names the window's code once gave them.
     struct Run
@@ -76,11 +79,17 @@ public:
         // the bank keeps one.
         QString FullName;
         std::optional<Journal::Attempt> JournalAttempt;
+        // The answers so far, for a bank whose journal keeps them (an `answers` table), and when
+        // the question asked was shown.
+        bool KeepsAnswers = false;
+        std::vector<Journal::Answer> Answers;
+        QDateTime QuestionShown;
     };
     const Run &run() const { return m_run; }
 
 private:
-    void answered();
+    void answered(qint16 answerCode, bool right, double seconds);
+    std::optional<QByteArray> shownDigest(qint16 id);
 
     BankServices m_services;
     std::optional<PictureFiles> m_pictureFiles;

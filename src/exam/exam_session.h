@@ -36,8 +36,9 @@ public:
     // The number of right answers, once the 40th answer is scored.
     virtual int rightCount() = 0;
     // In an exam only, after the 40th answer: writes the result into the attempt
-    // record and finishes the attempt's journal row. A result the file refuses is an error whose
-    // text tells the result, for the staff to write it down.
+    // record and finishes the attempt's journal row, with its answers where the journal keeps
+    // them. A result the file refuses is an error whose text tells the result, for the staff to
+    // write it down.
     virtual void recordResult() = 0;
 };
 

@@ -142,9 +142,9 @@ Message KeeperSession::answer(qint16 answerCode)
                             .arg(m_bank.run().Asked)
                             .arg(since, 0, 'f', 1)
                             .arg(limit, 0, 'f', 0));
-        m_bank.countAsWrong();
+        m_bank.countAsWrong(answerCode, since);
     } else {
-        m_bank.score(answerCode);
+        m_bank.score(answerCode, since);
     }
     if (m_bank.run().Asked < Rules::TestLength) {
         m_state = State::Ready;

@@ -65,7 +65,7 @@ void checkTriggers(Database &basa, Found &problems)
 {
     const auto rows = basa.Rows(
         QStringLiteral("select tbl_name, name from sqlite_master where type = 'trigger' and "
-                       "lower(tbl_name) in ('questions', 'users', 'attempts') "
+                       "lower(tbl_name) in ('questions', 'users', 'attempts', 'answers') "
                        "order by tbl_name, name"));
     for (const auto &row : rows)
         problems.add(QStringLiteral("на таблице %1 есть триггер «%2»: он может изменить "
@@ -99,6 +99,29 @@ void checkJournal(Database &basa, Found &problems)
                                     "быть объявлен INTEGER PRIMARY KEY: иначе у записей "
                                     "журнала не будет номеров и результат не найдёт свою "
                                     "запись"));
+}
+
+// The answers, where the journal keeps them, must take the rows the result writes: every column
+// it names, and no other that a row must fill (a key the engine numbers fills itself).
+void checkAnswers(Database &basa, Found &problems)
+{
+    if (!basa.HasTable(Journal::AnswersTable))
+        return;
+    const QStringList present = basa.Columns(Journal::AnswersTable);
+    for (const QString &column : Journal::AnswerColumns)
+        if (!present.contains(column))
+            problems.add(QStringLiteral("в таблице ответов (answers) нет столбца %1, а программа "
+                                        "его записывает")
+                             .arg(column));
+    const auto required = basa.Rows(QStringLiteral(
+        "select name from pragma_table_info('answers') where \"notnull\" and dflt_value is null "
+        "and not (pk = 1 and upper(type) = 'INTEGER' and (select count(*) from "
+        "pragma_table_info('answers') where pk > 0) = 1) order by cid"));
+    for (const auto &row : required)
+        if (!Journal::AnswerColumns.contains(row[0].asText().toLower()))
+            problems.add(QStringLiteral("в таблице ответов (answers) столбец %1 нельзя оставить "
+                                        "пустым, а программа его не записывает")
+                             .arg(row[0].asText()));
 }
 
 // The draw may pick any id from 1 to N, the id of the last row, so each must find its question
@@ -221,6 +244,7 @@ BankInspection inspect(Database &basa, const FieldValue &lastRowId, const Pictur
     Found problems(result);
     checkTriggers(basa, problems);
     checkJournal(basa, problems);
+    checkAnswers(basa, problems);
     if (lastRowId.kind() != FieldValue::Kind::Number || lastRowId.asNumber() < 1 ||
         lastRowId.asNumber() > LargestBank || lastRowId.asNumber() != int(lastRowId.asNumber())) {
         problems.add(

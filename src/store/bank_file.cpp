@@ -23,6 +23,10 @@ const char *const BankSchema[] = {
     "CREATE TABLE attempts (id INTEGER PRIMARY KEY, username TEXT NOT NULL, started TEXT NOT NULL, "
     "finished TEXT, right_answers INTEGER, passed BOOLEAN, questions INTEGER NOT NULL, "
     "host TEXT NOT NULL, account TEXT)",
+    // Every answer of a finished attempt (journal.h), with the digest of the question as shown.
+    "CREATE TABLE answers (attempt INTEGER NOT NULL REFERENCES attempts(id), place INTEGER NOT "
+    "NULL, question INTEGER NOT NULL, code INTEGER NOT NULL, scored INTEGER NOT NULL, seconds "
+    "REAL NOT NULL, shown BLOB NOT NULL, PRIMARY KEY (attempt, place))",
     nullptr,
 };
 

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -15,3 +16,11 @@
 // it in one step: a failure leaves the bank as it was. Throws std::runtime_error with the reason
 // in Russian, naming the file. Returns the bytes the file holds afterwards.
 QByteArray saveBankQuestions(const QString &path, const std::vector<QuestionRow> &questions);
+
+// Adds to the existing bank at `path` the tables of the results journal it lacks (`attempts`,
+// `answers`), empty, as a bank made now has them. They are added in the file itself, in one
+// transaction of the engine's under its write lock, waited for as a save waits: every row of every
+// other table and the file's owner, group and mode stay as they are, and an exam writing its
+// result meanwhile writes it into this same file. Throws std::runtime_error with the reason in
+// Russian, naming the file. Returns the names of the tables added, none when it had them all.
+QStringList addJournalTables(const QString &path);

@@ -270,7 +270,8 @@ void Database::Execute(const QString &sql, const QVariantList &boundValues)
 }
 
 std::optional<qint64> Database::ExecuteWithJournal(const Change &record,
-                                                   const std::optional<Change> &journal)
+                                                   const std::optional<Change> &journal,
+                                                   const std::optional<Change> &answers)
 {
     if (!journal) {
         Execute(record.sql, record.boundValues);
@@ -284,19 +285,11 @@ std::optional<qint64> Database::ExecuteWithJournal(const Change &record,
         m_connection->control(QStringLiteral("BEGIN IMMEDIATE"), record.sql);
     try {
         Execute(record.sql, record.boundValues);
-        m_connection->control(QStringLiteral("SAVEPOINT journal"), journal->sql);
-        try {
-            Execute(journal->sql, journal->boundValues);
+        if (executeAlone(*journal, "Журнал попыток не изменён")) {
             inserted = m_connection->sqlite().lastInsertRowId();
-        } catch (const RuntimeError &error) {
-            m_connection->control(QStringLiteral("ROLLBACK TO journal"), journal->sql);
-            std::fprintf(stderr, "Журнал попыток не изменён: %d %s%s\n", error.number(),
-                         qPrintable(error.description()),
-                         error.detail().isEmpty()
-                             ? ""
-                             : qPrintable(QStringLiteral(" (%1)").arg(error.detail())));
+            if (answers)
+                executeAlone(*answers, "Ответы попытки не записаны");
         }
-        m_connection->control(QStringLiteral("RELEASE journal"), journal->sql);
         if (own)
             m_connection->control(QStringLiteral("COMMIT"), record.sql);
     } catch (...) {
@@ -305,6 +298,24 @@ std::optional<qint64> Database::ExecuteWithJournal(const Change &record,
         throw;
     }
     return inserted;
+}
+
+bool Database::executeAlone(const Change &change, const char *refused)
+{
+    m_connection->control(QStringLiteral("SAVEPOINT alone"), change.sql);
+    bool made = true;
+    try {
+        Execute(change.sql, change.boundValues);
+    } catch (const RuntimeError &error) {
+        made = false;
+        m_connection->control(QStringLiteral("ROLLBACK TO alone"), change.sql);
+        std::fprintf(
+            stderr, "%s: %d %s%s\n", refused, error.number(), qPrintable(error.description()),
+            error.detail().isEmpty() ? ""
+                                     : qPrintable(QStringLiteral(" (%1)").arg(error.detail())));
+    }
+    m_connection->control(QStringLiteral("RELEASE alone"), change.sql);
+    return made;
 }
 
 void Database::WriteTransaction(const std::function<void()> &work)

@@ -67,10 +67,13 @@ public:
     // Runs a change of the attempt record and, after it, a change of the results journal, in one
     // transaction: when this returns, the record's change is on disk. The journal's change is
     // undone alone if it fails, which is written to standard error: the journal must never cost
-    // the record its write. Inside WriteTransaction it becomes part of that transaction. Returns,
+    // the record its write. `answers`, the rows of the attempt's answers, follow only a journal
+    // change that was made, and are undone alone in their turn: they never cost the record or
+    // the journal theirs. Inside WriteTransaction it becomes part of that transaction. Returns,
     // when the journal's change was made, the id of the row it inserted (for an insert).
     std::optional<qint64> ExecuteWithJournal(const Change &record,
-                                             const std::optional<Change> &journal);
+                                             const std::optional<Change> &journal,
+                                             const std::optional<Change> &answers = std::nullopt);
     // Runs `work` in one write transaction, taken (or waited for) before it starts: what it reads
     // no other program can change before what it writes is committed. Committed when `work`
     // returns, undone when it throws.
@@ -89,6 +92,9 @@ private:
     class Connection;
     explicit Database(std::shared_ptr<Connection> connection);
     void rollBack();
+    // Runs `change` in a savepoint of its own: when it fails it alone is undone and `refused`,
+    // with the engine's reason, is written to standard error. Returns whether it was made.
+    bool executeAlone(const Change &change, const char *refused);
 
     // The last row of a select with two rows or more, without reading the rows before it; none
     // when the statement cannot be wrapped.

@@ -203,6 +203,12 @@ void SqliteStatement::bind(const QVariantList &values)
             case QMetaType::Double:
                 code = sqlite3_bind_double(m_statement, i + 1, value.toDouble());
                 break;
+            case QMetaType::QByteArray: {
+                const QByteArray bytes = value.toByteArray();
+                code = sqlite3_bind_blob(m_statement, i + 1, bytes.constData(), int(bytes.size()),
+                                         SQLITE_TRANSIENT);
+                break;
+            }
             default: {
                 // As UTF-8: SQLite would take a leading U+FEFF or U+FFFE of UTF-16 text for a
                 // byte-order mark and drop it or swap the bytes of the rest.

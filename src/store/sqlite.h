@@ -66,7 +66,8 @@ public:
     SqliteStatement &operator=(const SqliteStatement &) = delete;
 
     // Binds the values to the '?' placeholders in order: a null QVariant as Null, a Boolean as
-    // 1 or 0, whole numbers as integers, other numbers as reals, anything else as its text.
+    // 1 or 0, whole numbers as integers, other numbers as reals, a byte array as a blob,
+    // anything else as its text.
     void bind(const QVariantList &values);
     // Moves to the next row: false after the last one.
     bool next();

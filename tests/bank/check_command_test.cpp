@@ -329,6 +329,51 @@ TEST_F(CheckCommand, AJournalCellResultsShowsAsDamagedIsWarnedOfInItsWords)
     EXPECT_FALSE(check().out.contains("журнал")) << check().out.toStdString();
 }
 
+// The answers are read too: a row holding what the exam never writes, or a finished attempt whose
+// answers do not add up to its journal row, would give wrong figures, and is named.
+TEST_F(CheckCommand, AnswersTheFiguresWouldMiscountAreWarnedOfRowByRow)
+{
+    addAttempts();
+    // The first attempt's answers as the exam writes them: 40, 35 of them right.
+    run("WITH RECURSIVE p(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM p WHERE n < 40) "
+        "INSERT INTO answers SELECT 1, n, n, 4, n <= 35, n * 1.5, randomblob(32) FROM p");
+    EXPECT_FALSE(check().out.contains("answers")) << check().out.toStdString();
+
+    run("UPDATE answers SET scored = 0 WHERE place = 1");
+    run("UPDATE answers SET code = 'x' WHERE place = 2");
+    run("UPDATE answers SET shown = x'00' WHERE place = 3");
+    run("UPDATE answers SET seconds = -1 WHERE place = 4");
+    run("UPDATE answers SET question = 5 WHERE place = 6");
+    run("UPDATE answers SET scored = 2 WHERE place = 5");
+    run("UPDATE answers SET question = 40000 WHERE place = 7");
+    run("INSERT INTO answers VALUES (2, 1, 1, 4, 1, 3.0, randomblob(32)), "
+        "(9, 1, 1, 4, 1, 3.0, randomblob(32)), (1, 41, 41, 4, 0, 3.0, randomblob(32))");
+    const CommandRun result = check();
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    const QString prefix = "предупреждение: ответы (таблица answers): ";
+    EXPECT_EQ(result.out.split('\n').filter("answers"),
+              QStringList({
+                  prefix + "место (place) не целое число от 1 до 40 — строк: 1 (attempt 1, "
+                           "place 41)",
+                  prefix + "номер вопроса (question) не целое число от 1 до 32767 — строк: 1 "
+                           "(attempt 1, place 7)",
+                  prefix + "код ответа (code) не целое число от 0 до 29 — строк: 1 (attempt 1, "
+                           "place 2)",
+                  prefix + "зачёт (scored) не 0 и не 1 — строк: 1 (attempt 1, place 5)",
+                  prefix + "время ответа (seconds) не число секунд от 0 — строк: 1 (attempt 1, "
+                           "place 4)",
+                  prefix + "отпечаток вопроса (shown) не 32 байта — строк: 1 (attempt 1, "
+                           "place 3)",
+                  prefix + "попытки (attempt) нет в журнале попыток — строк: 1 (attempt 9, "
+                           "place 1)",
+                  prefix + "попытка (attempt) не закончена, а ответы записываются только с её "
+                           "результатом — строк: 1 (attempt 2, place 1)",
+                  prefix + "у попытки 1 ответов 41, а не 40, вопрос повторяется, засчитано "
+                           "ответов 33, а в журнале правильных «35»",
+              }))
+        << result.out.toStdString();
+}
+
 TEST_F(CheckCommand, AFileThatCannotBeOpenedIsRefusedAndWrongUsageIsTwo)
 {
     {

@@ -77,7 +77,18 @@ INSTANTIATE_TEST_SUITE_P(
                "questions INTEGER, host TEXT)",
                "столбец id должен быть объявлен INTEGER PRIMARY KEY"},
         Damage{"JournalWithoutFinish", "ALTER TABLE attempts DROP COLUMN finished",
-               "в журнале попыток (таблица attempts) нет столбца finished"}),
+               "в журнале попыток (таблица attempts) нет столбца finished"},
+        Damage{"AnswersTrigger",
+               "CREATE TRIGGER mark AFTER INSERT ON answers BEGIN UPDATE users SET chek=1; END",
+               "на таблице answers есть триггер «mark»"},
+        Damage{"AnswersWithoutShown", "ALTER TABLE answers DROP COLUMN shown",
+               "в таблице ответов (answers) нет столбца shown"},
+        // Every row the exam writes would be refused for the column it leaves empty; a key the
+        // engine numbers fills itself and is no problem.
+        Damage{"AnswersWithAColumnToFill",
+               "DROP TABLE answers|CREATE TABLE answers (n INTEGER PRIMARY KEY NOT NULL, attempt, "
+               "place, question, code, scored, seconds, shown, grader TEXT NOT NULL)",
+               "в таблице ответов (answers) столбец grader нельзя оставить пустым"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Another tool's bank: the same table without its key, so ids may repeat, stray or be texts.

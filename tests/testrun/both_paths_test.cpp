@@ -6,6 +6,7 @@
 #include "exam/keeper_protocol.h"
 #include "screens/pictures.h"
 #include "screens/scale.h"
+#include "store/question_digest.h"
 #include "support/keeper_service.h"
 #include "support/sealed_folder.h"
 
@@ -99,6 +100,24 @@ protected:
         return QDir(bank.workPath()).entryList(QDir::Files | QDir::Hidden);
     }
 
+    // An answer given `seconds` after its question was shown, on the clock of whichever session
+    // times it.
+    void waitBeforeAnswering(int seconds)
+    {
+        fake.clock.advance(seconds);
+        moveKeeperClock(seconds);
+    }
+    // The kept answers in their order, each "place:question:code:scored:seconds:shown".
+    QString keptAnswers()
+    {
+        return bank
+            .value("select group_concat(a, ' ') from (select place || ':' || question || ':' || "
+                   "code || ':' || scored || ':' || printf('%.1f', seconds) || ':' || "
+                   "lower(hex(shown)) as a from answers order by place)")
+            .toString();
+    }
+    int answerRows() { return bank.value("select count(*) from answers").toInt(); }
+
     std::unique_ptr<KeeperService> service;
 
 private:
@@ -135,6 +154,45 @@ TEST_P(BothPaths, ThirtyTwoRightPassesWithTheRecordJournalAndPanelToMatch)
         EXPECT_TRUE(service->logGets(QStringLiteral("сеанс: учётная запись ") + testAccount() +
                                      QStringLiteral(", экзамен")))
             << service->log().toStdString();
+}
+
+// Each answer is kept with the result as it was given: the question, the code of the ticks, whether
+// it counted, the time it took and what the question said.
+TEST_P(BothPaths, EveryAnswerIsKeptWithTheResultAsItWasGiven)
+{
+    const std::vector<BankQuestion> questions = BankFixture::questions(40);
+    registerExam();
+    pressActionButton();
+    QStringList given;
+    for (int place = 1; place <= 40; ++place) {
+        const bool right = place % 3 != 0;
+        const int id = shownId();
+        // The ticks tick() gives: answer 2, or 1 and 3, when right; answer 1 alone when not.
+        const int code = !right ? 1 : program.frmMain->Option1.Count() > 1 ? 4 : 9;
+        const QuestionRow row = questions[std::size_t(id - 1)].row();
+        const QByteArray shown =
+            QuestionDigest::of({row.question, row.type, row.answers[0], row.answers[1],
+                                row.answers[2], row.answers[3], row.ball, row.picture});
+        given.push_back(QString("%1:%2:%3:%4:%5.0:%6")
+                            .arg(place)
+                            .arg(id)
+                            .arg(code)
+                            .arg(int(right))
+                            .arg(place)
+                            .arg(QString::fromLatin1(shown.toHex())));
+        tick(right);
+        waitBeforeAnswering(place);
+        EXPECT_EQ(answerRows(), 0) << "written before the result, at question " << place;
+        pressActionButton();
+    }
+    EXPECT_TRUE(fake.boxes.asked().empty()) << lastPrompt().toStdString();
+    EXPECT_EQ(main().Label18->text(), "Всего правильных: 27");
+    EXPECT_EQ(keptAnswers(), given.join(' '));
+    EXPECT_EQ(bank.value("select sum(scored) from answers").toInt(),
+              journal("right_answers").toInt());
+    EXPECT_EQ(bank.value("select count(*) from answers where attempt = (select id from attempts)")
+                  .toInt(),
+              40);
 }
 
 TEST_P(BothPaths, ThirtyOneRightFailsAndClearsAnEarlierPass)
@@ -287,6 +345,7 @@ TEST_P(BothPaths, AResultTheFileRefusesIsShownForTheStaffToWriteDown)
     EXPECT_TRUE(main().Frame1->isHidden());
     EXPECT_EQ(chek(), 0);
     EXPECT_TRUE(journal("finished").isNull());
+    EXPECT_EQ(answerRows(), 0);
 }
 
 // The question's number and bar move on before its select: an error there finds them so, and
@@ -374,6 +433,7 @@ TEST_P(BothPaths, TheExitSpotAsksAndYesLeavesTheAttemptFailedAndUnfinished)
     EXPECT_EQ(username(), "Иванов Пётр Сидорович");
     EXPECT_TRUE(journal("finished").isNull());
     EXPECT_TRUE(journal("passed").isNull());
+    EXPECT_EQ(answerRows(), 0);
 }
 
 TEST_P(BothPaths, APictureFileTheWindowCannotShowRefusesTheBank)
@@ -416,6 +476,14 @@ TEST_P(ThroughTheKeeper, AnAnswerPastTheKeepersLimitIsWrongAndTheKeeperSaysSo)
     EXPECT_EQ(main().Label18->text(), "Всего правильных: 31");
     EXPECT_EQ(chek(), 0);
     EXPECT_TRUE(keeperSaid().contains("quorvane-keeper: ответ на вопрос 1 пришёл через 302.0 с"))
+        << keeperSaid().toStdString();
+    // Kept as sent, the right ticks, and as counted.
+    EXPECT_EQ(
+        bank.value(
+                "select (code = (select ball from questions where id = answers.question)) || ':' "
+                "|| scored || ':' || printf('%.1f', seconds) from answers where place = 1")
+            .toString(),
+        "1:0:302.0")
         << keeperSaid().toStdString();
 }
 

@@ -44,6 +44,7 @@ TEST_F(JournalTest, ABankWithoutAJournalWorksAsBeforeAndGetsNone)
     takeExam(32);
     EXPECT_EQ(chek(), 1);
     EXPECT_EQ(bank.value("select count(*) from sqlite_master where name='attempts'").toInt(), 0);
+    EXPECT_EQ(bank.value("select count(*) from answers").toInt(), 0);
 }
 
 TEST_F(JournalTest, AJournalThatRefusesTheAttemptsRowCostsTheRecordNothing)
@@ -70,6 +71,22 @@ TEST_F(JournalTest, AJournalThatRefusesTheFinishCostsThePassNothing)
     EXPECT_EQ(chek(), 1);
     EXPECT_TRUE(main().Frame1->isVisible());
     EXPECT_TRUE(journal("finished").isNull());
+    // Nor answers to an attempt that looks unfinished.
+    EXPECT_EQ(bank.value("select count(*) from answers").toInt(), 0);
+}
+
+// A row of the answers refused (here the last, its place already taken) takes back every row of
+// them, and nothing else: the pass and the journal's finish stay.
+TEST_F(JournalTest, AnswersTheFileRefusesCostOnlyTheAnswers)
+{
+    registerExam();
+    bank.run("INSERT INTO answers VALUES ((SELECT id FROM attempts), 40, 1, 0, 0, 0, x'00')");
+    takeExam(33);
+    ASSERT_FALSE(fake.ended());
+    EXPECT_EQ(chek(), 1);
+    EXPECT_EQ(journal("right_answers").toInt(), 33);
+    EXPECT_FALSE(journal("finished").isNull());
+    EXPECT_EQ(bank.value("select count(*) || ':' || max(place) from answers").toString(), "1:40");
 }
 
 } // namespace
