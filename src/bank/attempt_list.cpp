@@ -98,14 +98,13 @@ AttemptList listAttempts(const QStringList &banks, const AttemptDays &days, Cons
             list.rows.push_back({std::move(attempt), bank, {}});
         }
     }
-    std::stable_sort(list.rows.begin(), list.rows.end(),
-                     [](const ResultRow &a, const ResultRow &b) {
-                         const Journal::Cell<QDateTime> &first = a.attempt.started,
-                                                        &second = b.attempt.started;
-                         if (first.damaged() || second.damaged())
-                             return !first.damaged() && second.damaged();
-                         return first.value() < second.value();
-                     });
+    std::stable_sort(
+        list.rows.begin(), list.rows.end(), [](const ResultRow &a, const ResultRow &b) {
+            const Journal::Cell<QDateTime> &first = a.attempt.started, &second = b.attempt.started;
+            if (first.damaged() || second.damaged())
+                return !first.damaged() && second.damaged();
+            return first.value() < second.value();
+        });
     markRepeats(list.rows);
     return list;
 }
@@ -130,7 +129,8 @@ std::vector<QString> repeatMarks(const std::vector<std::optional<QString>> &name
             const int count = attempts.value(*name);
             const int place = ++seen[*name];
             if (place > 1)
-                mark.push_back(QStringLiteral("повторная: %1-я из %2 попыток").arg(place).arg(count));
+                mark.push_back(
+                    QStringLiteral("повторная: %1-я из %2 попыток").arg(place).arg(count));
             else if (count > 1)
                 mark.push_back(QStringLiteral("1-я из %1 попыток").arg(count));
             if (spellings.value(looseName(*name)).size() > 1)

@@ -12,7 +12,7 @@ enum class Form { Table, Csv };
 
 QStringList headings(bool showBank)
 {
-    QStringList names{"Начало",    "Окончание",        "Экзаменуемый", "Правильных",
+    QStringList names{"Начало",    "Окончание",        "Экзаменуемый",  "Правильных",
                       "Результат", "Вопросов в банке", "Рабочее место", "Попытка"};
     if (showBank)
         names.push_back(QStringLiteral("Банк"));

@@ -108,7 +108,8 @@ QString rowsSelect()
 {
     QStringList read = Columns;
     read[Passed] = QStringLiteral("+passed AS passed");
-    return QStringLiteral("SELECT %1 FROM attempts ORDER BY id").arg(read.join(QStringLiteral(", ")));
+    return QStringLiteral("SELECT %1 FROM attempts ORDER BY id")
+        .arg(read.join(QStringLiteral(", ")));
 }
 
 std::vector<Damage> Entry::damages() const
@@ -175,7 +176,8 @@ Entry entryFromRow(const std::vector<FieldValue> &row)
     }
 
     // A test asks TestLength questions, fewer only from a smaller bank.
-    const bool smallBank = !entry.questions.damaged() && entry.questions.value() < Rules::TestLength;
+    const bool smallBank =
+        !entry.questions.damaged() && entry.questions.value() < Rules::TestLength;
     const int most = smallBank ? entry.questions.value() : Rules::TestLength;
     const QString count = QStringLiteral("целое число от 0 до %1 (%2)")
                               .arg(most)
@@ -198,14 +200,14 @@ Entry entryFromRow(const std::vector<FieldValue> &row)
         // show a pass nobody earned, or hide one.
         const bool counted = !entry.rightAnswers.damaged() && entry.rightAnswers.value();
         if (counted && *passed != (*entry.rightAnswers.value() >= Rules::PassMark))
-            entry.passed = Damage{
-                Columns[Passed],
-                QStringLiteral("%1 (%2) при %3 правильных — ожидается %4: проходной балл %5")
-                    .arg(*passed ? 1 : 0)
-                    .arg(*passed ? QStringLiteral("сдан") : QStringLiteral("не сдан"))
-                    .arg(*entry.rightAnswers.value())
-                    .arg(*passed ? 0 : 1)
-                    .arg(Rules::PassMark)};
+            entry.passed =
+                Damage{Columns[Passed],
+                       QStringLiteral("%1 (%2) при %3 правильных — ожидается %4: проходной балл %5")
+                           .arg(*passed ? 1 : 0)
+                           .arg(*passed ? QStringLiteral("сдан") : QStringLiteral("не сдан"))
+                           .arg(*entry.rightAnswers.value())
+                           .arg(*passed ? 0 : 1)
+                           .arg(Rules::PassMark)};
         else
             entry.passed = std::optional(*passed);
     } else

@@ -7,8 +7,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTimeZone>
 #include <QTextStream>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 

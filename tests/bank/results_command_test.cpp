@@ -75,10 +75,7 @@ protected:
         return journalBank(path(name), attempts);
     }
 
-    void alter(const QString &bank, const QStringList &statements)
-    {
-        alterBank(bank, statements);
-    }
+    void alter(const QString &bank, const QStringList &statements) { alterBank(bank, statements); }
 
     QTemporaryDir dir;
 };
@@ -449,7 +446,8 @@ TEST(JournalEntry, EachCellNotAsTheProgramWritesItIsDamaged)
         {"24 o'clock", finishedRow(2, text("2026-12-09T24:00:00+03:00")), {"started"}},
         {"a number for a time", finishedRow(2, FieldValue::number(46000)), {"started"}},
         {"all right", finishedRow(4, FieldValue::number(40)), {}},
-        {"more right than the test asks", finishedRow(4, FieldValue::number(41)),
+        {"more right than the test asks",
+         finishedRow(4, FieldValue::number(41)),
          {"right_answers"}},
         {"all right of a small bank", fewer(35, 35), {}},
         {"more right than a small bank has", fewer(35, 36), {"right_answers"}},
@@ -459,24 +457,30 @@ TEST(JournalEntry, EachCellNotAsTheProgramWritesItIsDamaged)
         {"a fail below the mark", failedWith(31), {}},
         {"a fail at the mark", failedWith(32), {"passed"}},
         {"ended as it started", finishedRow(3, text("2026-12-09T10:00:00+03:00")), {}},
-        {"ended before it started", finishedRow(3, text("2026-12-09T09:59:59+03:00")),
+        {"ended before it started",
+         finishedRow(3, text("2026-12-09T09:59:59+03:00")),
          {"finished"}},
-        {"ended before it started, elsewhere", finishedRow(3, text("2026-12-09T10:30:00+04:00")),
+        {"ended before it started, elsewhere",
+         finishedRow(3, text("2026-12-09T10:30:00+04:00")),
          {"finished"}},
         {"bytes that are no UTF-8 for a name",
-         finishedRow(1, FieldValue::text(QString::fromUtf8("\xff\xfe\x00"))), {"username"}},
+         finishedRow(1, FieldValue::text(QString::fromUtf8("\xff\xfe\x00"))),
+         {"username"}},
         {"bytes that are no UTF-8 for a workstation",
-         finishedRow(7, FieldValue::text(QString::fromUtf8("kab\xc3"))), {"host"}},
+         finishedRow(7, FieldValue::text(QString::fromUtf8("kab\xc3"))),
+         {"host"}},
         {"more right than asked", finishedRow(4, FieldValue::number(42)), {"right_answers"}},
         {"negative", finishedRow(4, FieldValue::number(-1)), {"right_answers"}},
         {"a fraction right", finishedRow(4, FieldValue::number(34.5)), {"right_answers"}},
         {"a Boolean count", finishedRow(4, FieldValue::boolean(true)), {"right_answers"}},
         {"a pass in a number column", finishedRow(5, FieldValue::number(1)), {}},
-        {"a fail in a number column", [] {
+        {"a fail in a number column",
+         [] {
              std::vector<FieldValue> row = failedWith(20);
              row[5] = FieldValue::number(0);
              return row;
-         }(), {}},
+         }(),
+         {}},
         {"two for a result", finishedRow(5, FieldValue::number(2)), {"passed"}},
         {"text questions", finishedRow(6, text("41")), {"questions"}},
         {"negative questions", finishedRow(6, FieldValue::number(-41)), {"questions"}},
@@ -534,11 +538,13 @@ TEST_F(ResultsCommand, FuzzedCellsAreDamagedInTheirOwnCell)
         const QStringList fields = run.out.split(QStringLiteral("\r\n")).value(1).split(u';');
         ASSERT_EQ(fields.size(), 8) << run.out.toStdString();
         for (int k = 1; k <= 4; ++k)
-            EXPECT_EQ(fields[k] == "повреждено", k == c.field) << k << ": " << fields[k].toStdString();
+            EXPECT_EQ(fields[k] == "повреждено", k == c.field)
+                << k << ": " << fields[k].toStdString();
         const QStringList problems = errorLines(run);
         ASSERT_EQ(problems.size(), 1) << run.err.toStdString();
         EXPECT_TRUE(problems[0].startsWith(
-            one + QStringLiteral(": попытка 1 (id в таблице attempts), столбец %1: ").arg(c.column)))
+            one +
+            QStringLiteral(": попытка 1 (id в таблице attempts), столбец %1: ").arg(c.column)))
             << problems[0].toStdString();
     }
 }
@@ -556,11 +562,14 @@ TEST(RepeatMarks, ANameTakenAgainOrTypedAlikeIsMarked)
         {"again",
          {name("Иванов Иван"), name("Петров"), name("Иванов Иван"), name("Иванов Иван")},
          {"1-я из 3 попыток", "", "повторная: 2-я из 3 попыток", "повторная: 3-я из 3 попыток"}},
-        {"another case", {name("Иванов Иван"), name("иванов ИВАН")},
+        {"another case",
+         {name("Иванов Иван"), name("иванов ИВАН")},
          {"возможно повторная", "возможно повторная"}},
-        {"spaces", {name(" Иванов  Иван"), name("Иванов Иван")},
+        {"spaces",
+         {name(" Иванов  Иван"), name("Иванов Иван")},
          {"возможно повторная", "возможно повторная"}},
-        {"ё for е", {name("Фёдоров Пётр"), name("Федоров Петр")},
+        {"ё for е",
+         {name("Фёдоров Пётр"), name("Федоров Петр")},
          {"возможно повторная", "возможно повторная"}},
         {"both",
          {name("Федоров"), name("Фёдоров"), name("Федоров")},
