@@ -28,6 +28,15 @@ QFont font(double points, bool bold = false, bool italic = false, const QString 
     return chosen;
 }
 
+// A stored text as a cell shows it: codes for control characters, and no longer than any name
+// the exam takes, so that a row another tool made huge still fits its page.
+QString cellText(const QString &stored)
+{
+    const QString shown = visibleText(stored);
+    return shown.size() > Rules::LongestFullName ? shown.left(Rules::LongestFullName) + u'…'
+                                                 : shown;
+}
+
 QString dateText(const QDate &date)
 {
     return date.toString(QStringLiteral("dd.MM.yyyy"));
@@ -237,7 +246,8 @@ void Layout::examForm()
             first = first.isValid() ? std::min(first, day) : day;
             last = last.isValid() ? std::max(last, day) : day;
         }
-    QString dates = !first.isValid() ? QStringLiteral("попыток нет")
+    QString dates = m_protocol.rows.empty() ? QStringLiteral("попыток нет")
+                    : !first.isValid() ? QStringLiteral("не известны (время начала повреждено)")
                     : first == last
                         ? dateText(first)
                         : QStringLiteral("с %1 по %2").arg(dateText(first), dateText(last));
@@ -327,7 +337,7 @@ void Layout::table()
     for (std::size_t k = 0; k < m_protocol.rows.size(); ++k) {
         const ResultRow &row = m_protocol.rows[k];
         const Journal::Entry &attempt = row.attempt;
-        QString name = cell(attempt.username, visibleText);
+        QString name = cell(attempt.username, cellText);
         QList<QTextLayout::FormatRange> marks;
         if (!row.repeat.isEmpty()) {
             QTextLayout::FormatRange mark;
@@ -351,7 +361,7 @@ void Layout::table()
                      return right ? QString::number(*right) : QStringLiteral("—");
                  }),
             resultText(attempt),
-            cell(attempt.host, visibleText),
+            cell(attempt.host, cellText),
         };
         std::vector<Laid> cells;
         double height = 0;

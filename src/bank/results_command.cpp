@@ -42,7 +42,7 @@ int resultsCommand(const QStringList &arguments, Console &console)
         QStringLiteral("csv"),
         QStringLiteral("вывести CSV для электронных таблиц (UTF-8 с BOM, разделитель «;»)"));
     CommandLine line(QStringLiteral("results"), {QStringLiteral("БАНК…")}, Description,
-                     {csv, sinceOption()});
+                     {csv, sinceOption(), untilOption()});
     if (const auto status = line.parse(arguments, console))
         return *status;
     const std::optional<AttemptDays> days = attemptDays(line, QStringLiteral("results"), console);

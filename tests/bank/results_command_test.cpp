@@ -196,6 +196,11 @@ TEST_F(ResultsCommand, SinceTakesTheDateTheWorkstationSaw)
     EXPECT_EQ(linesWith(run.out, "Рано по UTC").size(), 1) << run.out.toStdString();
     EXPECT_TRUE(linesWith(run.out, "Поздно по UTC").isEmpty()) << run.out.toStdString();
     EXPECT_TRUE(linesWith(run.out, "Вчера").isEmpty()) << run.out.toStdString();
+    const CommandRun until = runCommand(resultsCommand, {"--until", "2026-12-08", one});
+    EXPECT_EQ(until.status, 0) << until.err.toStdString();
+    EXPECT_TRUE(linesWith(until.out, "Рано по UTC").isEmpty()) << until.out.toStdString();
+    EXPECT_EQ(linesWith(until.out, "Поздно по UTC").size(), 1) << until.out.toStdString();
+    EXPECT_EQ(linesWith(until.out, "Вчера").size(), 1) << until.out.toStdString();
 
     for (const QString &date : {"2026-13-01", "9.12.2026", "2026-12-9", ""}) {
         const CommandRun wrong = runCommand(resultsCommand, {"--since", date, one});
