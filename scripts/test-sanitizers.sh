@@ -7,7 +7,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" ninja-build libgtest-dev pkg-config libxcb1-dev \
-    libxcb-shape0-dev xvfb xauth x11-utils fonts-dejavu-core fonts-liberation2
+    libxcb-shape0-dev xvfb xauth x11-utils fonts-dejavu-core fonts-liberation2 poppler-utils acl systemd
 
 BUILD_DIR="$REPO_ROOT/build-asan"
 launcher=()

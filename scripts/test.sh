@@ -4,8 +4,9 @@ set -euo pipefail
 # shellcheck source=lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
+# poppler-utils: the protocol tests read the PDF back (pdftotext, pdffonts).
 ensure_packages "${BUILD_PACKAGES[@]}" ninja-build libgtest-dev pkg-config libxcb1-dev \
-    libxcb-shape0-dev xvfb xauth x11-utils fonts-dejavu-core fonts-liberation2 acl systemd
+    libxcb-shape0-dev xvfb xauth x11-utils fonts-dejavu-core fonts-liberation2 acl systemd poppler-utils
 
 BUILD_DIR="$REPO_ROOT/build-tests"
 configure_build "$BUILD_DIR" Debug -DQUORVANE_TESTS=ON

@@ -27,6 +27,7 @@ public:
     QStringList arguments(int index) const { return m_parser.positionalArguments().mid(index); }
     bool isSet(const QString &option) const { return m_parser.isSet(option); }
     QString value(const QString &option) const { return m_parser.value(option); }
+    QStringList values(const QString &option) const { return m_parser.values(option); }
 
     QString help() const;
 

@@ -41,3 +41,4 @@ int importCommand(const QStringList &arguments, Console &console);
 int prepareCommand(const QStringList &arguments, Console &console);
 int resultsCommand(const QStringList &arguments, Console &console);
 int upgradeCommand(const QStringList &arguments, Console &console);
+int protocolCommand(const QStringList &arguments, Console &console);

@@ -25,6 +25,8 @@ const Command Commands[] = {
      false, resultsCommand},
     {"upgrade", "добавить в банк недостающие таблицы журнала (попытки и ответы), сохранив записи",
      false, upgradeCommand},
+    // The protocol is laid out in its fonts, which need the graphical application object.
+    {"protocol", "записать протокол экзамена для комиссии (PDF)", true, protocolCommand},
 };
 
 QString toolHelp()
@@ -32,7 +34,8 @@ QString toolHelp()
     QString text = QStringLiteral(
         "Использование: quorvane-bank КОМАНДА [КЛЮЧИ] АРГУМЕНТЫ\n\n"
         "Банки вопросов программы Quorvane: сборка, проверка, выгрузка, перевод из Access, "
-        "установка на рабочее место и журнал попыток экзамена.\n\nКоманды:\n");
+        "установка на рабочее место, журнал попыток экзамена и протокол для "
+        "комиссии.\n\nКоманды:\n");
     for (const Command &command : Commands)
         text += QStringLiteral("  %1\n      %2\n")
                     .arg(QLatin1String(command.name), QString::fromUtf8(command.summary));
@@ -42,7 +45,7 @@ QString toolHelp()
         "  -v, --version  показать версию\n\n"
         "Код завершения: 0 — сделано, 1 — входные данные отвергнуты, 2 — неверный вызов;\n"
         "import: 3 — банк записан, но программа его не примет;\n"
-        "results: 1 — хотя бы один банк не прочитан (попытки остальных выведены).\n");
+        "results, protocol: 1 — банк не прочитан или в журнале есть повреждённые ячейки.\n");
     return text;
 }
 

@@ -1,13 +1,8 @@
 // results BANK…: the attempts journals of one or more banks, merged in the order the attempts
 // started, as a table for people or as CSV for a spreadsheet.
+#include "attempt_list.h"
 #include "command_line.h"
 #include "results_table.h"
-#include "store/bank_file.h"
-
-#include <QDate>
-#include <QRegularExpression>
-
-#include <algorithm>
 
 namespace {
 
@@ -16,7 +11,12 @@ const QString Description = QStringLiteral(
     "разных рабочих мест), вместе, в порядке их начала: начало и окончание (местное время "
     "рабочего места с его смещением от UTC), экзаменуемый, число правильных ответов, результат "
     "(сдан, не сдан или не закончен — экзамен прерван или ещё идёт), вопросов в банке, рабочее "
-    "место и, если банков несколько, банк. Банки только читаются и не меняются.\n\n"
+    "место, отметка о повторной попытке и, если банков несколько, банк. Банки только читаются и "
+    "не меняются.\n\n"
+    "Попытка повторная, если у того же экзаменуемого (то же полное имя) в перечисленных журналах "
+    "есть более ранняя; у первой из них сказано, сколько их. Имена, которые совпадают, если не "
+    "различать прописные и строчные буквы, лишние пробелы и ё и е, отмечены «возможно "
+    "повторная».\n\n"
     "С --csv выводится CSV для электронных таблиц: UTF-8 с меткой порядка байтов (BOM), поля "
     "через «;», как их ждут электронные таблицы с русскими настройками, строки с CR LF, время в "
     "ISO 8601 так, как оно записано в журнале (со смещением от UTC, а для UTC — с Z, как его "
@@ -41,73 +41,21 @@ int resultsCommand(const QStringList &arguments, Console &console)
     const QCommandLineOption csv(
         QStringLiteral("csv"),
         QStringLiteral("вывести CSV для электронных таблиц (UTF-8 с BOM, разделитель «;»)"));
-    const QCommandLineOption since(
-        QStringLiteral("since"),
-        QStringLiteral("только попытки, начатые в этот день или позже (ГГГГ-ММ-ДД, по местной "
-                       "дате рабочего места)"),
-        QStringLiteral("ДАТА"));
     CommandLine line(QStringLiteral("results"), {QStringLiteral("БАНК…")}, Description,
-                     {csv, since});
+                     {csv, sinceOption(), untilOption()});
     if (const auto status = line.parse(arguments, console))
         return *status;
-
-    std::optional<QDate> from;
-    if (line.isSet(QStringLiteral("since"))) {
-        const QString text = line.value(QStringLiteral("since"));
-        static const QRegularExpression dateForm(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-        from = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-        if (!dateForm.match(text).hasMatch() || !from->isValid()) {
-            console.err << QStringLiteral("quorvane-bank results: --since: «%1» — не дата "
-                                          "ГГГГ-ММ-ДД; справка: quorvane-bank results --help")
-                               .arg(text)
-                        << Qt::endl;
-            return ExitCode::Usage;
-        }
-    }
+    const std::optional<AttemptDays> days = attemptDays(line, QStringLiteral("results"), console);
+    if (!days)
+        return ExitCode::Usage;
 
     const QStringList banks = line.arguments(0);
-    std::vector<ResultRow> rows;
-    int read = 0;
-    bool damaged = false;
-    for (const QString &bank : banks) {
-        std::vector<Journal::Entry> journal;
-        try {
-            journal = readJournal(bank);
-            ++read;
-        } catch (const std::exception &error) {
-            console.err << bank << QStringLiteral(": ") << QString::fromUtf8(error.what())
-                        << Qt::endl;
-            continue;
-        }
-        for (std::size_t k = 0; k < journal.size(); ++k) {
-            Journal::Entry &attempt = journal[k];
-            // The day as the workstation saw it: the date of the stored local time. An attempt
-            // whose start is damaged is listed: nobody can tell it is older.
-            if (from && !attempt.started.damaged() && attempt.started.value().date() < *from)
-                continue;
-            for (const Journal::Damage &damage : attempt.damages()) {
-                // The stored text is whatever was put there; it must not drive the terminal.
-                console.err << visibleText(bank + QStringLiteral(": ") +
-                                           damageText(attempt, k, damage))
-                            << Qt::endl;
-                damaged = true;
-            }
-            rows.push_back({std::move(attempt), bank});
-        }
-    }
-    // Moments, not texts: workstations may keep different offsets from UTC. Attempts whose start
-    // is damaged come last, in the order of their journals.
-    std::stable_sort(rows.begin(), rows.end(), [](const ResultRow &a, const ResultRow &b) {
-        const Journal::Cell<QDateTime> &first = a.attempt.started, &second = b.attempt.started;
-        if (first.damaged() || second.damaged())
-            return !first.damaged() && second.damaged();
-        return first.value() < second.value();
-    });
-    if (read > 0) {
+    const AttemptList list = listAttempts(banks, *days, console);
+    if (list.unreadBanks < banks.size()) {
         const bool showBank = banks.size() > 1;
-        console.out << (line.isSet(QStringLiteral("csv")) ? resultsCsv(rows, showBank)
-                                                          : resultsTable(rows, showBank))
+        console.out << (line.isSet(QStringLiteral("csv")) ? resultsCsv(list.rows, showBank)
+                                                          : resultsTable(list.rows, showBank))
                     << Qt::flush;
     }
-    return read == banks.size() && !damaged ? ExitCode::Done : ExitCode::Refused;
+    return list.unreadBanks == 0 && !list.damaged ? ExitCode::Done : ExitCode::Refused;
 }

@@ -12,8 +12,8 @@ enum class Form { Table, Csv };
 
 QStringList headings(bool showBank)
 {
-    QStringList names{"Начало",    "Окончание",        "Экзаменуемый", "Правильных",
-                      "Результат", "Вопросов в банке", "Рабочее место"};
+    QStringList names{"Начало",    "Окончание",        "Экзаменуемый",  "Правильных",
+                      "Результат", "Вопросов в банке", "Рабочее место", "Попытка"};
     if (showBank)
         names.push_back(QStringLiteral("Банк"));
     return names;
@@ -38,17 +38,6 @@ QString offsetText(const QDateTime &time)
 QString readableTime(const QDateTime &time)
 {
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + offsetText(time);
-}
-
-QString result(const Journal::Entry &attempt)
-{
-    // The end, the count and the result come together, so an attempt without a result has not
-    // ended.
-    if (attempt.passed.damaged())
-        return DamagedCell;
-    if (!attempt.passed.value())
-        return QStringLiteral("не закончен");
-    return *attempt.passed.value() ? QStringLiteral("сдан") : QStringLiteral("не сдан");
 }
 
 QStringList fields(const ResultRow &row, bool showBank, Form form)
@@ -77,9 +66,10 @@ QStringList fields(const ResultRow &row, bool showBank, Form form)
         cell(attempt.finished, finished),
         cell(attempt.username, same),
         cell(attempt.rightAnswers, count),
-        result(attempt),
+        resultText(attempt),
         cell(attempt.questions, [](int number) { return QString::number(number); }),
         cell(attempt.host, same),
+        row.repeat,
     };
     if (showBank)
         values.push_back(row.bank);
@@ -112,6 +102,17 @@ QString csvField(const QString &value)
 }
 
 } // namespace
+
+QString resultText(const Journal::Entry &attempt)
+{
+    // The end, the count and the result come together, so an attempt without a result has not
+    // ended.
+    if (attempt.passed.damaged())
+        return DamagedCell;
+    if (!attempt.passed.value())
+        return QStringLiteral("не закончен");
+    return *attempt.passed.value() ? QStringLiteral("сдан") : QStringLiteral("не сдан");
+}
 
 QString resultsTable(const std::vector<ResultRow> &rows, bool showBank)
 {

@@ -6,15 +6,20 @@
 
 #include <vector>
 
-// An attempt as `results` lists it, with the bank it was read from.
+// An attempt as `results` lists it, with the bank it was read from and its mark as a repeated
+// attempt (markRepeats), empty for none.
 struct ResultRow
 {
     Journal::Entry attempt;
     QString bank;
+    QString repeat;
 };
 
 // What a damaged cell of the journal shows, in both forms.
 inline const QString DamagedCell = QStringLiteral("повреждено");
+
+// The result of an attempt in words: «сдан», «не сдан», «не закончен» or DamagedCell.
+QString resultText(const Journal::Entry &attempt);
 
 // The attempts for people: aligned columns under Russian headings, times as local time with
 // the offset; «попыток нет» under the headings when there are none. `showBank` adds the bank's

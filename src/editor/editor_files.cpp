@@ -67,8 +67,7 @@ std::vector<Journal::Entry> journalOf(const QByteArray &image)
     try {
         SqliteConnection db(QStringLiteral(":memory:"), SqliteConnection::Access::Create, 0);
         db.deserialize(image);
-        SqliteStatement rows(db, QStringLiteral("SELECT %1 FROM attempts ORDER BY id")
-                                     .arg(Journal::Columns.join(QStringLiteral(", "))));
+        SqliteStatement rows(db, Journal::rowsSelect());
         while (rows.next())
             entries.push_back(Journal::entryFromRow(rows.row().values()));
     } catch (const std::exception &) {

@@ -158,9 +158,7 @@ std::vector<Journal::Entry> readJournal(Database &db)
     requireColumns(db, Journal::Table, Journal::Columns);
 
     std::vector<Journal::Entry> entries;
-    for (const auto &row :
-         rows(db, QStringLiteral("SELECT id, username, started, finished, right_answers, passed, "
-                                 "questions, host FROM attempts ORDER BY id")))
+    for (const auto &row : rows(db, Journal::rowsSelect()))
         entries.push_back(Journal::entryFromRow(row));
     return entries;
 }

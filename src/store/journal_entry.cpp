@@ -1,4 +1,5 @@
 #include "journal_entry.h"
+#include "rules.h"
 
 #include <climits>
 #include <cmath>
@@ -54,6 +55,12 @@ Cell<QString> textCell(const std::vector<FieldValue> &row, Column column)
     const FieldValue &value = row[column];
     if (value.kind() != FieldValue::Kind::Text)
         return damage(column, value, QStringLiteral("текст"));
+    // Bytes that are not UTF-8 (a blob another tool stored) read as U+FFFD, which no keyboard
+    // types: shown, they would pass for a name nobody can read.
+    if (value.asText().contains(QChar::ReplacementCharacter))
+        return Damage{Columns[column],
+                      QStringLiteral("байты, которые не являются текстом UTF-8 (двоичные данные) "
+                                     "— ожидается текст")};
     return value.asText();
 }
 
@@ -96,6 +103,14 @@ std::optional<bool> truth(const FieldValue &value)
 }
 
 } // namespace
+
+QString rowsSelect()
+{
+    QStringList read = Columns;
+    read[Passed] = QStringLiteral("+passed AS passed");
+    return QStringLiteral("SELECT %1 FROM attempts ORDER BY id")
+        .arg(read.join(QStringLiteral(", ")));
+}
 
 std::vector<Damage> Entry::damages() const
 {
@@ -148,7 +163,11 @@ Entry entryFromRow(const std::vector<FieldValue> &row)
         entry.finished = damage(Finished, row[Finished],
                                 TimeForm + QStringLiteral(", раз записан результат попытки"));
     else if (ended) {
-        if (const auto finished = timeOf(row[Finished])) {
+        const auto finished = timeOf(row[Finished]);
+        if (finished && !entry.started.damaged() && *finished < entry.started.value())
+            entry.finished = damage(Finished, row[Finished],
+                                    QStringLiteral("время не раньше начала попытки (started)"));
+        else if (finished) {
             entry.finished = std::optional(*finished);
             entry.finishedText = row[Finished].asText();
         } else
@@ -156,11 +175,14 @@ Entry entryFromRow(const std::vector<FieldValue> &row)
                 damage(Finished, row[Finished], TimeForm + QStringLiteral(" или пусто"));
     }
 
-    const int most = entry.questions.damaged() ? INT_MAX : entry.questions.value();
-    const QString count =
-        entry.questions.damaged()
-            ? QStringLiteral("целое число от 0")
-            : QStringLiteral("целое число от 0 до %1 (вопросов в банке)").arg(most);
+    // A test asks TestLength questions, fewer only from a smaller bank.
+    const bool smallBank =
+        !entry.questions.damaged() && entry.questions.value() < Rules::TestLength;
+    const int most = smallBank ? entry.questions.value() : Rules::TestLength;
+    const QString count = QStringLiteral("целое число от 0 до %1 (%2)")
+                              .arg(most)
+                              .arg(smallBank ? QStringLiteral("вопросов в банке")
+                                             : QStringLiteral("вопросов в тесте"));
     if (row[RightAnswers].isNull()) {
         if (ended)
             entry.rightAnswers = damage(RightAnswers, row[RightAnswers], count + endedNote);
@@ -173,9 +195,22 @@ Entry entryFromRow(const std::vector<FieldValue> &row)
     if (row[Passed].isNull()) {
         if (ended)
             entry.passed = damage(Passed, row[Passed], QStringLiteral("0 или 1") + endedNote);
-    } else if (const auto passed = truth(row[Passed]))
-        entry.passed = std::optional(*passed);
-    else
+    } else if (const auto passed = truth(row[Passed])) {
+        // The result is the count against the pass mark; one that contradicts the count would
+        // show a pass nobody earned, or hide one.
+        const bool counted = !entry.rightAnswers.damaged() && entry.rightAnswers.value();
+        if (counted && *passed != (*entry.rightAnswers.value() >= Rules::PassMark))
+            entry.passed =
+                Damage{Columns[Passed],
+                       QStringLiteral("%1 (%2) при %3 правильных — ожидается %4: проходной балл %5")
+                           .arg(*passed ? 1 : 0)
+                           .arg(*passed ? QStringLiteral("сдан") : QStringLiteral("не сдан"))
+                           .arg(*entry.rightAnswers.value())
+                           .arg(*passed ? 0 : 1)
+                           .arg(Rules::PassMark)};
+        else
+            entry.passed = std::optional(*passed);
+    } else
         entry.passed = damage(Passed, row[Passed], QStringLiteral("0, 1 или пусто"));
     return entry;
 }

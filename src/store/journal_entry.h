@@ -66,10 +66,16 @@ struct Entry
 inline const QStringList Columns{"id",     "username",  "started", "finished", "right_answers",
                                  "passed", "questions", "host"};
 
+// The select that hands entryFromRow the journal's rows, in the order they were added. `passed` is
+// read as stored: through its BOOLEAN declaration any non-zero number would read as a pass.
+QString rowsSelect();
+
 // Reads a row given as the values of Columns. Each cell holding anything but what the program
-// writes (texts for the name and the workstation, times in its form, whole numbers in range, 0 or
-// 1 for the result, an end, a count and a result together or none of them) comes back damaged;
-// the other cells are read all the same.
+// writes comes back damaged; the other cells are read all the same. The program writes texts for
+// the name and the workstation (valid UTF-8, so never a U+FFFD), times in its form and an end no
+// earlier than the start, whole numbers in range (at most Rules::TestLength right answers), 0 or 1
+// for the result and 1 exactly when the count reaches Rules::PassMark, and an end, a count and a
+// result together or none of them.
 Entry entryFromRow(const std::vector<FieldValue> &row);
 
 } // namespace Journal

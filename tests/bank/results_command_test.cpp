@@ -1,3 +1,4 @@
+#include "bank/attempt_list.h"
 #include "command_run.h"
 #include "store/bank_file.h"
 #include "store/journal.h"
@@ -22,19 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-QDateTime at(int day, int hour, int minute, int offsetHours)
-{
-    return QDateTime(QDate(2026, 12, day), QTime(hour, minute), QTimeZone(offsetHours * 3600));
-}
-
-// An attempt as the program journals it: its row at registration and, when `right` is given,
-// its result 40 minutes later.
-struct Taken
-{
-    Journal::Attempt attempt;
-    std::optional<int> right;
-};
 
 // Writes to a FIFO and closes it after a while, so that a command waiting on it for a writer
 // goes on and the test ends; whether it had to is what the test asks.
@@ -84,45 +72,10 @@ protected:
 
     QString bank(const QString &name, const std::vector<Taken> &attempts)
     {
-        writeBankFile(path(name), {});
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(path(name));
-            EXPECT_TRUE(db.open());
-            const auto run = [&db](const Database::Change &change) {
-                QSqlQuery query(db);
-                query.prepare(change.sql);
-                for (const QVariant &value : change.boundValues)
-                    query.addBindValue(value);
-                EXPECT_TRUE(query.exec()) << query.lastError().text().toStdString();
-                return query.lastInsertId();
-            };
-            for (const Taken &taken : attempts) {
-                Journal::Attempt attempt = taken.attempt;
-                attempt.id = run(Journal::start(attempt)).toLongLong();
-                if (taken.right)
-                    run(*Journal::finish(attempt, attempt.started.addSecs(40 * 60), *taken.right,
-                                         *taken.right >= 32));
-            }
-        }
-        QSqlDatabase::removeDatabase(name);
-        return path(name);
+        return journalBank(path(name), attempts);
     }
 
-    // Changes a bank's journal as another program or a hand edit might.
-    void alter(const QString &bank, const QStringList &statements)
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "alter");
-            db.setDatabaseName(bank);
-            ASSERT_TRUE(db.open());
-            for (const QString &statement : statements) {
-                QSqlQuery query(db);
-                EXPECT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
-            }
-        }
-        QSqlDatabase::removeDatabase("alter");
-    }
+    void alter(const QString &bank, const QStringList &statements) { alterBank(bank, statements); }
 
     QTemporaryDir dir;
 };
@@ -220,16 +173,16 @@ TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QString(QChar(0xFEFF)) +
                            "Начало;Окончание;Экзаменуемый;Правильных;Результат;Вопросов в банке;"
-                           "Рабочее место\r\n"
+                           "Рабочее место;Попытка\r\n"
                            "2026-12-09T10:00:00+03:00;2026-12-09T10:40:00+03:00;\"Кузнецова; "
-                           "\"\"Мария\"\"\";33;сдан;41;kab1\r\n"
+                           "\"\"Мария\"\"\";33;сдан;41;kab1;\r\n"
                            // A name that reads as a formula stays text.
-                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1\r\n"
+                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1;\r\n"
                            // Quoted for the `;` alone.
                            "2026-12-09T12:00:00+03:00;2026-12-09T12:40:00+03:00;\"Орлов;Олег\";"
-                           "20;не сдан;41;kab1\r\n"
+                           "20;не сдан;41;kab1;\r\n"
                            "2026-12-09T13:00:00+03:00;2026-12-09T13:40:00+03:00;'+7 900 1;32;"
-                           "сдан;41;kab1\r\n");
+                           "сдан;41;kab1;\r\n");
 }
 
 TEST_F(ResultsCommand, SinceTakesTheDateTheWorkstationSaw)
@@ -243,6 +196,11 @@ TEST_F(ResultsCommand, SinceTakesTheDateTheWorkstationSaw)
     EXPECT_EQ(linesWith(run.out, "Рано по UTC").size(), 1) << run.out.toStdString();
     EXPECT_TRUE(linesWith(run.out, "Поздно по UTC").isEmpty()) << run.out.toStdString();
     EXPECT_TRUE(linesWith(run.out, "Вчера").isEmpty()) << run.out.toStdString();
+    const CommandRun until = runCommand(resultsCommand, {"--until", "2026-12-08", one});
+    EXPECT_EQ(until.status, 0) << until.err.toStdString();
+    EXPECT_TRUE(linesWith(until.out, "Рано по UTC").isEmpty()) << until.out.toStdString();
+    EXPECT_EQ(linesWith(until.out, "Поздно по UTC").size(), 1) << until.out.toStdString();
+    EXPECT_EQ(linesWith(until.out, "Вчера").size(), 1) << until.out.toStdString();
 
     for (const QString &date : {"2026-13-01", "9.12.2026", "2026-12-9", ""}) {
         const CommandRun wrong = runCommand(resultsCommand, {"--since", date, one});
@@ -337,7 +295,7 @@ TEST_F(ResultsCommand, AResultOtherThanZeroOrOneIsDamagedNotAPass)
     EXPECT_EQ(csv.status, 1);
     // The rest of the row as stored.
     EXPECT_EQ(csvFields(csv.out, "Иванов").mid(2),
-              QStringList({"Иванов", "10", "повреждено", "41", "kab1"}));
+              QStringList({"Иванов", "10", "повреждено", "41", "kab1", ""}));
     EXPECT_EQ(errorLines(csv),
               QStringList({one + ": попытка 1 (id в таблице attempts), столбец passed: текст "
                                  "«no» — ожидается 0, 1 или пусто",
@@ -378,8 +336,9 @@ TEST_F(ResultsCommand, ACountBeyondTheQuestionsIsDamaged)
     EXPECT_EQ(csvFields(run.out, "Петров").value(3), "повреждено") << run.out.toStdString();
     const QStringList lines = errorLines(run);
     ASSERT_EQ(lines.size(), 2) << run.err.toStdString();
+    // The test asks 40 of the bank's 41.
     EXPECT_TRUE(lines[0].contains("столбец right_answers: число 99999999999 — ожидается целое "
-                                  "число от 0 до 41"))
+                                  "число от 0 до 40 (вопросов в тесте)"))
         << lines[0].toStdString();
 }
 
@@ -455,6 +414,21 @@ std::vector<FieldValue> finishedRow(int column = -1, FieldValue value = FieldVal
     return row;
 }
 
+std::vector<FieldValue> failedWith(int right)
+{
+    std::vector<FieldValue> row = finishedRow(4, FieldValue::number(right));
+    row[5] = FieldValue::boolean(false);
+    return row;
+}
+
+// A bank of `questions`, fewer than a test asks, and `right` of them, a pass.
+std::vector<FieldValue> fewer(int questions, int right)
+{
+    std::vector<FieldValue> row = finishedRow(6, FieldValue::number(questions));
+    row[4] = FieldValue::number(right);
+    return row;
+}
+
 std::vector<FieldValue> unfinishedRow(int column, FieldValue value)
 {
     std::vector<FieldValue> row = finishedRow();
@@ -469,21 +443,49 @@ TEST(JournalEntry, EachCellNotAsTheProgramWritesItIsDamaged)
     const std::vector<RowCase> cases{
         {"as written", finishedRow(), {}},
         {"not finished", unfinishedRow(0, FieldValue::number(7)), {}},
-        {"written at UTC", finishedRow(2, text("2026-12-09T10:00:00Z")), {}},
-        {"UTC with digits", finishedRow(2, text("2026-12-09T10:00:00+00:00")), {}},
+        {"written at UTC", finishedRow(2, text("2026-12-09T07:00:00Z")), {}},
+        {"UTC with digits", finishedRow(2, text("2026-12-09T07:00:00+00:00")), {}},
         {"a workstation west of UTC", finishedRow(3, text("2026-12-09T10:40:00-05:00")), {}},
         {"no offset", finishedRow(2, text("2026-12-09T10:00:00")), {"started"}},
         {"a fraction", finishedRow(3, text("2026-12-09T10:40:00.5+03:00")), {"finished"}},
         {"24 o'clock", finishedRow(2, text("2026-12-09T24:00:00+03:00")), {"started"}},
         {"a number for a time", finishedRow(2, FieldValue::number(46000)), {"started"}},
-        {"all right", finishedRow(4, FieldValue::number(41)), {}},
-        {"none right", finishedRow(4, FieldValue::number(0)), {}},
+        {"all right", finishedRow(4, FieldValue::number(40)), {}},
+        {"more right than the test asks",
+         finishedRow(4, FieldValue::number(41)),
+         {"right_answers"}},
+        {"all right of a small bank", fewer(35, 35), {}},
+        {"more right than a small bank has", fewer(35, 36), {"right_answers"}},
+        {"none right, failed", failedWith(0), {}},
+        {"a pass at the mark", finishedRow(4, FieldValue::number(32)), {}},
+        {"a pass below the mark", finishedRow(4, FieldValue::number(31)), {"passed"}},
+        {"a fail below the mark", failedWith(31), {}},
+        {"a fail at the mark", failedWith(32), {"passed"}},
+        {"ended as it started", finishedRow(3, text("2026-12-09T10:00:00+03:00")), {}},
+        {"ended before it started",
+         finishedRow(3, text("2026-12-09T09:59:59+03:00")),
+         {"finished"}},
+        {"ended before it started, elsewhere",
+         finishedRow(3, text("2026-12-09T10:30:00+04:00")),
+         {"finished"}},
+        {"bytes that are no UTF-8 for a name",
+         finishedRow(1, FieldValue::text(QString::fromUtf8("\xff\xfe\x00"))),
+         {"username"}},
+        {"bytes that are no UTF-8 for a workstation",
+         finishedRow(7, FieldValue::text(QString::fromUtf8("kab\xc3"))),
+         {"host"}},
         {"more right than asked", finishedRow(4, FieldValue::number(42)), {"right_answers"}},
         {"negative", finishedRow(4, FieldValue::number(-1)), {"right_answers"}},
         {"a fraction right", finishedRow(4, FieldValue::number(34.5)), {"right_answers"}},
         {"a Boolean count", finishedRow(4, FieldValue::boolean(true)), {"right_answers"}},
         {"a pass in a number column", finishedRow(5, FieldValue::number(1)), {}},
-        {"a fail in a number column", finishedRow(5, FieldValue::number(0)), {}},
+        {"a fail in a number column",
+         [] {
+             std::vector<FieldValue> row = failedWith(20);
+             row[5] = FieldValue::number(0);
+             return row;
+         }(),
+         {}},
         {"two for a result", finishedRow(5, FieldValue::number(2)), {"passed"}},
         {"text questions", finishedRow(6, text("41")), {"questions"}},
         {"negative questions", finishedRow(6, FieldValue::number(-41)), {"questions"}},
@@ -509,6 +511,95 @@ TEST(JournalEntry, EachCellNotAsTheProgramWritesItIsDamaged)
     EXPECT_EQ(entry.rightAnswers.value(), 35);
     EXPECT_EQ(entry.passed.value(), true);
     EXPECT_EQ(entry.id.value(), 7);
+}
+
+// Journals another tool or a hand edit changed: each value once listed as a plausible result
+// (2 in the BOOLEAN column read as a pass; a blob as «���»), now «повреждено» in its own cell.
+TEST_F(ResultsCommand, FuzzedCellsAreDamagedInTheirOwnCell)
+{
+    const struct
+    {
+        const char *update;
+        int field; // in the CSV: 1 end, 2 name, 3 count, 4 result
+        const char *column;
+    } cases[] = {
+        {"passed = 2", 4, "passed"},
+        {"passed = 0.5", 4, "passed"},
+        {"passed = -1", 4, "passed"},
+        {"passed = 99", 4, "passed"},
+        {"username = x'd0c8ff00'", 2, "username"},
+        {"right_answers = 41", 3, "right_answers"},
+        {"right_answers = 20", 4, "passed"},
+        {"passed = 0", 4, "passed"},
+        {"finished = '2026-12-09T09:59:00+03:00'", 1, "finished"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.update);
+        const QString one = journalBank(dir.filePath(QStringLiteral("fuzz.mdb")),
+                                        {{{"Иванов", at(9, 10, 0, 3), 41, "kab1"}, 35}});
+        alter(one, {QStringLiteral("UPDATE attempts SET %1").arg(c.update)});
+        const CommandRun run = runCommand(resultsCommand, {"--csv", one});
+        EXPECT_EQ(run.status, 1);
+        const QStringList fields = run.out.split(QStringLiteral("\r\n")).value(1).split(u';');
+        ASSERT_EQ(fields.size(), 8) << run.out.toStdString();
+        for (int k = 1; k <= 4; ++k)
+            EXPECT_EQ(fields[k] == "повреждено", k == c.field)
+                << k << ": " << fields[k].toStdString();
+        const QStringList problems = errorLines(run);
+        ASSERT_EQ(problems.size(), 1) << run.err.toStdString();
+        EXPECT_TRUE(problems[0].startsWith(
+            one +
+            QStringLiteral(": попытка 1 (id в таблице attempts), столбец %1: ").arg(c.column)))
+            << problems[0].toStdString();
+    }
+}
+
+TEST(RepeatMarks, ANameTakenAgainOrTypedAlikeIsMarked)
+{
+    const auto name = [](const char *text) { return std::optional(QString::fromUtf8(text)); };
+    const struct
+    {
+        const char *what;
+        std::vector<std::optional<QString>> names;
+        QStringList marks;
+    } cases[] = {
+        {"once each", {name("Иванов Иван"), name("Иванова Ивана")}, {"", ""}},
+        {"again",
+         {name("Иванов Иван"), name("Петров"), name("Иванов Иван"), name("Иванов Иван")},
+         {"1-я из 3 попыток", "", "повторная: 2-я из 3 попыток", "повторная: 3-я из 3 попыток"}},
+        {"another case",
+         {name("Иванов Иван"), name("иванов ИВАН")},
+         {"возможно повторная", "возможно повторная"}},
+        {"spaces",
+         {name(" Иванов  Иван"), name("Иванов Иван")},
+         {"возможно повторная", "возможно повторная"}},
+        {"ё for е",
+         {name("Фёдоров Пётр"), name("Федоров Петр")},
+         {"возможно повторная", "возможно повторная"}},
+        {"both",
+         {name("Федоров"), name("Фёдоров"), name("Федоров")},
+         {"1-я из 2 попыток; возможно повторная", "возможно повторная",
+          "повторная: 2-я из 2 попыток; возможно повторная"}},
+        {"a damaged name", {std::nullopt, name("Иванов"), std::nullopt}, {"", "", ""}},
+    };
+    for (const auto &c : cases) {
+        const std::vector<QString> marks = repeatMarks(c.names);
+        EXPECT_EQ(QStringList(marks.begin(), marks.end()), c.marks) << c.what;
+    }
+}
+
+// Two workstations' journals: the second try is on the other one, and started earlier there by
+// the text of its time.
+TEST_F(ResultsCommand, ARepeatOnAnotherWorkstationIsMarkedInTheOrderListed)
+{
+    const QString first = bank("kab1.mdb", {{{"Иванов Иван", at(9, 12, 0, 3), 41, "kab1"}, 35}});
+    const QString second = bank("kab2.mdb", {{{"Иванов Иван", at(9, 11, 30, 5), 41, "kab2"}, 20}});
+    const CommandRun run = runCommand(resultsCommand, {"--csv", first, second});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = linesWith(run.out, "Иванов Иван");
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains(";kab2;1-я из 2 попыток;")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(";kab1;повторная: 2-я из 2 попыток;")) << lines[1].toStdString();
 }
 
 // A FIFO with no writer would hold any command that opens it for reading, the tool run from a
