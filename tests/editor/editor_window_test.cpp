@@ -640,10 +640,10 @@ TEST_F(EditorTest, PanesNeverCollapseAndTheLayoutCanBeRestored)
     collapsed[0] += collapsed[1];
     collapsed[1] = 0;
     QSplitter old(Qt::Horizontal);
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 2; ++k)
         old.addWidget(new QWidget);
     old.setSizes(collapsed);
-    QSettings().setValue(QStringLiteral("window/splitter"), old.saveState());
+    QSettings().setValue(QStringLiteral("window/panes"), old.saveState());
     restart();
     EXPECT_TRUE(noneEmpty()) << "restored collapsed";
     // The form's handle dragged as far as it goes either way.
@@ -661,11 +661,25 @@ TEST_F(EditorTest, PanesNeverCollapseAndTheLayoutCanBeRestored)
     editor->ui().problemsDock->close();
     editor->ui().actionRestoreLayout->trigger();
     EXPECT_TRUE(editor->ui().problemsDock->isVisible());
-    EXPECT_GE(restored.sizes()[2], editor->ui().preview->width());
-    // The list's room goes to the question's text.
+    // The exam-sized preview whole, not cut at its column's edge.
+    EXPECT_EQ(ui().preview->visibleRegion().boundingRect(), ui().preview->rect());
+    // The list's room goes to the question's text, and the list has room: on a screen 1280
+    // points wide a staff member reads the start of a question, not its first two words.
     const QHeaderView &header = *editor->ui().questionList->horizontalHeader();
     EXPECT_GE(header.sectionSize(2 /* the text */) * 2, header.width())
         << "the text has " << header.sectionSize(2) << " of " << header.width() << " points";
+    EXPECT_GE(header.sectionSize(2) * 3, editor->width())
+        << "the text has " << header.sectionSize(2) << " of the window's " << editor->width();
+    // Settings the three panes of an older editor kept side by side do not squeeze it again.
+    QSplitter three(Qt::Horizontal);
+    for (int k = 0; k < 3; ++k)
+        three.addWidget(new QWidget);
+    three.setSizes({270, 320, 620});
+    QSettings().remove(QStringLiteral("window"));
+    QSettings().setValue(QStringLiteral("window/splitter"), three.saveState());
+    restart();
+    EXPECT_GE(editor->ui().questionList->horizontalHeader()->sectionSize(2) * 3,
+              editor->width());
     QSettings().remove(QStringLiteral("window"));
 }
 
