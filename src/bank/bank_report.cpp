@@ -116,7 +116,7 @@ QString withoutAnswers(const BankReport &report)
 {
     if (report.withoutAnswers == 0)
         return {};
-    return QStringLiteral(" Вопросов без ответов (вид type не 0 и не 1): %1 из %2.")
+    return QStringLiteral(" Вопросов без ответов (вид вопроса не 0 и не 1): %1 из %2.")
         .arg(report.withoutAnswers)
         .arg(report.lastId);
 }
