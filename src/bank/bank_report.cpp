@@ -16,6 +16,7 @@
 #include "store/statements.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 namespace {
@@ -74,11 +75,13 @@ private:
 };
 
 // One pass over the questions the draw can reach, with their values as the program reads them.
-void warn(Database &basa, int lastId, QuestionWarnings &checks, BankReport &report)
+void warn(Database &basa, int lastId, QuestionWarnings &checks, UnusedPictures unused,
+          BankReport &report)
 {
     Warnings found(checks, report);
     forEachAskedQuestion(basa, lastId, [&](const AskedQuestion &asked) { found.question(asked); });
-    found.unusedPictures();
+    if (unused == UnusedPictures::Warned)
+        found.unusedPictures();
     report.pictures = found.used();
     report.pictures.sort();
 }
@@ -123,7 +126,13 @@ QString withoutAnswers(const BankReport &report)
 
 } // namespace
 
-BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
+QString picturesOfBank(const QString &bankPath, const QString &programPictures)
+{
+    const QString beside = QFileInfo(bankPath).absoluteDir().filePath(QStringLiteral("pictures"));
+    return QFileInfo(beside).isDir() ? beside : programPictures;
+}
+
+BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks, UnusedPictures unused)
 {
     BankReport report;
     try {
@@ -143,7 +152,7 @@ BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
         }
         readJournalAsResults(basa, report);
         if (report.lastId > 0)
-            warn(basa, report.lastId, checks, report);
+            warn(basa, report.lastId, checks, unused, report);
     } catch (const RuntimeError &error) {
         report.addProblem(error.description());
     }

@@ -67,13 +67,22 @@ protected:
     QTemporaryDir program;
 };
 
-TEST_F(CheckCommand, ASoundBankPassesWithThePicturesOfTheProgramsFolder)
+TEST_F(CheckCommand, ASoundBankPassesWithThePicturesBesideItOrElseThoseOfTheProgramsFolder)
 {
     const CommandRun result = check();
     EXPECT_EQ(result.status, 0) << result.err.toStdString();
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
     EXPECT_TRUE(result.out.contains("программа примет этот банк")) << result.out.toStdString();
     EXPECT_TRUE(result.out.contains(QDir(program.path()).filePath("pictures")));
+
+    // The staff's bank with its pictures beside it, as the editor and prepare read them.
+    const QString beside = dir.filePath("pictures");
+    makePictures(beside, {1, 3});
+    const CommandRun own = check();
+    EXPECT_EQ(own.status, 0) << own.err.toStdString();
+    EXPECT_TRUE(own.out.contains("рисунки из " + beside)) << own.out.toStdString();
+    EXPECT_EQ(own.out.count("не нужен ни одному вопросу"), 1) << own.out.toStdString();
+    EXPECT_TRUE(own.out.contains(QDir(beside).filePath("3.bmp") + " не нужен"));
 }
 
 // The engine would leave its log and index files beside a bank in write-ahead mode even when

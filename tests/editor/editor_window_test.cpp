@@ -430,6 +430,12 @@ TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSave
     text.write("не рисунок");
     text.close();
 
+    // Made after a bank whose pictures are the program's, where a picture lies that the new
+    // bank does not use: it is no concern of the new bank, which takes its own along.
+    openBank();
+    const QString programPictures = QDir(bank.appPath()).filePath(QStringLiteral("pictures"));
+    ASSERT_TRUE(QFile::copy(QDir(programPictures).filePath(QStringLiteral("1.bmp")),
+                            QDir(programPictures).filePath(QStringLiteral("2.bmp"))));
     editor->newBank();
     for (int k = 0; k < 40; ++k)
         QTest::keyClick(ui().questionList, Qt::Key_Insert);
@@ -468,6 +474,13 @@ TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSave
     EXPECT_EQ(saved.questions[39].ball, QVariant(qlonglong(4)));
     ASSERT_EQ(saved.users.size(), 1u);
     EXPECT_EQ(saved.users[0].chek, QVariant(false));
+    // Saved, the editor says what check says of the file, and what it said before.
+    const QStringList before = editor->report().warnings;
+    editor->checkNow();
+    EXPECT_EQ(editor->report().warnings, before);
+    const BankReport checked = inspectBankFile(path, picturesOfBank(path, programPictures));
+    EXPECT_EQ(checked.warnings, editor->report().warnings);
+    EXPECT_EQ(checked.problems, editor->report().problems);
 }
 
 TEST_F(EditorTest, SavingOverAnExamThatMayBeRunningAsksFirst)
