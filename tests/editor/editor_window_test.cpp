@@ -420,7 +420,7 @@ TEST_F(EditorTest, ASaveThatCannotBeWrittenLeavesTheOldBankAndTheEditsInTheEdito
 TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSaved)
 {
     QTemporaryDir elsewhere;
-    QImage image(700, 50, QImage::Format_RGB888);
+    QImage image(700, 42, QImage::Format_RGB888);
     image.fill(Qt::darkRed);
     const QString chosen = QDir(elsewhere.path()).filePath(QStringLiteral("схема.bmp"));
     ASSERT_TRUE(image.save(chosen, "BMP"));
@@ -455,11 +455,13 @@ TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSave
     prompts().files = {chosen};
     QTest::mouseClick(ui().choosePicture, Qt::LeftButton);
     EXPECT_EQ(editor->document().questions()[6].picture, QVariant(QStringLiteral("1")));
-    EXPECT_EQ(ui().preview->ui().Picture2->picture().size(), QSize(700, 50));
+    EXPECT_EQ(ui().preview->ui().Picture2->picture().size(), QSize(700, 42));
     editor->checkNow();
     EXPECT_TRUE(editor->report().accepted()) << editor->report().problems.join('\n').toStdString();
     ASSERT_EQ(editor->report().warnings.size(), 1);
-    EXPECT_TRUE(editor->report().warnings.front().contains(QStringLiteral("700 × 50")));
+    EXPECT_TRUE(editor->report().warnings.front().contains(QStringLiteral("700 × 42")));
+    EXPECT_TRUE(ui().pictureInfo->text().startsWith(QStringLiteral("1.bmp, 700 × 42 точки;")))
+        << ui().pictureInfo->text().toStdString();
 
     const QString path = QDir(elsewhere.path()).filePath(QStringLiteral("новый/data.mdb"));
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
@@ -467,7 +469,7 @@ TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSave
     ASSERT_TRUE(editor->save()) << prompts().told.join('\n').toStdString();
     EXPECT_EQ(editor->path(), path);
     const QString copied = QDir(QFileInfo(path).path()).filePath(QStringLiteral("pictures/1.bmp"));
-    EXPECT_EQ(QImage(copied).size(), QSize(700, 50));
+    EXPECT_EQ(QImage(copied).size(), QSize(700, 42));
     const BankTables saved = readBankTables(path);
     ASSERT_EQ(saved.questions.size(), 40u);
     EXPECT_EQ(saved.questions[39].question, QVariant(QStringLiteral("Вопрос 40")));
