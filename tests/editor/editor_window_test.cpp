@@ -476,11 +476,15 @@ TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSave
     EXPECT_EQ(saved.questions[39].ball, QVariant(qlonglong(4)));
     ASSERT_EQ(saved.users.size(), 1u);
     EXPECT_EQ(saved.users[0].chek, QVariant(false));
-    // Saved, the editor says what check says of the file, and what it said before.
+    // Saved, the editor says what it said before, and what check says of the file: of a
+    // picture its own folder holds and it does not use too.
     const QStringList before = editor->report().warnings;
     editor->checkNow();
     EXPECT_EQ(editor->report().warnings, before);
+    ASSERT_TRUE(QFile::copy(copied, QDir(QFileInfo(copied).path()).filePath("5.bmp")));
+    editor->checkNow();
     const BankReport checked = inspectBankFile(path, picturesOfBank(path, programPictures));
+    EXPECT_EQ(checked.warnings.size(), 2);
     EXPECT_EQ(checked.warnings, editor->report().warnings);
     EXPECT_EQ(checked.problems, editor->report().problems);
 }
@@ -676,8 +680,16 @@ TEST_F(EditorTest, PanesNeverCollapseAndTheLayoutCanBeRestored)
     editor->ui().problemsDock->close();
     editor->ui().actionRestoreLayout->trigger();
     EXPECT_TRUE(editor->ui().problemsDock->isVisible());
-    // The exam-sized preview whole, not cut at its column's edge.
+    // The exam-sized preview whole, not cut at its column's edge; the list has all the rest,
+    // on a wider window too.
     EXPECT_EQ(ui().preview->visibleRegion().boundingRect(), ui().preview->rect());
+    editor->resize(editor->width() + 400, editor->height());
+    editor->ui().actionRestoreLayout->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(ui().editScroll->width(), ui().editScroll->minimumWidth());
+    editor->resize(editor->width() - 400, editor->height());
+    editor->ui().actionRestoreLayout->trigger();
+    QApplication::processEvents();
     // The list's room goes to the question's text, and the list has room: on a screen 1280
     // points wide a staff member reads the start of a question, not its first two words.
     const QHeaderView &header = *editor->ui().questionList->horizontalHeader();
