@@ -15,8 +15,8 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStyle>
 #include <QSettings>
+#include <QStyle>
 
 namespace {
 
