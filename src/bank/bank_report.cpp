@@ -17,6 +17,7 @@
 #include "store/statements.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 namespace {
@@ -75,11 +76,13 @@ private:
 };
 
 // One pass over the questions the draw can reach, with their values as the program reads them.
-void warn(Database &basa, int lastId, QuestionWarnings &checks, BankReport &report)
+void warn(Database &basa, int lastId, QuestionWarnings &checks, UnusedPictures unused,
+          BankReport &report)
 {
     Warnings found(checks, report);
     forEachAskedQuestion(basa, lastId, [&](const AskedQuestion &asked) { found.question(asked); });
-    found.unusedPictures();
+    if (unused == UnusedPictures::Warned)
+        found.unusedPictures();
     report.pictures = found.used();
     report.pictures.sort();
 }
@@ -137,14 +140,20 @@ QString withoutAnswers(const BankReport &report)
 {
     if (report.withoutAnswers == 0)
         return {};
-    return QStringLiteral(" Вопросов без ответов (вид type не 0 и не 1): %1 из %2.")
+    return QStringLiteral(" Вопросов без ответов (вид вопроса не 0 и не 1): %1 из %2.")
         .arg(report.withoutAnswers)
         .arg(report.lastId);
 }
 
 } // namespace
 
-BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
+QString picturesOfBank(const QString &bankPath, const QString &programPictures)
+{
+    const QString beside = QFileInfo(bankPath).absoluteDir().filePath(QStringLiteral("pictures"));
+    return QFileInfo(beside).isDir() ? beside : programPictures;
+}
+
+BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks, UnusedPictures unused)
 {
     BankReport report;
     try {
@@ -165,7 +174,7 @@ BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks)
         if (readJournalAsResults(basa, report))
             readAnswers(basa, report);
         if (report.lastId > 0)
-            warn(basa, report.lastId, checks, report);
+            warn(basa, report.lastId, checks, unused, report);
     } catch (const RuntimeError &error) {
         report.addProblem(error.description());
     }

@@ -31,11 +31,21 @@ struct BankReport
     void addProblem(const QString &problem);
 };
 
+// Whether the pictures in the folder that no question shows are warned of: not for a bank that
+// has no file yet, whose save gives it a pictures folder of its own.
+enum class UnusedPictures { Warned, NotWarned };
+
+// The pictures folder of the bank at `bankPath`: pictures/ beside it where there is one, as the
+// staff keep a bank they work on and as prepare copies it, else `programPictures`, the folder
+// the installed exam reads.
+QString picturesOfBank(const QString &bankPath, const QString &programPictures);
+
 // Looks at the bank at `path` as the program opens it, with the question pictures in
 // `picturesFolder`. Measuring texts needs a graphical application object.
 BankReport inspectBankFile(const QString &path, const QString &picturesFolder);
 // The same for an open bank, with the pictures of `checks`' folder.
-BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks);
+BankReport inspectBankDatabase(Database &basa, QuestionWarnings &checks,
+                               UnusedPictures unused = UnusedPictures::Warned);
 
 // Problems on the console's error stream, warnings and the verdict on its output.
 void printReport(const QString &path, const QString &picturesFolder, const BankReport &report,

@@ -17,17 +17,19 @@ int checkCommand(const QStringList &arguments, Console &console)
             "правильных). Затем предупреждает (в обычный вывод) о "
             "том, что помешает экзаменуемому, хотя экзамен пройдёт: текст вопроса не помещается "
             "в свою надпись, ответ шире своей строки (измеряется шрифтами окна экзамена), рисунок "
-            "больше отведённого ему места в окне экзамена, код ball нельзя набрать ответами его "
-            "вида, вид type не 0 и не 1 — у вопроса не показываются ответы (их число — и в "
-            "последней строке), рисунок в папке не нужен ни одному вопросу.\nКод завершения 0, "
+            "больше отведённого ему места в окне экзамена, код правильного ответа нельзя набрать "
+            "ответами его вида, вид вопроса не 0 и не 1 — у вопроса не показываются ответы (их "
+            "число — и в последней строке), рисунок в папке не нужен ни одному вопросу.\nКод "
+            "завершения 0, "
             "когда программа примет банк (предупреждения его не меняют), иначе 1."),
-        {picturesOption(QStringLiteral("pictures/ в папке программы"))});
+        {picturesOption(QStringLiteral("pictures/ рядом с банком, где она есть, иначе pictures/ "
+                                       "в папке программы"))});
     if (const auto status = line.parse(arguments, console))
         return *status;
     const QString bank = line.argument(0);
     const QString pictures = line.isSet(QStringLiteral("pictures"))
                                  ? line.value(QStringLiteral("pictures"))
-                                 : console.programPictures();
+                                 : picturesOfBank(bank, console.programPictures());
     const BankReport report = inspectBankFile(bank, pictures);
     printReport(bank, pictures, report, console);
     return report.accepted() ? ExitCode::Done : ExitCode::Refused;

@@ -23,7 +23,7 @@ int importCommand(const QStringList &arguments, Console &console)
             "значение в значение: таблицы questions и users, пустые значения остаются пустыми, "
             "chek — логический столбец. Старый файл только читается. Затем проверяет новый банк, "
             "как команда check, с рисунками из ПАПКИ, и в конце говорит, сколько в нём вопросов "
-            "без ответов (вид type не 0 и не 1: так читается и повреждённое описание таблицы)."
+            "без ответов (вид вопроса не 0 и не 1: так читается и повреждённое описание таблицы)."
             "\nКод завершения: 0 — банк записан и "
             "программа его примет; 1 — старая база отвергнута, ничего не записано; 3 — банк "
             "записан, но программа его не примет (в отчёте сказано, что исправить)."),
@@ -70,7 +70,7 @@ int importCommand(const QStringList &arguments, Console &console)
     // Said last, where it is seen: a damaged description of the old table reads as questions
     // without a kind, and such a bank passes the check.
     if (report.withoutAnswers > 0)
-        console.out << QStringLiteral("%1: без ответов (вид type не 0 и не 1) — %2 из %3; на "
+        console.out << QStringLiteral("%1: без ответов (вид вопроса не 0 и не 1) — %2 из %3; на "
                                       "экзамене отметить в таких вопросах нечего. Если в старой "
                                       "базе ответы у вопросов есть, её описание таблицы "
                                       "questions, видимо, повреждено: откройте её в Access и "

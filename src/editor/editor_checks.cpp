@@ -31,7 +31,12 @@ void EditorWindow::checkNow()
     try {
         Database image = DBEngine::OpenImage(
             bankImageWithQuestions(m_baseImage, m_document->questions()), shownPath);
-        m_report = inspectBankDatabase(image, *m_warnings);
+        // A bank not in a file yet takes the pictures it uses into a folder of its own when it
+        // is saved: what else lies where they are now is not the saved bank's.
+        m_report =
+            inspectBankDatabase(image, *m_warnings,
+                                m_path.isEmpty() && !m_picturesChosen ? UnusedPictures::NotWarned
+                                                                      : UnusedPictures::Warned);
     } catch (const RuntimeError &error) {
         m_report = BankReport();
         m_report.addProblem(error.description());

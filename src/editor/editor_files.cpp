@@ -103,14 +103,11 @@ QString runningAttempt(const QString &bankPath)
     return {};
 }
 
-// Where a bank's pictures are: pictures/ beside it where there is one, as the staff keep a bank
-// they work on, else the program's own, where check and the exam look for them.
-QString picturesOfBank(const QString &bank)
+// Where a bank's pictures are, as check looks for them.
+QString bankPictures(const QString &bank)
 {
-    const QString beside = picturesBeside(bank);
-    if (QFileInfo(beside).isDir())
-        return beside;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("pictures"));
+    return picturesOfBank(
+        bank, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("pictures")));
 }
 
 QString what(const std::exception &error)
@@ -164,7 +161,7 @@ bool EditorWindow::openBank(const QString &path)
         return false;
     }
     remember(QFileInfo(path).absolutePath());
-    setPicturesFolder(picturesOfBank(path));
+    setPicturesFolder(bankPictures(path));
     m_sourceName.clear();
     takeBank(std::move(tables.questions), {}, std::move(image), QFileInfo(path).absoluteFilePath(),
              true);
@@ -368,7 +365,7 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
     m_users.clear();
     // The pictures where opening this file will look for them, so that the verdict stays.
     if (!existing && !m_picturesChosen)
-        setPicturesFolder(picturesOfBank(path));
+        setPicturesFolder(bankPictures(path));
     m_document->markSaved();
     // The chosen pictures are in the folder now.
     m_shownPicture.clear();

@@ -7,6 +7,7 @@
 #include "question_list_model.h"
 #include "question_preview.h"
 #include "store/bank_warnings.h"
+#include "store/counted.h"
 #include "store/question_values.h"
 #include "store/rules.h"
 #include "store/sqlite.h"
@@ -281,8 +282,10 @@ void EditorWindow::updatePicture()
         image.width() > 320 || image.height() > 120
             ? image.scaled(320, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation)
             : image));
-    QString info =
-        QStringLiteral("%1, %2 × %3 точек").arg(name).arg(image.width()).arg(image.height());
+    QString info = QStringLiteral("%1, %2 × %3")
+                       .arg(name)
+                       .arg(image.width())
+                       .arg(counted(image.height(), Nouns::Point));
     if (m_pictures.isChosen(*number))
         info += QStringLiteral("; выбран из файла, будет скопирован в %1 при сохранении")
                     .arg(m_pictures.folder());

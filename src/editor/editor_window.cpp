@@ -14,11 +14,16 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
+#include <QStyle>
 
 namespace {
 
 const QString ProgramName = QStringLiteral("Редактор банков вопросов");
+// Not the key of the three panes side by side an older editor kept: their widths would squeeze
+// the list again.
+const QString PanesKey = QStringLiteral("window/panes");
 
 } // namespace
 
@@ -55,11 +60,16 @@ EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *pare
     m_ui->actionProblems->setChecked(true);
     // The mark first, where the eye meets it; the text takes what room is left.
     header.moveSection(QuestionListModel::MarkColumn, 0);
-    // The list takes what the window gains; the preview keeps the exam panel's size.
-    m_ui->previewPane->setMaximumWidth(m_ui->previewPane->sizeHint().width());
+    // The form above the preview, beside the list: the exam-sized panel leaves the list room to
+    // read its texts only when the two do not stand side by side. The column is never narrower
+    // than the panel, with room for the scroll bar a low screen needs; the list takes what the
+    // window gains.
+    QScrollArea &edit = *m_ui->editScroll;
+    edit.setMinimumWidth(m_ui->editPane->minimumSizeHint().width() +
+                         edit.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &edit) +
+                         2 * edit.frameWidth());
     m_ui->splitter->setStretchFactor(0, 1);
     m_ui->splitter->setStretchFactor(1, 0);
-    m_ui->splitter->setStretchFactor(2, 0);
     restoreLayout();
 
     // A wait after the last change, so that typing is not held up by looking at the whole bank.
@@ -149,17 +159,16 @@ void EditorWindow::connectActions()
 
 void EditorWindow::restoreLayout()
 {
-    // The preview as wide as the exam's panel, the form as narrow as its fields allow, the list
-    // the rest: its text column is what the staff read.
+    // The form and the preview as wide as the exam's panel, the list the rest: its text column
+    // is what the staff read.
     QSplitter &splitter = *m_ui->splitter;
-    const int preview = m_ui->previewPane->sizeHint().width();
-    const int form = m_ui->formPane->minimumSizeHint().width();
+    const int edit = m_ui->editScroll->minimumWidth();
     // Measured on the window: before it is shown the splitter has no width of its own yet.
     const int margins = width() - m_ui->centralwidget->contentsRect().width() +
                         2 * m_ui->centralLayout->contentsMargins().left();
-    const int list = std::max(width() - margins - preview - form - 2 * splitter.handleWidth(),
+    const int list = std::max(width() - margins - edit - splitter.handleWidth(),
                               m_ui->listPane->minimumSizeHint().width());
-    splitter.setSizes({list, form, preview});
+    splitter.setSizes({list, edit});
     m_ui->problemsDock->setFloating(false);
     addDockWidget(Qt::BottomDockWidgetArea, m_ui->problemsDock);
     m_ui->problemsDock->show();
@@ -224,7 +233,7 @@ void EditorWindow::restoreSettings()
     }
     restoreState(settings.value(QStringLiteral("window/state")).toByteArray());
     QSplitter &splitter = *m_ui->splitter;
-    splitter.restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
+    splitter.restoreState(settings.value(PanesKey).toByteArray());
     // A pane once dragged to nothing (kept so by an older editor) comes back.
     const QList<int> sizes = splitter.sizes();
     if (std::find(sizes.begin(), sizes.end(), 0) != sizes.end())
@@ -236,7 +245,7 @@ void EditorWindow::saveSettings()
     QSettings settings;
     settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
     settings.setValue(QStringLiteral("window/state"), saveState());
-    settings.setValue(QStringLiteral("window/splitter"), m_ui->splitter->saveState());
+    settings.setValue(PanesKey, m_ui->splitter->saveState());
 }
 
 void EditorWindow::remember(const QString &folder)

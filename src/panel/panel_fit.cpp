@@ -1,6 +1,7 @@
 #include "panel_fit.h"
 
 #include "question_panel.h"
+#include "store/counted.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -191,9 +192,9 @@ QString PanelFit::questionProblem(QStringView view)
         const QRect needed =
             m_questionFont.boundingRect(QRect(0, 0, m_label.width(), 100000), WrappedText, text);
         if (widestWords(text, m_ui.Label6->font(), m_label.width()) > m_label.width())
-            problem = QStringLiteral("в тексте вопроса есть слово шире надписи (%1 точек): оно "
+            problem = QStringLiteral("в тексте вопроса есть слово шире надписи (%1): оно "
                                      "обрежется")
-                          .arg(m_label.width());
+                          .arg(counted(m_label.width(), Nouns::Point));
         else if (needed.height() > m_label.height())
             problem = QStringLiteral("текст вопроса не помещается в надпись %1 × %2: нужно строк "
                                      "— %3, видно — %4")
@@ -218,9 +219,8 @@ QString PanelFit::answerProblem(QStringView text, bool checkBox)
                               "строку текста");
     const int width = m_answerFont.horizontalAdvance(text.toString());
     if (width > room)
-        return QStringLiteral("текст шириной %1 точек не помещается в строку ответа: места %2 "
-                              "точек, конец обрежется")
-            .arg(width)
-            .arg(room);
+        return QStringLiteral("текст шириной %1 не помещается в строку ответа: места %2, конец "
+                              "обрежется")
+            .arg(counted(width, Nouns::Point), counted(room, Nouns::Point));
     return QString();
 }

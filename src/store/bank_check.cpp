@@ -146,7 +146,7 @@ void checkIds(Database &basa, int lastId, const QString &asked, Found &problems)
             .arg(asked)
             .arg(lastId));
     for (const auto &row : missing)
-        problems.add(QStringLiteral("номера вопросов (id) должны идти подряд от 1 до %1, "
+        problems.add(QStringLiteral("номера вопросов должны идти подряд от 1 до %1, "
                                     "номера последнего вопроса, без пропусков; номера %2 "
                                     "нет")
                          .arg(lastId)
@@ -155,7 +155,6 @@ void checkIds(Database &basa, int lastId, const QString &asked, Found &problems)
 
 void checkTexts(Database &basa, const QString &asked, Found &problems)
 {
-    static const char *const answers[] = {"answ1", "answ2", "answ3", "answ4"};
     // The rows with a text kind or code, or a missing text: only those need a closer look. A
     // value is at least the empty text only when it is a text (or a blob, which reads as one).
     const auto rows = basa.Rows(
@@ -171,24 +170,21 @@ void checkTexts(Database &basa, const QString &asked, Found &problems)
         const bool typeIsNumber = readsAsNumber(row[1]);
         if (!typeIsNumber)
             problems.add(
-                QStringLiteral("у вопроса %1 вид (type) «%2» — не число").arg(id, row[1].asText()),
+                QStringLiteral("у вопроса %1 вид вопроса «%2» — не число").arg(id, row[1].asText()),
                 question);
         if (row[2].isNull())
-            problems.add(QStringLiteral("у вопроса %1 нет текста (question)").arg(id), question);
+            problems.add(QStringLiteral("у вопроса %1 нет текста вопроса").arg(id), question);
         if (typeIsNumber && showsAnswers(row[1]))
             for (int k = 0; k < 4; ++k)
                 if (row[3 + k].isNull())
-                    problems.add(QStringLiteral("у вопроса %1 нет текста ответа %2 (%3)")
-                                     .arg(id)
-                                     .arg(k + 1)
-                                     .arg(QLatin1String(answers[k])),
-                                 question);
+                    problems.add(
+                        QStringLiteral("у вопроса %1 нет текста ответа %2").arg(id).arg(k + 1),
+                        question);
         // The code is the key: the refusal names where it is wrong, never what it holds, since
         // the keeper passes this text on to the examinee's window.
         if (!readsAsNumber(row[7]))
-            problems.add(
-                QStringLiteral("у вопроса %1 код правильного ответа (ball) — не число").arg(id),
-                question);
+            problems.add(QStringLiteral("у вопроса %1 код правильного ответа — не число").arg(id),
+                         question);
     }
 }
 
@@ -204,7 +200,7 @@ QString pictureValueProblem(const BankPicture &picture)
     }
     if (number >= 0)
         return {};
-    return QStringLiteral("у вопроса %1 номер рисунка (picture) «%2» — не целое число от 0 до "
+    return QStringLiteral("у вопроса %1 номер рисунка «%2» — не целое число от 0 до "
                           "32767")
         .arg(picture.firstId)
         .arg(textOf(picture.value, QStringLiteral("picture")));
@@ -248,7 +244,7 @@ BankInspection inspect(Database &basa, const FieldValue &lastRowId, const Pictur
     if (lastRowId.kind() != FieldValue::Kind::Number || lastRowId.asNumber() < 1 ||
         lastRowId.asNumber() > LargestBank || lastRowId.asNumber() != int(lastRowId.asNumber())) {
         problems.add(
-            QStringLiteral("номер последнего вопроса (id) %1%2 от 1 до %3")
+            QStringLiteral("номер последнего вопроса %1%2 от 1 до %3")
                 .arg(shownId(basa, lastRowId,
                              QStringLiteral("select typeof(id) as kind from questions"), true),
                      lastRowId.kind() == FieldValue::Kind::Text

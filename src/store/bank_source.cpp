@@ -444,10 +444,11 @@ private:
                                    row.type.toLongLong() == Rules::CheckBoxes);
         for (int k = 0; k < b.answers; ++k)
             if (showsAnswers && row.answers[k].isNull())
-                blockProblem(b.answerLines[k],
-                             QStringLiteral("пустой ответ %1: у вопроса с ответами (type 0 или 1) "
-                                            "текст ответа обязателен; пустой текст — \"\"")
-                                 .arg(k + 1));
+                blockProblem(
+                    b.answerLines[k],
+                    QStringLiteral("пустой ответ %1: у вопроса с ответами (вид вопроса 0 или 1) "
+                                   "текст ответа обязателен; пустой текст — \"\"")
+                        .arg(k + 1));
         const int rightCount = int(std::count(b.right.begin(), b.right.end(), true));
         if (b.fieldLines[Ball]) {
             if (rightCount > 0)
@@ -617,17 +618,16 @@ QString bankSourceText(const BankTables &tables, QStringList &problems)
         if (!type)
             problems.push_back(
                 where +
-                QStringLiteral("вид (type) «%1» — не целое число").arg(row.type.toString()));
+                QStringLiteral("вид вопроса «%1» — не целое число").arg(row.type.toString()));
         if (!ball)
-            problems.push_back(
-                where +
-                QStringLiteral("код (ball) «%1» — не целое число").arg(row.ball.toString()));
-        if (!row.picture.isNull() && !isPictureText(row.picture.toString()))
             problems.push_back(where +
-                               QStringLiteral("номер рисунка (picture) «%1» — не целое число "
-                                              "от 0 до %2")
-                                   .arg(row.picture.toString())
-                                   .arg(LargestPicture));
+                               QStringLiteral("код правильного ответа «%1» — не целое число")
+                                   .arg(row.ball.toString()));
+        if (!row.picture.isNull() && !isPictureText(row.picture.toString()))
+            problems.push_back(where + QStringLiteral("номер рисунка «%1» — не целое число "
+                                                      "от 0 до %2")
+                                           .arg(row.picture.toString())
+                                           .arg(LargestPicture));
         // What make would refuse, said here rather than written.
         const QString unkept = unstorable(row.question.toString());
         if (!unkept.isEmpty())

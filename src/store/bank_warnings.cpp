@@ -17,9 +17,9 @@ QString codeWarning(const AskedQuestion &question)
 {
     const FieldValue &ball = question.ball;
     if (ball.isNull())
-        return QStringLiteral("код правильного ответа (ball) пуст: ни один ответ не засчитается");
+        return QStringLiteral("код правильного ответа пуст: ни один ответ не засчитается");
     if (ball.kind() == FieldValue::Kind::Boolean)
-        return QStringLiteral("код правильного ответа (ball) программа читает как логическое "
+        return QStringLiteral("код правильного ответа программа читает как логическое "
                               "значение %1 (столбец ball объявлен как BOOLEAN): ни один набор "
                               "ответов его не даст")
             .arg(ball.asBoolean() ? QStringLiteral("True") : QStringLiteral("False"));
@@ -30,11 +30,11 @@ QString codeWarning(const AskedQuestion &question)
     if (Rules::ticksCanGive(type, *code))
         return {};
     return type == Rules::OptionButtons
-               ? QStringLiteral("код (ball) %1 нельзя набрать одним ответом (type 0): возможны "
-                                "только 1, 4, 8, 16")
+               ? QStringLiteral("код правильного ответа %1 нельзя набрать одним ответом "
+                                "(переключателями): возможны только 1, 4, 8, 16")
                      .arg(plainDecimal(*code))
-               : QStringLiteral("код (ball) %1 нельзя набрать флажками (type 1): возможны суммы "
-                                "весов 1, 4, 8, 16")
+               : QStringLiteral("код правильного ответа %1 нельзя набрать флажками: возможны "
+                                "суммы весов 1, 4, 8, 16")
                      .arg(plainDecimal(*code));
 }
 
@@ -43,13 +43,15 @@ QString codeWarning(const AskedQuestion &question)
 QString kindWarning(const AskedQuestion &question)
 {
     const QString scored = QStringLiteral("ответы не показываются, экзаменуемому нечего "
-                                          "отметить: вопрос засчитается всем, если код (ball) "
-                                          "равен 0, и никому при другом коде");
+                                          "отметить: вопрос засчитается всем, если код "
+                                          "правильного ответа равен 0, и никому при другом коде");
     if (question.type.isNull())
-        return QStringLiteral("вид (type) пуст: ") + scored;
+        return QStringLiteral("вид вопроса пуст: ") + scored;
     if (!numberOf(question.type))
         return {};
-    return QStringLiteral("вид (type) %1 — не 0 и не 1: ").arg(textOf(question.type, {})) + scored;
+    return QStringLiteral("вид вопроса %1 — не 0 (переключатели) и не 1 (флажки): ")
+               .arg(textOf(question.type, {})) +
+           scored;
 }
 
 } // namespace
@@ -106,7 +108,7 @@ QStringList valueWarnings(const AskedQuestion &question)
 {
     QStringList warnings;
     if (isBlank(question.question))
-        warnings.push_back(QStringLiteral("текст вопроса (question) пуст: экзаменуемый увидит "
+        warnings.push_back(QStringLiteral("текст вопроса пуст: экзаменуемый увидит "
                                           "пустой вопрос"));
     if (!question.showsAnswers()) {
         const QString kind = kindWarning(question);
@@ -117,7 +119,7 @@ QStringList valueWarnings(const AskedQuestion &question)
     for (int k = 0; k < 4; ++k)
         if (isBlank(question.answers[k]))
             warnings.push_back(
-                QStringLiteral("ответ %1 (answ%1) пуст: экзаменуемый увидит пустую строку ответа")
+                QStringLiteral("ответ %1 пуст: экзаменуемый увидит пустую строку ответа")
                     .arg(k + 1));
     const QString code = codeWarning(question);
     if (!code.isEmpty())

@@ -67,13 +67,22 @@ protected:
     QTemporaryDir program;
 };
 
-TEST_F(CheckCommand, ASoundBankPassesWithThePicturesOfTheProgramsFolder)
+TEST_F(CheckCommand, ASoundBankPassesWithThePicturesBesideItOrElseThoseOfTheProgramsFolder)
 {
     const CommandRun result = check();
     EXPECT_EQ(result.status, 0) << result.err.toStdString();
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
     EXPECT_TRUE(result.out.contains("программа примет этот банк")) << result.out.toStdString();
     EXPECT_TRUE(result.out.contains(QDir(program.path()).filePath("pictures")));
+
+    // The staff's bank with its pictures beside it, as the editor and prepare read them.
+    const QString beside = dir.filePath("pictures");
+    makePictures(beside, {1, 3});
+    const CommandRun own = check();
+    EXPECT_EQ(own.status, 0) << own.err.toStdString();
+    EXPECT_TRUE(own.out.contains("рисунки из " + beside)) << own.out.toStdString();
+    EXPECT_EQ(own.out.count("не нужен ни одному вопросу"), 1) << own.out.toStdString();
+    EXPECT_TRUE(own.out.contains(QDir(beside).filePath("3.bmp") + " не нужен"));
 }
 
 // The engine would leave its log and index files beside a bank in write-ahead mode even when
@@ -104,9 +113,9 @@ TEST_F(CheckCommand, ReportsEveryReasonTheProgramWouldRefuseTheBankOneALine)
     const QStringList lines = result.err.trimmed().split('\n');
     const QStringList expected = {
         "номера 30 нет",
-        "у вопроса 9 нет текста (question)",
-        "у вопроса 11 нет текста ответа 2 (answ2)",
-        "у вопроса 20 код правильного ответа (ball) — не число",
+        "у вопроса 9 нет текста вопроса",
+        "у вопроса 11 нет текста ответа 2",
+        "у вопроса 20 код правильного ответа — не число",
         "для вопроса 14",
         "первая строка таблицы users должна иметь id 1, а у неё id «2»",
     };
@@ -143,14 +152,14 @@ TEST_F(CheckCommand, WarnsOfWhatWouldHurtAnExamineeButLetsTheBankPass)
     const QStringList expected = {
         "вопрос 3: текст вопроса не помещается в надпись 598 × 40",
         "вопрос 5: ответ 4: текст шириной",
-        "вопрос 6: код (ball) 5 нельзя набрать одним ответом (type 0)",
-        "вопрос 7: код (ball) 2 нельзя набрать флажками (type 1)",
-        "вопрос 8: код (ball) 4.5 нельзя набрать одним ответом (type 0)",
-        "вопрос 10: код правильного ответа (ball) пуст",
-        "вопрос 13: текст вопроса (question) пуст",
-        "вопрос 15: ответ 3 (answ3) пуст",
+        "вопрос 6: код правильного ответа 5 нельзя набрать одним ответом (переключателями)",
+        "вопрос 7: код правильного ответа 2 нельзя набрать флажками",
+        "вопрос 8: код правильного ответа 4.5 нельзя набрать одним ответом (переключателями)",
+        "вопрос 10: код правильного ответа пуст",
+        "вопрос 13: текст вопроса пуст",
+        "вопрос 15: ответ 3 пуст",
         "вопрос 12: рисунок 2.bmp размером 800 × 300 больше места для рисунка (586 × 127)",
-        "вопрос 17: вид (type) 2 — не 0 и не 1: ответы не показываются",
+        "вопрос 17: вид вопроса 2 — не 0 (переключатели) и не 1 (флажки): ответы не показываются",
         "рисунок " + QDir(program.filePath("pictures")).filePath("5.bmp") +
             " не нужен ни одному вопросу",
     };
@@ -159,7 +168,7 @@ TEST_F(CheckCommand, WarnsOfWhatWouldHurtAnExamineeButLetsTheBankPass)
             << warning.toStdString() << "\n"
             << result.out.toStdString();
     EXPECT_EQ(result.out.count("предупреждение: "), expected.size()) << result.out.toStdString();
-    EXPECT_TRUE(result.out.contains("Вопросов без ответов (вид type не 0 и не 1): 1 из 45."))
+    EXPECT_TRUE(result.out.contains("Вопросов без ответов (вид вопроса не 0 и не 1): 1 из 45."))
         << result.out.toStdString();
 }
 
@@ -173,11 +182,11 @@ TEST_F(CheckCommand, EveryQuestionThatShowsNoAnswersIsWarnedOfAndCounted)
     const CommandRun result = check();
     EXPECT_EQ(result.status, 0) << result.err.toStdString();
     const QStringList expected = {
-        "вопрос 4: вид (type) пуст: ответы не показываются, экзаменуемому нечего отметить: "
-        "вопрос засчитается всем, если код (ball) равен 0, и никому при другом коде",
-        "вопрос 9: вид (type) пуст: ответы не показываются",
-        "вопрос 12: вид (type) 7 — не 0 и не 1: ответы не показываются",
-        "вопрос 20: вид (type) 3 — не 0 и не 1: ответы не показываются",
+        "вопрос 4: вид вопроса пуст: ответы не показываются, экзаменуемому нечего отметить: "
+        "вопрос засчитается всем, если код правильного ответа равен 0, и никому при другом коде",
+        "вопрос 9: вид вопроса пуст: ответы не показываются",
+        "вопрос 12: вид вопроса 7 — не 0 (переключатели) и не 1 (флажки): ответы не показываются",
+        "вопрос 20: вид вопроса 3 — не 0 (переключатели) и не 1 (флажки): ответы не показываются",
     };
     for (const QString &warning : expected)
         EXPECT_TRUE(result.out.contains("предупреждение: " + warning))
@@ -185,7 +194,7 @@ TEST_F(CheckCommand, EveryQuestionThatShowsNoAnswersIsWarnedOfAndCounted)
             << result.out.toStdString();
     EXPECT_EQ(result.out.count("предупреждение: "), expected.size()) << result.out.toStdString();
     EXPECT_TRUE(result.out.trimmed().endsWith(
-        "программа примет этот банк. Предупреждений: 4. Вопросов без ответов (вид type не 0 и "
+        "программа примет этот банк. Предупреждений: 4. Вопросов без ответов (вид вопроса не 0 и "
         "не 1): 4 из 45."))
         << result.out.toStdString();
 
@@ -193,7 +202,7 @@ TEST_F(CheckCommand, EveryQuestionThatShowsNoAnswersIsWarnedOfAndCounted)
     run("UPDATE questions SET type = NULL");
     const CommandRun none = check();
     EXPECT_EQ(none.out.count("ответы не показываются"), 45) << none.out.toStdString();
-    EXPECT_TRUE(none.out.contains("Вопросов без ответов (вид type не 0 и не 1): 45 из 45."))
+    EXPECT_TRUE(none.out.contains("Вопросов без ответов (вид вопроса не 0 и не 1): 45 из 45."))
         << none.out.toStdString();
 }
 

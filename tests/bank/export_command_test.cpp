@@ -250,7 +250,7 @@ TEST_F(ExportCommand, RowsTheSourceCannotHoldAreNamedAndNothingIsWritten)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("строка 1 таблицы questions: номер (id) «0»"))
         << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("вопрос 5: номер рисунка (picture) «abc»"))
+    EXPECT_TRUE(run.err.contains("вопрос 5: номер рисунка «abc»"))
         << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("questions.txt")));
 

@@ -194,16 +194,16 @@ TEST_F(ImportCommand, ADamagedColumnDefinitionReadAsQuestionsWithoutAnswersIsSai
         EXPECT_EQ(q.answers[0], QVariant(QString(""))) << q.id.toInt();
         EXPECT_TRUE(q.type.isNull()) << q.id.toInt();
     }
-    EXPECT_EQ(run.out.count(QRegularExpression("предупреждение: вопрос \\d+: вид \\(type\\) пуст: "
+    EXPECT_EQ(run.out.count(QRegularExpression("предупреждение: вопрос \\d+: вид вопроса пуст: "
                                                "ответы не показываются")),
               45)
         << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(bank() + ": в банке 45 вопросов, рисунки из " + SamplePictures +
                                  "; программа примет этот банк. Предупреждений: 46. Вопросов без "
-                                 "ответов (вид type не 0 и не 1): 45 из 45.\n"))
+                                 "ответов (вид вопроса не 0 и не 1): 45 из 45.\n"))
         << run.out.toStdString();
     const QStringList lines = run.out.trimmed().split('\n');
-    EXPECT_TRUE(lines.back().startsWith(bank() + ": без ответов (вид type не 0 и не 1) — 45 "
+    EXPECT_TRUE(lines.back().startsWith(bank() + ": без ответов (вид вопроса не 0 и не 1) — 45 "
                                                  "вопросов из 45; на экзамене отметить в таких "
                                                  "вопросах нечего"))
         << lines.back().toStdString();

@@ -1,4 +1,5 @@
 #include "panel/panel_fit.h"
+#include "store/counted.h"
 #include "testrun/main_layout.h"
 
 #include <QRegularExpression>
@@ -57,7 +58,7 @@ TEST_F(PanelFitTest, AnAnswerJustOverItsRoomIsWarnedWithItsExactWidthAndOneJustU
     const QString text = Words.repeated(20);
     for (const bool checkBox : {false, true}) {
         const QString tooWide = fit.answerProblem(text, checkBox);
-        const int room = QRegularExpression(QStringLiteral("места (\\d+) точек"))
+        const int room = QRegularExpression(QStringLiteral("места (\\d+) точ"))
                              .match(tooWide)
                              .captured(1)
                              .toInt();
@@ -67,10 +68,10 @@ TEST_F(PanelFitTest, AnAnswerJustOverItsRoomIsWarnedWithItsExactWidthAndOneJustU
         const QString over = text.left(under.size() + 1);
         EXPECT_EQ(fit.answerProblem(under, checkBox), QString()) << under.toStdString();
         EXPECT_EQ(fit.answerProblem(over, checkBox),
-                  QStringLiteral("текст шириной %1 точек не помещается в строку ответа: места %2 "
-                                 "точек, конец обрежется")
-                      .arg(font.horizontalAdvance(over))
-                      .arg(room));
+                  QStringLiteral("текст шириной %1 не помещается в строку ответа: места %2, "
+                                 "конец обрежется")
+                      .arg(counted(font.horizontalAdvance(over), Nouns::Point),
+                           counted(room, Nouns::Point)));
     }
 }
 
@@ -81,7 +82,7 @@ TEST_F(PanelFitTest, EveryStartOfAnAnswerThatShapingWidensGetsTheVerdictOfItsLay
     const QFontMetrics font(m_ui->Option1_0->font());
     const QString text = QStringLiteral("f’").repeated(300);
     for (const bool checkBox : {false, true}) {
-        const int room = QRegularExpression(QStringLiteral("места (\\d+) точек"))
+        const int room = QRegularExpression(QStringLiteral("места (\\d+) точ"))
                              .match(fit.answerProblem(text, checkBox))
                              .captured(1)
                              .toInt();
@@ -89,8 +90,14 @@ TEST_F(PanelFitTest, EveryStartOfAnAnswerThatShapingWidensGetsTheVerdictOfItsLay
         for (qsizetype n = 1; n <= text.size(); ++n) {
             const QString start = text.left(n);
             const int width = font.horizontalAdvance(start);
-            ASSERT_EQ(fit.answerProblem(start, checkBox).isEmpty(), width <= room)
+            const QString problem = fit.answerProblem(start, checkBox);
+            ASSERT_EQ(problem.isEmpty(), width <= room)
                 << n << " characters, " << width << " of " << room << " points";
+            // Widths of every last digit: the noun agrees with each.
+            if (width > room)
+                ASSERT_TRUE(problem.startsWith(QStringLiteral("текст шириной %1 не помещается")
+                                                   .arg(counted(width, Nouns::Point))))
+                    << problem.toStdString();
         }
     }
 }

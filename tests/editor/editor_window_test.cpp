@@ -420,7 +420,7 @@ TEST_F(EditorTest, ASaveThatCannotBeWrittenLeavesTheOldBankAndTheEditsInTheEdito
 TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSaved)
 {
     QTemporaryDir elsewhere;
-    QImage image(700, 50, QImage::Format_RGB888);
+    QImage image(700, 42, QImage::Format_RGB888);
     image.fill(Qt::darkRed);
     const QString chosen = QDir(elsewhere.path()).filePath(QStringLiteral("схема.bmp"));
     ASSERT_TRUE(image.save(chosen, "BMP"));
@@ -430,6 +430,12 @@ TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSave
     text.write("не рисунок");
     text.close();
 
+    // Made after a bank whose pictures are the program's, where a picture lies that the new
+    // bank does not use: it is no concern of the new bank, which takes its own along.
+    openBank();
+    const QString programPictures = QDir(bank.appPath()).filePath(QStringLiteral("pictures"));
+    ASSERT_TRUE(QFile::copy(QDir(programPictures).filePath(QStringLiteral("1.bmp")),
+                            QDir(programPictures).filePath(QStringLiteral("2.bmp"))));
     editor->newBank();
     for (int k = 0; k < 40; ++k)
         QTest::keyClick(ui().questionList, Qt::Key_Insert);
@@ -449,11 +455,13 @@ TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSave
     prompts().files = {chosen};
     QTest::mouseClick(ui().choosePicture, Qt::LeftButton);
     EXPECT_EQ(editor->document().questions()[6].picture, QVariant(QStringLiteral("1")));
-    EXPECT_EQ(ui().preview->ui().Picture2->picture().size(), QSize(700, 50));
+    EXPECT_EQ(ui().preview->ui().Picture2->picture().size(), QSize(700, 42));
     editor->checkNow();
     EXPECT_TRUE(editor->report().accepted()) << editor->report().problems.join('\n').toStdString();
     ASSERT_EQ(editor->report().warnings.size(), 1);
-    EXPECT_TRUE(editor->report().warnings.front().contains(QStringLiteral("700 × 50")));
+    EXPECT_TRUE(editor->report().warnings.front().contains(QStringLiteral("700 × 42")));
+    EXPECT_TRUE(ui().pictureInfo->text().startsWith(QStringLiteral("1.bmp, 700 × 42 точки;")))
+        << ui().pictureInfo->text().toStdString();
 
     const QString path = QDir(elsewhere.path()).filePath(QStringLiteral("новый/data.mdb"));
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
@@ -461,13 +469,24 @@ TEST_F(EditorTest, ABankMadeFromNothingWithAChosenPictureIsAcceptedWhereItIsSave
     ASSERT_TRUE(editor->save()) << prompts().told.join('\n').toStdString();
     EXPECT_EQ(editor->path(), path);
     const QString copied = QDir(QFileInfo(path).path()).filePath(QStringLiteral("pictures/1.bmp"));
-    EXPECT_EQ(QImage(copied).size(), QSize(700, 50));
+    EXPECT_EQ(QImage(copied).size(), QSize(700, 42));
     const BankTables saved = readBankTables(path);
     ASSERT_EQ(saved.questions.size(), 40u);
     EXPECT_EQ(saved.questions[39].question, QVariant(QStringLiteral("Вопрос 40")));
     EXPECT_EQ(saved.questions[39].ball, QVariant(qlonglong(4)));
     ASSERT_EQ(saved.users.size(), 1u);
     EXPECT_EQ(saved.users[0].chek, QVariant(false));
+    // Saved, the editor says what it said before, and what check says of the file: of a
+    // picture its own folder holds and it does not use too.
+    const QStringList before = editor->report().warnings;
+    editor->checkNow();
+    EXPECT_EQ(editor->report().warnings, before);
+    ASSERT_TRUE(QFile::copy(copied, QDir(QFileInfo(copied).path()).filePath("5.bmp")));
+    editor->checkNow();
+    const BankReport checked = inspectBankFile(path, picturesOfBank(path, programPictures));
+    EXPECT_EQ(checked.warnings.size(), 2);
+    EXPECT_EQ(checked.warnings, editor->report().warnings);
+    EXPECT_EQ(checked.problems, editor->report().problems);
 }
 
 TEST_F(EditorTest, SavingOverAnExamThatMayBeRunningAsksFirst)
@@ -640,10 +659,10 @@ TEST_F(EditorTest, PanesNeverCollapseAndTheLayoutCanBeRestored)
     collapsed[0] += collapsed[1];
     collapsed[1] = 0;
     QSplitter old(Qt::Horizontal);
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 2; ++k)
         old.addWidget(new QWidget);
     old.setSizes(collapsed);
-    QSettings().setValue(QStringLiteral("window/splitter"), old.saveState());
+    QSettings().setValue(QStringLiteral("window/panes"), old.saveState());
     restart();
     EXPECT_TRUE(noneEmpty()) << "restored collapsed";
     // The form's handle dragged as far as it goes either way.
@@ -661,11 +680,33 @@ TEST_F(EditorTest, PanesNeverCollapseAndTheLayoutCanBeRestored)
     editor->ui().problemsDock->close();
     editor->ui().actionRestoreLayout->trigger();
     EXPECT_TRUE(editor->ui().problemsDock->isVisible());
-    EXPECT_GE(restored.sizes()[2], editor->ui().preview->width());
-    // The list's room goes to the question's text.
+    // The exam-sized preview whole, not cut at its column's edge; the list has all the rest,
+    // on a wider window too.
+    EXPECT_EQ(ui().preview->visibleRegion().boundingRect(), ui().preview->rect());
+    editor->resize(editor->width() + 400, editor->height());
+    editor->ui().actionRestoreLayout->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(ui().editScroll->width(), ui().editScroll->minimumWidth());
+    editor->resize(editor->width() - 400, editor->height());
+    editor->ui().actionRestoreLayout->trigger();
+    QApplication::processEvents();
+    // The list's room goes to the question's text, and the list has room: on a screen 1280
+    // points wide a staff member reads the start of a question, not its first two words.
     const QHeaderView &header = *editor->ui().questionList->horizontalHeader();
     EXPECT_GE(header.sectionSize(2 /* the text */) * 2, header.width())
         << "the text has " << header.sectionSize(2) << " of " << header.width() << " points";
+    EXPECT_GE(header.sectionSize(2) * 3, editor->width())
+        << "the text has " << header.sectionSize(2) << " of the window's " << editor->width();
+    // Settings the three panes of an older editor kept side by side do not squeeze it again.
+    QSplitter three(Qt::Horizontal);
+    for (int k = 0; k < 3; ++k)
+        three.addWidget(new QWidget);
+    three.setSizes({270, 320, 620});
+    QSettings().remove(QStringLiteral("window"));
+    QSettings().setValue(QStringLiteral("window/splitter"), three.saveState());
+    restart();
+    EXPECT_GE(editor->ui().questionList->horizontalHeader()->sectionSize(2) * 3,
+              editor->width());
     QSettings().remove(QStringLiteral("window"));
 }
 

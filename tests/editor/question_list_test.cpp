@@ -79,7 +79,7 @@ TEST(QuestionListModelTest, ShowsNumberKindFirstWordsAndMarks)
               rows[1].question.toString());
 
     QHash<int, QuestionFindings> findings;
-    findings.insert(2, {QuestionFindings::Severity::Problem, {"нет текста ответа 3 (answ3)"}});
+    findings.insert(2, {QuestionFindings::Severity::Problem, {"нет текста ответа 3"}});
     findings.insert(3, {QuestionFindings::Severity::Warning, {"пустой вопрос", "код 2"}});
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     model.setFindings(findings);

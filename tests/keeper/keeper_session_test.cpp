@@ -89,7 +89,8 @@ TEST_F(KeeperSessionTest, ARefusedCodeIsNamedButNotQuoted)
     ASSERT_EQ(refused.size(), 3u);
     EXPECT_EQ(refused[0], "ERROR");
     const QString told = QString::fromUtf8(refused[2]);
-    EXPECT_TRUE(told.contains("у вопроса 7 код правильного ответа (ball)")) << told.toStdString();
+    EXPECT_TRUE(told.contains("у вопроса 7 код правильного ответа — не число"))
+        << told.toStdString();
     EXPECT_FALSE(told.contains("4x")) << told.toStdString();
 }
 

@@ -47,14 +47,14 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"Moved", "UPDATE questions SET id = 61 WHERE id = 7",
                "подряд от 1 до 61, номера последнего вопроса, без пропусков; номера 7 нет"},
         Damage{"PictureText", "UPDATE questions SET picture = 'abc' WHERE id = 5",
-               "у вопроса 5 номер рисунка (picture) «abc»"},
+               "у вопроса 5 номер рисунка «abc»"},
         Damage{"PictureNegative", "UPDATE questions SET picture = '-3' WHERE id = 5", "«-3»"},
         Damage{"PictureWithComma", "UPDATE questions SET picture = '1,5' WHERE id = 5",
-               "у вопроса 5 номер рисунка (picture) «1,5»"},
+               "у вопроса 5 номер рисунка «1,5»"},
         Damage{"PictureFraction", "UPDATE questions SET picture = '2.5' WHERE id = 5",
-               "у вопроса 5 номер рисунка (picture) «2.5»"},
+               "у вопроса 5 номер рисунка «2.5»"},
         Damage{"PictureQuote", "UPDATE questions SET picture = '1''' WHERE id = 5",
-               "у вопроса 5 номер рисунка (picture) «1'»"},
+               "у вопроса 5 номер рисунка «1'»"},
         Damage{"PictureTooLarge", "UPDATE questions SET picture = '40000' WHERE id = 5", "«40000»"},
         Damage{"PictureMissing", "UPDATE questions SET picture = '12' WHERE id = 5",
                "нет файла рисунка"},
@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"NullCheckBoxAnswer", "UPDATE questions SET answ2 = NULL WHERE id = 11",
                "у вопроса 11 нет текста ответа 2"},
         Damage{"TextCode", "UPDATE questions SET ball = 'четыре' WHERE id = 11",
-               "у вопроса 11 код правильного ответа (ball) — не число"},
+               "у вопроса 11 код правильного ответа — не число"},
         Damage{"EmptyCode", "UPDATE questions SET ball = '' WHERE id = 11", "не число"},
         Damage{"TextKind", "UPDATE questions SET type = 'один' WHERE id = 12", "«один»"},
         Damage{"JournalTrigger",
@@ -153,7 +153,7 @@ TEST_F(PlainIdsTest, ALastIdStoredAsABlobIsSaidToBeOneNotShownAsTheNumberItSpell
     fake.boxes.answer(vbYes);
     fake.boxes.answer(vbOK);
     click(user().Image3);
-    EXPECT_TRUE(lastPrompt().contains("(id) хранится как двоичные данные"))
+    EXPECT_TRUE(lastPrompt().contains("номер последнего вопроса хранится как двоичные данные"))
         << lastPrompt().toStdString();
     EXPECT_FALSE(lastPrompt().contains("«60»")) << lastPrompt().toStdString();
     EXPECT_TRUE(fake.ended());
