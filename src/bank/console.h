@@ -40,3 +40,4 @@ int exportCommand(const QStringList &arguments, Console &console);
 int importCommand(const QStringList &arguments, Console &console);
 int prepareCommand(const QStringList &arguments, Console &console);
 int resultsCommand(const QStringList &arguments, Console &console);
+int statsCommand(const QStringList &arguments, Console &console);

@@ -4,9 +4,6 @@
 #include "results_table.h"
 #include "store/bank_file.h"
 
-#include <QDate>
-#include <QRegularExpression>
-
 #include <algorithm>
 
 namespace {
@@ -41,29 +38,14 @@ int resultsCommand(const QStringList &arguments, Console &console)
     const QCommandLineOption csv(
         QStringLiteral("csv"),
         QStringLiteral("вывести CSV для электронных таблиц (UTF-8 с BOM, разделитель «;»)"));
-    const QCommandLineOption since(
-        QStringLiteral("since"),
-        QStringLiteral("только попытки, начатые в этот день или позже (ГГГГ-ММ-ДД, по местной "
-                       "дате рабочего места)"),
-        QStringLiteral("ДАТА"));
     CommandLine line(QStringLiteral("results"), {QStringLiteral("БАНК…")}, Description,
-                     {csv, since});
+                     {csv, sinceOption()});
     if (const auto status = line.parse(arguments, console))
         return *status;
 
     std::optional<QDate> from;
-    if (line.isSet(QStringLiteral("since"))) {
-        const QString text = line.value(QStringLiteral("since"));
-        static const QRegularExpression dateForm(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-        from = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-        if (!dateForm.match(text).hasMatch() || !from->isValid()) {
-            console.err << QStringLiteral("quorvane-bank results: --since: «%1» — не дата "
-                                          "ГГГГ-ММ-ДД; справка: quorvane-bank results --help")
-                               .arg(text)
-                        << Qt::endl;
-            return ExitCode::Usage;
-        }
-    }
+    if (const auto status = line.day(QStringLiteral("since"), from, console))
+        return *status;
 
     const QStringList banks = line.arguments(0);
     std::vector<ResultRow> rows;
