@@ -44,6 +44,14 @@ EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *pare
                          header.fontMetrics().horizontalAdvance(QStringLiteral("Вид")) + 16);
     header.setStretchLastSection(false);
     header.setSectionResizeMode(QuestionListModel::TextColumn, QHeaderView::Stretch);
+    for (const int figure :
+         {QuestionListModel::FacilityColumn, QuestionListModel::DiscriminationColumn})
+        header.resizeSection(figure, metrics.horizontalAdvance(QStringLiteral("100,0 %")) + 12);
+    // A click on a heading sorts by it, a third one gives the bank's own order back.
+    m_filter->setSortRole(QuestionListModel::SortRole);
+    header.setSortIndicator(-1, Qt::AscendingOrder);
+    header.setSortIndicatorClearable(true);
+    m_ui->questionList->setSortingEnabled(true);
     QHeaderView &rows = *m_ui->questionList->verticalHeader();
     rows.setSectionResizeMode(QHeaderView::Fixed);
     rows.setDefaultSectionSize(metrics.height() + 6);
