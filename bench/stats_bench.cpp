@@ -164,5 +164,9 @@ int main(int argc, char *argv[])
     tool.waitForFinished(60000);
     std::printf("  %-44s %8.1f ms  exit %d  goal <= 1000 ms\n", "quorvane-bank stats, a process",
                 millis(start), tool.exitCode());
+    // What was counted, for a look: the table's first rows.
+    const QList<QByteArray> lines = tool.readAllStandardOutput().split('\n');
+    for (qsizetype k = 0; k < std::min<qsizetype>(lines.size(), 6); ++k)
+        std::printf("%s\n", lines[k].constData());
     return 0;
 }

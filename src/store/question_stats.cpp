@@ -276,11 +276,12 @@ std::vector<Tally::DamagedEntry> Tally::addBank(Database &db, const QString &nam
                 Bank::Given &given = bank.given[*attempt];
                 ++given.count;
                 const std::optional<qint64> place = wholeNumber(row[1], 1, Rules::TestLength);
-                const QString where =
-                    QStringLiteral("%1, место %2")
-                        .arg(attemptText(*attempt), place ? QString::number(*place)
-                                                          : cellText(row[1]));
+                // Worded only for a row refused: most rows are sound.
                 const auto refuse = [&](const QString &column, const QString &problem) {
+                    const QString where = QStringLiteral("%1, место %2")
+                                              .arg(attemptText(*attempt),
+                                                   place ? QString::number(*place)
+                                                         : cellText(row[1]));
                     given.problems.push_back(
                         QStringLiteral("%1, столбец %2: %3").arg(where, column, problem));
                 };

@@ -790,6 +790,7 @@ TEST_F(EditorTest, TheListShowsTheFiguresOfEachTextAsSavedAndTheProblemsTheirFla
     // A text changed and not saved has none; a question renumbered keeps its own.
     BankDocument &document = editor->document();
     document.setField(2, QuestionField::Question, QStringLiteral("Другой текст"));
+    EXPECT_EQ(cell(2, QuestionListModel::FacilityColumn), "");
     document.insertQuestion(-1);
     editor->checkNow();
     EXPECT_EQ(cell(0, QuestionListModel::FacilityColumn), "");
