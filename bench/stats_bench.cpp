@@ -57,9 +57,9 @@ void writeJournal(const QString &path)
     std::vector<Question> questions;
     {
         Database bank = DBEngine::OpenDatabase(path, DBEngine::Access::ReadOnly);
-        for (const QVariantList &row : bank.StoredRows(
-                 QStringLiteral("SELECT id, type, ball, %1 FROM questions")
-                     .arg(QuestionDigest::Columns)))
+        for (const QVariantList &row :
+             bank.StoredRows(QStringLiteral("SELECT id, type, ball, %1 FROM questions")
+                                 .arg(QuestionDigest::Columns)))
             questions.push_back({row[0].toLongLong(), row[1].toInt(), row[2].toInt(),
                                  QuestionDigest::of(row.mid(3))});
     }
@@ -114,8 +114,8 @@ void writeJournal(const QString &path)
                 answer.addBindValue(value);
             exec(answer);
         }
-        const Database::Change end = *Journal::finish(attempt, attempt.started.addSecs(1500),
-                                                      right, right >= Rules::PassMark);
+        const Database::Change end = *Journal::finish(attempt, attempt.started.addSecs(1500), right,
+                                                      right >= Rules::PassMark);
         QSqlQuery finish(db);
         finish.prepare(end.sql);
         for (const QVariant &value : end.boundValues)

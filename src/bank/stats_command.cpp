@@ -38,9 +38,8 @@ const QString Description = QStringLiteral(
     "называется в потоке ошибок, по строке на ячейку; попытка, ответы которой повреждены или "
     "не сходятся с журналом, не учитывается вся; код завершения — 1.");
 
-const QStringList Headings{"№",       "Вопрос",  "n",       "Лёгкость", "Дискриминация",
-                           "Ответ 1", "Ответ 2", "Ответ 3", "Ответ 4",  "Секунд",
-                           "Замечания"};
+const QStringList Headings{"№",       "Вопрос",  "n",       "Лёгкость", "Дискриминация", "Ответ 1",
+                           "Ответ 2", "Ответ 3", "Ответ 4", "Секунд",   "Замечания"};
 
 // The columns aligned to the right in the table: all but the text and the flags.
 bool tableNumber(qsizetype column)
@@ -59,7 +58,8 @@ bool csvNumber(qsizetype column)
 QString firstWords(const QString &text)
 {
     constexpr int Length = 40;
-    const QString line = QString(text).replace(QLatin1String("\r\n"), QLatin1String(" "))
+    const QString line = QString(text)
+                             .replace(QLatin1String("\r\n"), QLatin1String(" "))
                              .replace(u'\n', u' ')
                              .replace(u'\r', u' ');
     if (line.size() <= Length)

@@ -74,8 +74,8 @@ void EditorWindow::readFigures()
     }
     // No room is taken from the text for columns that would stay empty.
     QHeaderView &header = *m_ui->questionList->horizontalHeader();
-    for (const int column : {QuestionListModel::FacilityColumn,
-                             QuestionListModel::DiscriminationColumn})
+    for (const int column :
+         {QuestionListModel::FacilityColumn, QuestionListModel::DiscriminationColumn})
         header.setSectionHidden(column, figures.isEmpty());
     m_list->setFigures(std::move(figures));
 }

@@ -18,7 +18,7 @@ namespace QuestionStats {
 
 namespace {
 
-const QStringList AnswerColumns{"attempt", "place", "question", "code",
+const QStringList AnswerColumns{"attempt", "place",   "question", "code",
                                 "scored",  "seconds", "shown"};
 
 // Every place of an exam, one bit each.
@@ -178,8 +178,8 @@ QString earlierTextNote(qint64 answers)
         return {};
     const bool one = nounAfter(answers, Nouns::Answer) == Nouns::Answer.one;
     return QStringLiteral("%1 на прежний текст не %2")
-        .arg(counted(answers, Nouns::Answer), one ? QStringLiteral("учтён")
-                                                  : QStringLiteral("учтены"));
+        .arg(counted(answers, Nouns::Answer),
+             one ? QStringLiteral("учтён") : QStringLiteral("учтены"));
 }
 
 QString decimalText(double value, int decimals)
@@ -192,7 +192,8 @@ QString percentText(double share)
     return decimalText(share * 100, 1) + QStringLiteral(" %");
 }
 
-Tally::Tally(Selection selection) : m_selection(std::move(selection)) {}
+Tally::Tally(Selection selection) : m_selection(std::move(selection))
+{}
 
 Tally::~Tally() = default;
 
@@ -224,8 +225,8 @@ std::vector<Tally::DamagedEntry> Tally::addBank(Database &db, const QString &nam
 
     // The values digested, in QuestionDigest::Columns' order, follow the id.
     const std::vector<QVariantList> questions = fromEngine([&] {
-        return db.StoredRows(QStringLiteral("SELECT id, %1 FROM questions")
-                                 .arg(QuestionDigest::Columns));
+        return db.StoredRows(
+            QStringLiteral("SELECT id, %1 FROM questions").arg(QuestionDigest::Columns));
     });
     std::vector<int> textsOfQuestions;
     for (const QVariantList &row : questions) {
@@ -278,15 +279,14 @@ std::vector<Tally::DamagedEntry> Tally::addBank(Database &db, const QString &nam
                 const std::optional<qint64> place = wholeNumber(row[1], 1, Rules::TestLength);
                 // Worded only for a row refused: most rows are sound.
                 const auto refuse = [&](const QString &column, const QString &problem) {
-                    const QString where = QStringLiteral("%1, место %2")
-                                              .arg(attemptText(*attempt),
-                                                   place ? QString::number(*place)
-                                                         : cellText(row[1]));
+                    const QString where =
+                        QStringLiteral("%1, место %2")
+                            .arg(attemptText(*attempt),
+                                 place ? QString::number(*place) : cellText(row[1]));
                     given.problems.push_back(
                         QStringLiteral("%1, столбец %2: %3").arg(where, column, problem));
                 };
-                const std::optional<qint64> code =
-                    wholeNumber(row[2], 0, Rules::HighestAnswerCode);
+                const std::optional<qint64> code = wholeNumber(row[2], 0, Rules::HighestAnswerCode);
                 const std::optional<qint64> scored = wholeNumber(row[3], 0, 1);
                 const bool seconds = row[4].kind() == FieldValue::Kind::Number &&
                                      std::isfinite(row[4].asNumber()) && row[4].asNumber() >= 0;
@@ -450,9 +450,8 @@ Result Tally::result() const
             Figures &f = result.questions[std::size_t(figure)];
             ++f.answered;
             f.seconds += answer.seconds;
-            if (answer.code == 0)
-                ++f.unanswered;
-            else if (const std::optional<Rules::Ticks> ticks = Rules::ticksGiving(f.type, answer.code))
+            // Code 0, nothing ticked, counts in the denominators all the same.
+            if (const std::optional<Rules::Ticks> ticks = Rules::ticksGiving(f.type, answer.code))
                 for (std::size_t k = 0; k < 4; ++k)
                     f.ticks[k] += (*ticks)[k] ? 1 : 0;
             const qint64 x = answer.scored ? 1 : 0;
@@ -472,8 +471,8 @@ Result Tally::result() const
         const qint64 spreadX = n * s.xx - s.x * s.x;
         const qint64 spreadY = n * s.yy - s.y * s.y;
         if (n >= 2 && spreadX > 0 && spreadY > 0)
-            f.discrimination = double(n * s.xy - s.x * s.y) /
-                               std::sqrt(double(spreadX) * double(spreadY));
+            f.discrimination =
+                double(n * s.xy - s.x * s.y) / std::sqrt(double(spreadX) * double(spreadY));
         f.flags = flagsOf(f);
     }
     std::stable_sort(result.questions.begin(), result.questions.end(),

@@ -39,7 +39,7 @@ inline constexpr int FewestForFlags = 30;
 // One question text's figures, merged over the banks holding it.
 struct Figures
 {
-    QStringList ids;  // the ids it has in the banks, each once, in the order read
+    QStringList ids;    // the ids it has in the banks, each once, in the order read
     qint64 firstId = 0; // the first of them as a number, for the order of the list
     QString text;
     QByteArray shown;
@@ -49,9 +49,8 @@ struct Figures
 
     int answered = 0;
     int right = 0;
-    std::array<int, 4> ticks{}; // answers in which each answer was ticked
-    int unanswered = 0;         // code 0: nothing ticked
-    double seconds = 0;         // in all
+    std::array<int, 4> ticks{};           // answers in which each answer was ticked
+    double seconds = 0;                   // in all
     std::optional<double> discrimination; // none where answered < 2 or a side has no spread
     QStringList flags;
 
@@ -78,7 +77,7 @@ struct Result
 QString earlierTextNote(qint64 answers);
 
 // Number texts as the staff read them, with a decimal comma.
-QString percentText(double share);      // "66,7 %"
+QString percentText(double share); // "66,7 %"
 QString decimalText(double value, int decimals);
 
 // The banks' answers, read one bank after another and counted together.

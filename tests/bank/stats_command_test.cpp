@@ -100,9 +100,8 @@ TEST_F(StatsCommand, FiguresOfAJournalBuiltByHandAreThoseWorkedOutForIt)
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const auto rows = csvRows(run.out);
     ASSERT_EQ(rows.size(), 41);
-    const QStringList always = rows.value("2"), never = rows.value("4"),
-                      telling = rows.value("6"), wrongKey = rows.value("1"),
-                      unasked = rows.value("41");
+    const QStringList always = rows.value("2"), never = rows.value("4"), telling = rows.value("6"),
+                      wrongKey = rows.value("1"), unasked = rows.value("41");
 
     EXPECT_EQ(always[Answered], "40");
     EXPECT_EQ(always[Facility], "1,0000");
@@ -148,7 +147,8 @@ TEST_F(StatsCommand, FiguresOfAJournalBuiltByHandAreThoseWorkedOutForIt)
 
     // Every finished attempt, then only the days asked for, the first under its name there.
     const auto question4 = [&](const QStringList &options) {
-        const CommandRun run = runCommand(statsCommand, QStringList{"--csv"} + options + QStringList{path});
+        const CommandRun run =
+            runCommand(statsCommand, QStringList{"--csv"} + options + QStringList{path});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         const QStringList row = csvRows(run.out).value("4");
         return row.mid(Answered, 2).join(u' ');
@@ -158,7 +158,8 @@ TEST_F(StatsCommand, FiguresOfAJournalBuiltByHandAreThoseWorkedOutForIt)
     EXPECT_EQ(question4({"--since", "2026-12-10"}), "1 1,0000");
     const CommandRun wrong = runCommand(statsCommand, {"--until", "2026-12-32", path});
     EXPECT_EQ(wrong.status, 2);
-    EXPECT_TRUE(wrong.err.contains("--until: «2026-12-32» — не дата ГГГГ-ММ-ДД")) << wrong.err.toStdString();
+    EXPECT_TRUE(wrong.err.contains("--until: «2026-12-32» — не дата ГГГГ-ММ-ДД"))
+        << wrong.err.toStdString();
 }
 
 // Two workstations' banks. Question 3 is corrected in both after five first attempts, question 5
@@ -175,7 +176,8 @@ TEST_F(StatsCommand, BanksMergeByTheTextShownAndAnswersToAnEarlierTextAreLeftOut
             two.finished(QStringLiteral("Второй %1").arg(k), at(9, 10, k),
                          answers(two, [](int) { return false; }));
         // Sat at the second workstation first: that attempt is the one that counts.
-        two.finished(QStringLiteral("Первый 0"), at(9, 8, 0), answers(two, [](int) { return false; }));
+        two.finished(QStringLiteral("Первый 0"), at(9, 8, 0),
+                     answers(two, [](int) { return false; }));
         const QString corrected = QStringLiteral("UPDATE questions SET question = ? WHERE id = ?");
         one.run(corrected, {QStringLiteral("Вопрос 3, исправленный"), 3});
         two.run(corrected, {QStringLiteral("Вопрос 3, исправленный"), 3});
@@ -236,7 +238,8 @@ TEST_F(StatsCommand, DamagedAttemptsAndAnswersAreNamedAndLeftOut)
 {
     const QString path = bank("data.mdb", 40);
     JournalBuilder builder(path);
-    const qint64 sound = builder.finished("Целый", at(9, 9, 0), answers(builder, [](int) { return true; }));
+    const qint64 sound =
+        builder.finished("Целый", at(9, 9, 0), answers(builder, [](int) { return true; }));
     const qint64 damagedResult =
         builder.finished("Второй", at(9, 9, 1), answers(builder, [](int) { return true; }));
     const qint64 badScore =
@@ -264,8 +267,8 @@ TEST_F(StatsCommand, DamagedAttemptsAndAnswersAreNamedAndLeftOut)
                           ", таблица answers, место 7, столбец scored: 2 — не 0 и не 1");
     EXPECT_EQ(err[2], where.arg(path).arg(miscounted) +
                           ", таблица answers: правильных ответов 40, а в таблице attempts — 39");
-    EXPECT_EQ(err[3], where.arg(path).arg(shortOne) +
-                          ", таблица answers: ответов 39, а в экзамене их 40");
+    EXPECT_EQ(err[3],
+              where.arg(path).arg(shortOne) + ", таблица answers: ответов 39, а в экзамене их 40");
     EXPECT_TRUE(err[4].startsWith(where.arg(path).arg(badCode) +
                                   ", таблица answers, место 2, столбец code: 5"))
         << err[4].toStdString();

@@ -750,7 +750,7 @@ TEST_F(EditorTest, TheListShowsTheFiguresOfEachTextAsSavedAndTheProblemsTheirFla
             std::vector<GivenAnswer> given;
             for (int id = 1; id <= 40; ++id)
                 given.push_back((id == 4 || id == 5) && k >= 10 ? builder.answer(id, 0)
-                                                                 : builder.right(id));
+                                                                : builder.right(id));
             builder.finished(QStringLiteral("Экзаменуемый %1").arg(k),
                              QDateTime(QDate(2026, 12, 9), QTime(9, k)), given);
         }
@@ -775,10 +775,10 @@ TEST_F(EditorTest, TheListShowsTheFiguresOfEachTextAsSavedAndTheProblemsTheirFla
     // Sorted by facility, the hardest first; a third click gives the bank's order back.
     QHeaderView &header = *ui().questionList->horizontalHeader();
     const auto click = [&] {
-        QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(header.sectionViewportPosition(QuestionListModel::FacilityColumn) +
-                                     4,
-                                 header.height() / 2));
+        QTest::mouseClick(
+            header.viewport(), Qt::LeftButton, Qt::NoModifier,
+            QPoint(header.sectionViewportPosition(QuestionListModel::FacilityColumn) + 4,
+                   header.height() / 2));
     };
     click();
     EXPECT_EQ(cell(0, QuestionListModel::NumberColumn), "4");

@@ -78,8 +78,8 @@ qint64 JournalBuilder::write(const QString &name, const QDateTime &started,
                given.seconds, shown[k]});
     }
     if (finish) {
-        const Database::Change end = *Journal::finish(attempt, started.addSecs(40 * 60), right,
-                                                      right >= Rules::PassMark);
+        const Database::Change end =
+            *Journal::finish(attempt, started.addSecs(40 * 60), right, right >= Rules::PassMark);
         runOn(db, end.sql, end.boundValues);
     }
     EXPECT_TRUE(db.commit());
@@ -110,10 +110,10 @@ const JournalBuilder::Stored &JournalBuilder::stored(int id)
         return *found;
     // Read as the exam reads what it shows, through the bank library.
     Database bank = DBEngine::OpenDatabase(m_path, DBEngine::Access::ReadOnly);
-    const std::vector<QVariantList> rows = bank.StoredRows(
-        QStringLiteral("SELECT ball, %1 FROM questions WHERE id = %2")
-            .arg(QuestionDigest::Columns)
-            .arg(id));
+    const std::vector<QVariantList> rows =
+        bank.StoredRows(QStringLiteral("SELECT ball, %1 FROM questions WHERE id = %2")
+                            .arg(QuestionDigest::Columns)
+                            .arg(id));
     Stored values;
     EXPECT_EQ(rows.size(), 1u) << "no question " << id;
     if (!rows.empty()) {
