@@ -223,16 +223,18 @@ QVariant QuestionListModel::figureData(const QuestionStats::Figures *figures, in
     case Qt::DisplayRole:
         if (!figures)
             return {};
+        // Whole percents: the list's room belongs to the text; the tooltip has the tenths.
         if (facility)
-            return QuestionStats::percentText(*figures->facility());
+            return QStringLiteral("%1 %").arg(qRound(*figures->facility() * 100));
         return figures->discrimination ? QuestionStats::decimalText(*figures->discrimination, 2)
                                        : QStringLiteral("—");
     case Qt::ToolTipRole:
         if (!figures)
             return QStringLiteral("На этот текст вопроса в банке ответов нет");
-        return (facility ? QStringLiteral("Лёгкость: доля правильных ответов")
-                         : QStringLiteral("Дискриминация: корреляция ответа с остальными "
-                                          "правильными ответами попытки")) +
+        return (facility ? QStringLiteral("Лёгкость (доля правильных ответов): %1")
+                               .arg(QuestionStats::percentText(*figures->facility()))
+                         : QStringLiteral("Дискриминация (корреляция ответа с остальными "
+                                          "правильными ответами попытки)")) +
                QStringLiteral("; ответов на этот текст: %1").arg(figures->answered);
     }
     return {};

@@ -764,10 +764,10 @@ TEST_F(EditorTest, TheListShowsTheFiguresOfEachTextAsSavedAndTheProblemsTheirFla
     const auto warned = [&](const QString &text) {
         return !ui().problemList->findItems(QStringLiteral("⚠ ") + text, Qt::MatchExactly).empty();
     };
-    EXPECT_EQ(cell(2, QuestionListModel::FacilityColumn), "100,0 %");
+    EXPECT_EQ(cell(2, QuestionListModel::FacilityColumn), "100 %");
     EXPECT_EQ(cell(2, QuestionListModel::DiscriminationColumn), "—");
     // Right with 39 others, wrong with 38.
-    EXPECT_EQ(cell(3, QuestionListModel::FacilityColumn), "33,3 %");
+    EXPECT_EQ(cell(3, QuestionListModel::FacilityColumn), "33 %");
     EXPECT_EQ(cell(3, QuestionListModel::DiscriminationColumn), "1,00");
     EXPECT_TRUE(warned("вопрос 3: слишком лёгкий — ответов экзаменов: 30"));
     EXPECT_TRUE(warned("вопрос 4: ответ 1 не выбирают — ответов экзаменов: 30"));
@@ -795,13 +795,13 @@ TEST_F(EditorTest, TheListShowsTheFiguresOfEachTextAsSavedAndTheProblemsTheirFla
     editor->checkNow();
     EXPECT_EQ(cell(0, QuestionListModel::FacilityColumn), "");
     EXPECT_EQ(cell(3, QuestionListModel::FacilityColumn), "");
-    EXPECT_EQ(cell(4, QuestionListModel::FacilityColumn), "33,3 %");
+    EXPECT_EQ(cell(4, QuestionListModel::FacilityColumn), "33 %");
     EXPECT_FALSE(warned("вопрос 4: слишком лёгкий — ответов экзаменов: 30"));
     EXPECT_TRUE(warned("вопрос 5: ответ 1 не выбирают — ответов экзаменов: 30"));
 
     // Read again from the file as saved: the same.
     ASSERT_TRUE(editor->save()) << prompts().told.join('\n').toStdString();
     EXPECT_EQ(cell(3, QuestionListModel::FacilityColumn), "");
-    EXPECT_EQ(cell(4, QuestionListModel::FacilityColumn), "33,3 %");
+    EXPECT_EQ(cell(4, QuestionListModel::FacilityColumn), "33 %");
     EXPECT_EQ(cell(5, QuestionListModel::DiscriminationColumn), "1,00");
 }
