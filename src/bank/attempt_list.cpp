@@ -2,21 +2,10 @@
 #include "store/bank_file.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
 
 namespace {
-
-// A date only in the one form, so that 9.12.2026 is never read as another day.
-std::optional<QDate> dateOf(const QString &text)
-{
-    static const QRegularExpression dateForm(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    if (!dateForm.match(text).hasMatch() || !date.isValid())
-        return std::nullopt;
-    return date;
-}
 
 // A name as a person typing it again might: letters in any case, spaces doubled or left out at
 // the ends, е for ё.
@@ -27,42 +16,12 @@ QString looseName(const QString &name)
 
 } // namespace
 
-QCommandLineOption sinceOption()
-{
-    return QCommandLineOption(
-        QStringLiteral("since"),
-        QStringLiteral("только попытки, начатые в этот день или позже (ГГГГ-ММ-ДД, по местной "
-                       "дате рабочего места)"),
-        QStringLiteral("ДАТА"));
-}
-
-QCommandLineOption untilOption()
-{
-    return QCommandLineOption(
-        QStringLiteral("until"),
-        QStringLiteral("только попытки, начатые в этот день или раньше (ГГГГ-ММ-ДД, по местной "
-                       "дате рабочего места)"),
-        QStringLiteral("ДАТА"));
-}
-
-std::optional<AttemptDays> attemptDays(const CommandLine &line, const QString &command,
-                                       Console &console)
+std::optional<AttemptDays> attemptDays(const CommandLine &line, Console &console)
 {
     AttemptDays days;
-    for (const auto &[name, day] : {std::pair{QStringLiteral("since"), &days.since},
-                                    std::pair{QStringLiteral("until"), &days.until}}) {
-        if (!line.isSet(name))
-            continue;
-        const QString text = line.value(name);
-        *day = dateOf(text);
-        if (!*day) {
-            console.err << QStringLiteral("quorvane-bank %1: --%2: «%3» — не дата ГГГГ-ММ-ДД; "
-                                          "справка: quorvane-bank %1 --help")
-                               .arg(command, name, text)
-                        << Qt::endl;
-            return std::nullopt;
-        }
-    }
+    if (line.day(QStringLiteral("since"), days.since, console) ||
+        line.day(QStringLiteral("until"), days.until, console))
+        return std::nullopt;
     return days;
 }
 

@@ -20,13 +20,9 @@ struct AttemptDays
     std::optional<QDate> until;
 };
 
-// --since and --until, for the commands that take them.
-QCommandLineOption sinceOption();
-QCommandLineOption untilOption();
-// Reads them from a parsed command line; a value that is no date ГГГГ-ММ-ДД is named on the error
-// stream and gives none.
-std::optional<AttemptDays> attemptDays(const CommandLine &line, const QString &command,
-                                       Console &console);
+// --since and --until (sinceOption, untilOption) read from a parsed command line; a value that is
+// no date ГГГГ-ММ-ДД is named on the error stream and gives none.
+std::optional<AttemptDays> attemptDays(const CommandLine &line, Console &console);
 
 struct AttemptList
 {

@@ -1,8 +1,10 @@
 #include "command_line.h"
+
 #include "store/safe_file.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -106,6 +108,44 @@ QCommandLineOption replaceOption()
     return QCommandLineOption(QStringLiteral("replace"),
                               QStringLiteral("заменить уже существующий файл банка (в нём запись "
                                              "о последнем экзаменуемом)"));
+}
+
+QCommandLineOption sinceOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("since"),
+        QStringLiteral("только попытки, начатые в этот день или позже (ГГГГ-ММ-ДД, по местной "
+                       "дате рабочего места)"),
+        QStringLiteral("ДАТА"));
+}
+
+QCommandLineOption untilOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("until"),
+        QStringLiteral("только попытки, начатые в этот день или раньше (ГГГГ-ММ-ДД, по местной "
+                       "дате рабочего места)"),
+        QStringLiteral("ДАТА"));
+}
+
+std::optional<int> CommandLine::day(const QString &option, std::optional<QDate> &day,
+                                    Console &console) const
+{
+    day.reset();
+    if (!isSet(option))
+        return std::nullopt;
+    const QString text = value(option);
+    static const QRegularExpression dateForm(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    const QDate read = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!dateForm.match(text).hasMatch() || !read.isValid()) {
+        console.err << QStringLiteral("quorvane-bank %1: --%2: «%3» — не дата ГГГГ-ММ-ДД; "
+                                      "справка: quorvane-bank %1 --help")
+                           .arg(m_command, option, text)
+                    << Qt::endl;
+        return ExitCode::Usage;
+    }
+    day = read;
+    return std::nullopt;
 }
 
 QString CommandLine::picturesBeside(const QString &file) const

@@ -4,6 +4,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDate>
 #include <QList>
 #include <QStringList>
 
@@ -31,6 +32,11 @@ public:
 
     QString help() const;
 
+    // The day an option such as --since names (ГГГГ-ММ-ДД) into `day`, none when it is not given.
+    // Returns the exit status of wrong usage, told on `err`, when it names no day.
+    std::optional<int> day(const QString &option, std::optional<QDate> &day,
+                           Console &console) const;
+
     // The --pictures folder, or pictures/ beside `file` when the option is not given.
     QString picturesBeside(const QString &file) const;
     // True, with the reason told, when anything (a link too) is at `bank` and --replace was not
@@ -48,3 +54,6 @@ private:
 // The options several commands share.
 QCommandLineOption picturesOption(const QString &whatDefault);
 QCommandLineOption replaceOption();
+// --since and --until: attempts started on that day or after it, or on it or before it.
+QCommandLineOption sinceOption();
+QCommandLineOption untilOption();

@@ -42,3 +42,4 @@ int prepareCommand(const QStringList &arguments, Console &console);
 int resultsCommand(const QStringList &arguments, Console &console);
 int upgradeCommand(const QStringList &arguments, Console &console);
 int protocolCommand(const QStringList &arguments, Console &console);
+int statsCommand(const QStringList &arguments, Console &console);

@@ -27,6 +27,9 @@ const Command Commands[] = {
      false, upgradeCommand},
     // The protocol is laid out in its fonts, which need the graphical application object.
     {"protocol", "записать протокол экзамена для комиссии (PDF)", true, protocolCommand},
+    {"stats",
+     "вывести по вопросам лёгкость, дискриминацию и доли выбранных ответов из ответов экзаменов",
+     false, statsCommand},
 };
 
 QString toolHelp()
@@ -34,7 +37,7 @@ QString toolHelp()
     QString text = QStringLiteral(
         "Использование: quorvane-bank КОМАНДА [КЛЮЧИ] АРГУМЕНТЫ\n\n"
         "Банки вопросов программы Quorvane: сборка, проверка, выгрузка, перевод из Access, "
-        "установка на рабочее место, журнал попыток экзамена и протокол для "
+        "установка на рабочее место, журнал попыток экзамена, статистика вопросов и протокол для "
         "комиссии.\n\nКоманды:\n");
     for (const Command &command : Commands)
         text += QStringLiteral("  %1\n      %2\n")
@@ -45,7 +48,8 @@ QString toolHelp()
         "  -v, --version  показать версию\n\n"
         "Код завершения: 0 — сделано, 1 — входные данные отвергнуты, 2 — неверный вызов;\n"
         "import: 3 — банк записан, но программа его не примет;\n"
-        "results, protocol: 1 — банк не прочитан или в журнале есть повреждённые ячейки.\n");
+        "results, protocol: 1 — банк не прочитан или в журнале есть повреждённые ячейки;\n"
+        "stats: 1 — банк не прочитан или ответы повреждены (остальное сведено).\n");
     return text;
 }
 

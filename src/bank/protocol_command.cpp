@@ -114,7 +114,7 @@ int protocolCommand(const QStringList &arguments, Console &console)
                      {pdf, sinceOption(), untilOption(), org, number, chair, member});
     if (const auto status = line.parse(arguments, console))
         return *status;
-    const std::optional<AttemptDays> days = attemptDays(line, QStringLiteral("protocol"), console);
+    const std::optional<AttemptDays> days = attemptDays(line, console);
     if (!days)
         return ExitCode::Usage;
     const QString file = line.value(QStringLiteral("pdf"));

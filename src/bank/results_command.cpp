@@ -3,6 +3,9 @@
 #include "attempt_list.h"
 #include "command_line.h"
 #include "results_table.h"
+#include "store/bank_file.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -45,7 +48,7 @@ int resultsCommand(const QStringList &arguments, Console &console)
                      {csv, sinceOption(), untilOption()});
     if (const auto status = line.parse(arguments, console))
         return *status;
-    const std::optional<AttemptDays> days = attemptDays(line, QStringLiteral("results"), console);
+    const std::optional<AttemptDays> days = attemptDays(line, console);
     if (!days)
         return ExitCode::Usage;
 

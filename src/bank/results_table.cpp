@@ -117,14 +117,21 @@ QString resultText(const Journal::Entry &attempt)
 QString resultsTable(const std::vector<ResultRow> &rows, bool showBank)
 {
     std::vector<QStringList> lines{headings(showBank)};
-    for (const ResultRow &row : rows) {
-        QStringList values = fields(row, showBank, Form::Table);
-        // One attempt, one line, whatever another tool stored in the name.
-        for (QString &value : values)
+    for (const ResultRow &row : rows)
+        lines.push_back(fields(row, showBank, Form::Table));
+    QString text = alignedTable(lines, numeric);
+    if (rows.empty())
+        text += QStringLiteral("попыток нет\n");
+    return text;
+}
+
+QString alignedTable(std::vector<QStringList> lines, bool (*numeric)(qsizetype column))
+{
+    // One row, one line, whatever another tool stored in a text.
+    for (QStringList &line : lines)
+        for (QString &value : line)
             value = visibleText(value);
-        lines.push_back(values);
-    }
-    std::vector<qsizetype> widths(lines.front().size(), 0);
+    std::vector<qsizetype> widths(lines.empty() ? 0 : lines.front().size(), 0);
     for (const QStringList &line : lines)
         for (qsizetype k = 0; k < line.size(); ++k)
             widths[k] = std::max(widths[k], width(line[k]));
@@ -143,25 +150,23 @@ QString resultsTable(const std::vector<ResultRow> &rows, bool showBank)
             out.chop(1);
         text += out + u'\n';
     }
-    if (rows.empty())
-        text += QStringLiteral("попыток нет\n");
     return text;
 }
 
 QString resultsCsv(const std::vector<ResultRow> &rows, bool showBank)
 {
-    const auto record = [](const QStringList &values) {
-        QStringList quoted;
-        for (const QString &value : values)
-            quoted.push_back(csvField(value));
-        return quoted.join(u';') + QStringLiteral("\r\n");
-    };
-    // The byte-order mark tells a spreadsheet program the file is UTF-8, not the locale's code
-    // page.
-    QString text = QChar(0xFEFF) + record(headings(showBank));
+    QString text = CsvStart + csvRecord(headings(showBank));
     for (const ResultRow &row : rows)
-        text += record(fields(row, showBank, Form::Csv));
+        text += csvRecord(fields(row, showBank, Form::Csv));
     return text;
+}
+
+QString csvRecord(const QStringList &values, bool (*number)(qsizetype column))
+{
+    QStringList quoted;
+    for (qsizetype k = 0; k < values.size(); ++k)
+        quoted.push_back(number && number(k) ? values[k] : csvField(values[k]));
+    return quoted.join(u';') + QStringLiteral("\r\n");
 }
 
 QString damageText(const Journal::Entry &attempt, std::size_t row, const Journal::Damage &damage)

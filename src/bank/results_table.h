@@ -31,6 +31,18 @@ QString resultsTable(const std::vector<ResultRow> &rows, bool showBank);
 // offset, or "Z" at UTC). Texts are kept as stored.
 QString resultsCsv(const std::vector<ResultRow> &rows, bool showBank);
 
+// The start of a CSV text: the byte-order mark, which tells a spreadsheet program the text is
+// UTF-8, not the locale's code page.
+inline const QString CsvStart = QString(QChar(0xFEFF));
+// One line of CSV as resultsCsv writes it, CR LF included. A column for which `number` is true
+// holds a number the program wrote ("-0,25"), taken as it is: the guard that keeps a stored text
+// from running as a formula would make it text.
+QString csvRecord(const QStringList &values, bool (*number)(qsizetype column) = nullptr);
+
+// Lines of columns aligned for a terminal, the first line being the headings: a column for which
+// `numeric` is true aligned to the right. Texts are shown as visibleText shows them.
+QString alignedTable(std::vector<QStringList> lines, bool (*numeric)(qsizetype column));
+
 // A damaged cell of the journal as `results` names it: the attempt by its id (by its place in
 // the journal, `row` from 0, when the id itself is damaged), the column and what it holds
 // instead of what the program writes.

@@ -5,9 +5,11 @@
 #include "store/bank_image.h"
 #include "store/counted.h"
 #include "store/database.h"
+#include "store/question_stats.h"
 #include "store/runtime_error.h"
 #include "ui_editor_window.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 
@@ -48,7 +50,58 @@ void EditorWindow::checkNow()
         text = m_pictures.shown(text);
     for (QString &text : m_report.warnings)
         text = m_pictures.shown(text);
+    addFigureWarnings();
     showReport();
+}
+
+void EditorWindow::readFigures()
+{
+    QHash<QByteArray, QuestionStats::Figures> figures;
+    m_flagged = false;
+    // Only a bank's own file keeps answers; the figures are those of the file's texts.
+    if (!m_path.isEmpty()) {
+        try {
+            Database image = DBEngine::OpenImage(m_baseImage, m_path);
+            if (image.HasTable(QuestionStats::Table)) {
+                QuestionStats::Tally tally({});
+                tally.addBank(image, m_path);
+                for (QuestionStats::Figures &found : tally.result().questions) {
+                    m_flagged = m_flagged || !found.flags.isEmpty();
+                    figures.insert(found.shown, std::move(found));
+                }
+            }
+        } catch (const std::exception &) {
+            // A journal that cannot be read leaves the list without figures: the check names
+            // what is wrong in it.
+            figures.clear();
+            m_flagged = false;
+        }
+    }
+    // No room is taken from the text for columns that would stay empty.
+    QHeaderView &header = *m_ui->questionList->horizontalHeader();
+    for (const int column :
+         {QuestionListModel::FacilityColumn, QuestionListModel::DiscriminationColumn})
+        header.setSectionHidden(column, figures.isEmpty());
+    m_list->setFigures(std::move(figures));
+}
+
+void EditorWindow::addFigureWarnings()
+{
+    if (!m_flagged)
+        return;
+    for (int row = 0; row < m_document->rowCount(); ++row) {
+        const QuestionStats::Figures *figures = m_list->figuresOf(row);
+        if (!figures)
+            continue;
+        const int id = m_document->questions()[std::size_t(row)].id.toInt();
+        for (const QString &flag : figures->flags) {
+            m_report.warnings.push_back(QStringLiteral("вопрос %1: %2 — ответов экзаменов: %3")
+                                            .arg(id)
+                                            .arg(flag)
+                                            .arg(figures->answered));
+            m_report.warningQuestions.push_back(id);
+        }
+    }
 }
 
 QStringList EditorWindow::findingsOf(int id) const

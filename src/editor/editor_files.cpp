@@ -234,6 +234,7 @@ void EditorWindow::takeBank(std::vector<QuestionRow> questions, std::vector<User
     m_baseImage = std::move(baseImage);
     m_row = -1;
     m_document->load(std::move(questions));
+    readFigures();
     // A bank read from a source is not in any file yet.
     if (!saved)
         m_document->undoStack()->resetClean();
@@ -367,6 +368,7 @@ bool EditorWindow::saveTo(const QString &path, bool existing)
     if (!existing && !m_picturesChosen)
         setPicturesFolder(bankPictures(path));
     m_document->markSaved();
+    readFigures();
     // The chosen pictures are in the folder now.
     m_shownPicture.clear();
     updatePicture();

@@ -49,6 +49,19 @@ EditorWindow::EditorWindow(std::unique_ptr<EditorPrompts> prompts, QWidget *pare
                          header.fontMetrics().horizontalAdvance(QStringLiteral("Вид")) + 16);
     header.setStretchLastSection(false);
     header.setSectionResizeMode(QuestionListModel::TextColumn, QHeaderView::Stretch);
+    // As narrow as the heading and a sort mark: the text keeps the room.
+    for (const int figure :
+         {QuestionListModel::FacilityColumn, QuestionListModel::DiscriminationColumn})
+        header.resizeSection(
+            figure, std::max(header.fontMetrics().horizontalAdvance(
+                                 m_list->headerData(figure, Qt::Horizontal).toString()),
+                             metrics.horizontalAdvance(QStringLiteral("-0,00"))) +
+                        16);
+    // A click on a heading sorts by it, a third one gives the bank's own order back.
+    m_filter->setSortRole(QuestionListModel::SortRole);
+    header.setSortIndicator(-1, Qt::AscendingOrder);
+    header.setSortIndicatorClearable(true);
+    m_ui->questionList->setSortingEnabled(true);
     QHeaderView &rows = *m_ui->questionList->verticalHeader();
     rows.setSectionResizeMode(QHeaderView::Fixed);
     rows.setDefaultSectionSize(metrics.height() + 6);

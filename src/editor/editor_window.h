@@ -106,6 +106,10 @@ private:
 
     // editor_checks.cpp: the whole bank, as the exam program and check see it.
     void scheduleCheck();
+    // The figures of the bank's file as opened or saved, from the answers kept in it.
+    void readFigures();
+    // The flags of the figures of the texts as they are now, as warnings.
+    void addFigureWarnings();
     void showReport();
     void nextProblem();
     QStringList findingsOf(int id) const;
@@ -132,4 +136,5 @@ private:
 
     QTimer m_checkTimer;
     BankReport m_report;
+    bool m_flagged = false; // some question's figures have flags
 };

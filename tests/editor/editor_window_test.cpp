@@ -2,9 +2,11 @@
 #include "editor/editor_prompts.h"
 #include "editor/editor_window.h"
 #include "editor/qt_translation.h"
+#include "editor/question_list_model.h"
 #include "editor/question_preview.h"
 #include "store/bank_file.h"
 #include "store/journal_entry.h"
+#include "support/journal_builder.h"
 #include "testrun/exam_fixture.h"
 #include "ui_editor_window.h"
 
@@ -778,3 +780,69 @@ TEST_F(EditorTest, QtsOwnTextsAreRussian)
 }
 
 } // namespace
+
+// Thirty exams: the first ten get questions 4 and 5 right, the others neither; every other
+// question everybody gets right.
+TEST_F(EditorTest, TheListShowsTheFiguresOfEachTextAsSavedAndTheProblemsTheirFlags)
+{
+    {
+        JournalBuilder builder(bank.bankPath());
+        for (int k = 0; k < 30; ++k) {
+            std::vector<GivenAnswer> given;
+            for (int id = 1; id <= 40; ++id)
+                given.push_back((id == 4 || id == 5) && k >= 10 ? builder.answer(id, 0)
+                                                                : builder.right(id));
+            builder.finished(QStringLiteral("Экзаменуемый %1").arg(k),
+                             QDateTime(QDate(2026, 12, 9), QTime(9, k)), given);
+        }
+    }
+    openBank();
+    editor->checkNow();
+    QAbstractItemModel &list = *ui().questionList->model();
+    const auto cell = [&](int row, int column) {
+        return list.index(row, column).data().toString();
+    };
+    const auto warned = [&](const QString &text) {
+        return !ui().problemList->findItems(QStringLiteral("⚠ ") + text, Qt::MatchExactly).empty();
+    };
+    EXPECT_EQ(cell(2, QuestionListModel::FacilityColumn), "100 %");
+    EXPECT_EQ(cell(2, QuestionListModel::DiscriminationColumn), "—");
+    // Right with 39 others, wrong with 38.
+    EXPECT_EQ(cell(3, QuestionListModel::FacilityColumn), "33 %");
+    EXPECT_EQ(cell(3, QuestionListModel::DiscriminationColumn), "1,00");
+    EXPECT_TRUE(warned("вопрос 3: слишком лёгкий — ответов экзаменов: 30"));
+    EXPECT_TRUE(warned("вопрос 4: ответ 1 не выбирают — ответов экзаменов: 30"));
+
+    // Sorted by facility, the hardest first; a third click gives the bank's order back.
+    QHeaderView &header = *ui().questionList->horizontalHeader();
+    const auto click = [&] {
+        QTest::mouseClick(
+            header.viewport(), Qt::LeftButton, Qt::NoModifier,
+            QPoint(header.sectionViewportPosition(QuestionListModel::FacilityColumn) + 4,
+                   header.height() / 2));
+    };
+    click();
+    EXPECT_EQ(cell(0, QuestionListModel::NumberColumn), "4");
+    EXPECT_EQ(cell(1, QuestionListModel::NumberColumn), "5");
+    click();
+    click();
+    EXPECT_EQ(cell(0, QuestionListModel::NumberColumn), "1");
+
+    // A text changed and not saved has none; a question renumbered keeps its own.
+    BankDocument &document = editor->document();
+    document.setField(2, QuestionField::Question, QStringLiteral("Другой текст"));
+    EXPECT_EQ(cell(2, QuestionListModel::FacilityColumn), "");
+    document.insertQuestion(-1);
+    editor->checkNow();
+    EXPECT_EQ(cell(0, QuestionListModel::FacilityColumn), "");
+    EXPECT_EQ(cell(3, QuestionListModel::FacilityColumn), "");
+    EXPECT_EQ(cell(4, QuestionListModel::FacilityColumn), "33 %");
+    EXPECT_FALSE(warned("вопрос 4: слишком лёгкий — ответов экзаменов: 30"));
+    EXPECT_TRUE(warned("вопрос 5: ответ 1 не выбирают — ответов экзаменов: 30"));
+
+    // Read again from the file as saved: the same.
+    ASSERT_TRUE(editor->save()) << prompts().told.join('\n').toStdString();
+    EXPECT_EQ(cell(3, QuestionListModel::FacilityColumn), "");
+    EXPECT_EQ(cell(4, QuestionListModel::FacilityColumn), "33 %");
+    EXPECT_EQ(cell(5, QuestionListModel::DiscriminationColumn), "1,00");
+}
