@@ -35,11 +35,11 @@ entries and manual pages.]=])
 # adduser.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "adduser, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2, fonts-dejavu-core")
-# Every file is shipped root's and without set-id bits, the keeper too: postinst gives the keeper
-# its account's set-id bits through dpkg-statoverride, once that account exists.
+    "adduser, init-system-helpers, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2, fonts-dejavu-core")
+# Every file is shipped root's and without set-id bits, the keeper too: systemd runs it as its
+# own account (init-system-helpers' deb-systemd-helper enables its socket, as debhelper would).
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-    "${PROJECT_BINARY_DIR}/data/debian/postinst;${PROJECT_BINARY_DIR}/data/debian/postrm")
+    "${PROJECT_BINARY_DIR}/data/debian/preinst;${PROJECT_BINARY_DIR}/data/debian/postinst;${PROJECT_BINARY_DIR}/data/debian/prerm;${PROJECT_BINARY_DIR}/data/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_GENERATOR DEB)

@@ -52,23 +52,27 @@ check "the package is quorvane at the project's version $version" \
 depends="$(field Depends)"
 depends_on() { grep -Eq "(^|, )$1( |,|$)" <<<"$depends" || { echo "Depends: $depends"; false; }; }
 # What Qt loads at run time, the fonts of the layouts, and what the programs link.
-for need in adduser libsqlite3-0 qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core \
-    libqt6widgets6 libmdb3; do
+for need in adduser init-system-helpers libsqlite3-0 qt6-qpa-plugins fonts-liberation2 \
+    fonts-dejavu-core libqt6widgets6 libmdb3; do
     check "the package depends on $need" depends_on "$need"
 done
 dpkg-deb -e "$package" "$work/control"
 postinst="$work/control/postinst"
 check "postinst makes the keeper's account" grep -q '^    make_keeper_account "quorvane"$' "$postinst"
-check "postinst gives the keeper its set-id bits" \
-    grep -q '^    seal_keeper "/usr/lib/quorvane/quorvane-keeper" "quorvane"$' "$postinst"
-check "postinst sets the keeper's override only when none is there" \
-    grep -Pzq 'dpkg-statoverride --list "\$1" >/dev/null 2>&1 && return 0\n\s*dpkg-statoverride --update --add "\$2" "\$2" 6755 "\$1"' "$postinst"
+no_override_made() { ! grep -n 'statoverride\|chmod [0-7]*[4-7][0-7][0-7][0-7] \|u+s\|g+s' "$postinst"; }
+check "postinst makes nothing set-id" no_override_made
+check "postinst enables the keeper's socket" grep -q '^    enable_keeper_socket$' "$postinst"
 check "postinst seals the exam folder" \
     grep -q '^    seal_exam_folder "/var/lib/quorvane/exam" "quorvane"$' "$postinst"
 check "postinst makes the pictures folder the program's pictures/ links to" \
     grep -q 'install -d -m 0755 "/var/lib/quorvane/pictures"' "$postinst"
-check "postrm forgets the keeper's override on purge" \
+check "postrm forgets an earlier keeper's override on purge" \
     grep -q 'dpkg-statoverride --remove "/usr/lib/quorvane/quorvane-keeper"' "$work/control/postrm"
+check "postrm masks the socket on remove and purges it on purge" \
+    grep -Pzq 'deb-systemd-helper mask .quorvane-keeper.socket.(.|\n)*deb-systemd-helper purge .quorvane-keeper.socket.' \
+    "$work/control/postrm"
+check "prerm stops the socket on remove where systemd runs" \
+    grep -q "deb-systemd-invoke stop 'quorvane-keeper.socket'" "$work/control/prerm"
 removes_only_on_purge() {
     # Everything that deletes stands inside the purge branch.
     awk '/^if \[ "\$1" = purge \]; then$/ { inside = 1 } /^fi$/ { inside = 0 }
@@ -80,7 +84,7 @@ check "postrm removes nothing but on purge, so apt remove keeps the banks" remov
 # adduser, addgroup and dpkg-statoverride that log their calls, on folders of a fake layout.
 fakes="$work/fakes"
 mkdir "$fakes"
-for command in adduser addgroup dpkg-statoverride; do
+for command in adduser addgroup dpkg-statoverride deb-systemd-helper deb-systemd-invoke systemctl; do
     printf '#!/bin/sh\necho "%s $*" >>"$FAKE_LOG"\n' "$command" >"$fakes/$command"
 done
 # getent answers from $FAKE_ACCOUNTS (lines of passwd or group, by database), else nothing.
@@ -91,6 +95,11 @@ FAKE
 # dpkg-statoverride --list finds the override when $FAKE_OVERRIDE is set.
 cat >>"$fakes/dpkg-statoverride" <<'FAKE'
 [ "$1" = --list ] && [ -z "${FAKE_OVERRIDE:-}" ] && exit 1
+exit 0
+FAKE
+# deb-systemd-helper was-enabled says the socket was disabled when $FAKE_DISABLED is set.
+cat >>"$fakes/deb-systemd-helper" <<'FAKE'
+[ "$2" = was-enabled ] && [ -n "${FAKE_DISABLED:-}" ] && exit 1
 exit 0
 FAKE
 chmod +x "$fakes"/*
@@ -127,17 +136,30 @@ refuses_person() {
 check "postinst stops at a person's account named quorvane" \
     refuses_person 'passwd quorvane:x:1001:1001::/home/quorvane:/bin/bash'
 check "postinst stops at a person's group named quorvane" refuses_person 'group quorvane:x:1001:'
-overrides_once() {
-    touch "$work/keeper"
-    postinst_function seal_keeper "$work/keeper" quorvane
-    grep -q "^dpkg-statoverride --update --add quorvane quorvane 6755 $work/keeper\$" "$work/fake.log" ||
+# An upgrade from the set-id layout: preinst removes the override before dpkg unpacks the new
+# keeper with it; with none, it changes nothing.
+removes_old_override() {
+    : >"$work/fake.log"
+    FAKE_LOG="$work/fake.log" FAKE_OVERRIDE=yes PATH="$fakes:$PATH" \
+        sh -e "$work/control/preinst" upgrade 0.1
+    grep -qx 'dpkg-statoverride --remove /usr/lib/quorvane/quorvane-keeper' "$work/fake.log" ||
         { cat "$work/fake.log"; return 1; }
-    FAKE_OVERRIDE=yes postinst_function seal_keeper "$work/keeper" quorvane
-    ! grep -q -- --add "$work/fake.log" || { cat "$work/fake.log"; return 1; }
-    postinst_function seal_keeper "$work/no-keeper" quorvane
-    ! grep -q -- --add "$work/fake.log"
+    : >"$work/fake.log"
+    FAKE_LOG="$work/fake.log" PATH="$fakes:$PATH" sh -e "$work/control/preinst" upgrade 0.1
+    ! grep -q -- --remove "$work/fake.log"
 }
-check "postinst adds the keeper's override once, and only for a keeper that is there" overrides_once
+check "preinst removes the set-id override of an earlier version before the unpack" \
+    removes_old_override
+# As dh_installsystemd does: enabled on install, left disabled when the administrator disabled it.
+enables_socket() {
+    postinst_function enable_keeper_socket
+    grep -qx "deb-systemd-helper enable quorvane-keeper.socket" "$work/fake.log" ||
+        { cat "$work/fake.log"; return 1; }
+    FAKE_DISABLED=yes postinst_function enable_keeper_socket
+    grep -qx "deb-systemd-helper update-state quorvane-keeper.socket" "$work/fake.log" &&
+        ! grep -q " enable " "$work/fake.log"
+}
+check "postinst enables the socket, or keeps it disabled when it was" enables_socket
 
 group="$(id -gn)"
 layout="$work/layout"
@@ -255,7 +277,7 @@ leaves_second_names_alone() {
 check "postinst leaves a file with a second name, or another account's, alone" \
     leaves_second_names_alone
 
-# --- The layout. Every file is root's and without set-id bits; the keeper gets them from postinst.
+# --- The layout. Every file is root's and without set-id bits, the keeper too.
 listing="$(dpkg-deb -c "$package")"
 all_roots() { ! grep -v ' root/root ' <<<"$listing"; }
 check "every file in the package is root's" all_roots
@@ -286,8 +308,42 @@ check "bin/quorvane-editor links to the bank editor" \
     is_link usr/bin/quorvane-editor ../lib/quorvane/quorvane-editor
 check "the program's pictures/ links to the state folder" \
     is_link usr/lib/quorvane/pictures /var/lib/quorvane/pictures
-check "nothing is installed outside /usr" \
-    test "$(find "$root" -mindepth 1 -maxdepth 1 -printf '%f\n')" = usr
+# The keeper's units are the one exception: Debian's systemd reads them from /lib/systemd/system.
+outside_usr() {
+    test "$(find "$root" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | tr '\n' ' ')" = "lib usr " &&
+        test "$(cd "$root/lib" && find . -type f | sort | tr '\n' ' ')" = \
+            "./systemd/system/quorvane-keeper.socket ./systemd/system/quorvane-keeper@.service "
+}
+check "nothing is installed outside /usr but the keeper's units" outside_usr
+no_runpath() {
+    local program status=0
+    for program in "$program_dir"/quorvane "$program_dir"/quorvane-*; do
+        [ -f "$program" ] && head -c 4 "$program" | grep -q ELF || continue
+        if readelf -d "$program" | grep -E 'RUNPATH|RPATH'; then
+            echo "$program"
+            status=1
+        fi
+    done
+    return "$status"
+}
+check "no installed program carries a RUNPATH" no_runpath
+units="$root/lib/systemd/system"
+check "the units pass systemd-analyze verify" \
+    systemd-analyze verify --root="$root" "$units/quorvane-keeper.socket" \
+    "$units/quorvane-keeper@.service"
+unit_says() { grep -qx "$2" "$units/$1" || { echo "$1 lacks $2"; false; }; }
+for line in 'Accept=yes' 'SocketMode=0666' 'TriggerLimitIntervalSec=0' 'MaxConnections=8' \
+    'ListenStream=/run/quorvane-keeper.socket'; do
+    check "the socket unit says $line" unit_says quorvane-keeper.socket "$line"
+done
+for line in 'User=quorvane' 'Group=quorvane' 'NoNewPrivileges=yes' 'ProtectSystem=strict' \
+    'ReadWritePaths=-/var/lib/quorvane/exam' 'PrivateTmp=yes' 'PrivateNetwork=yes' \
+    'RestrictAddressFamilies=AF_UNIX' 'SyslogIdentifier=quorvane-keeper' \
+    'ExecStart=/usr/lib/quorvane/quorvane-keeper /var/lib/quorvane/exam'; do
+    check "the keeper's unit says $line" unit_says quorvane-keeper@.service "$line"
+done
+check "the keeper's unit never hands it a state folder" \
+    bash -c "! grep -q StateDirectory '$units/quorvane-keeper@.service'"
 check "the sample bank is installed" test -s "$root/usr/share/quorvane/sample/data.mdb"
 sample_pictures() {
     (cd "$REPO_ROOT/data/bank/pictures" && ls ./*.bmp) >"$work/expected"

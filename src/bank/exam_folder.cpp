@@ -11,6 +11,7 @@
 #include <pwd.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -68,6 +69,13 @@ public:
                                "(права %2): банк в ней не запечатать, и в ней ничего не меняется. "
                                "%3")
                     .arg(m_path, octal(status.st_mode), aside));
+        // An access list could let others in whatever the mode bits say; the keeper refuses it.
+        for (const char *acl : {"system.posix_acl_access", "system.posix_acl_default"})
+            if (::fgetxattr(m_descriptor, acl, nullptr, 0) >= 0)
+                throwProblem(QStringLiteral("у папки экзамена «%1» есть список доступа (ACL): по "
+                                            "нему банк могут открыть другие, и хранитель её не "
+                                            "откроет. Уберите его: sudo setfacl -b -k «%1»")
+                                 .arg(m_path));
         for (const char *suffix : {"-journal", "-wal", "-shm"}) {
             const QByteArray name = QFile::encodeName(bank) + suffix;
             struct stat left;
@@ -100,6 +108,22 @@ std::optional<gid_t> groupNamed(const QString &name)
     if (!found)
         return std::nullopt;
     return found->gr_gid;
+}
+
+bool isExamFolder(const QString &folder)
+{
+    const QByteArray exam = QFile::encodeName(QStringLiteral(QUORVANE_EXAM_DIR));
+    struct stat ours;
+    struct stat given;
+    if (::stat(exam.constData(), &ours) == 0 &&
+        ::stat(QFile::encodeName(folder).constData(), &given) == 0)
+        return ours.st_dev == given.st_dev && ours.st_ino == given.st_ino;
+    return QDir::cleanPath(QDir(folder).absolutePath()) == QStringLiteral(QUORVANE_EXAM_DIR);
+}
+
+QString examFolderPath()
+{
+    return QStringLiteral(QUORVANE_EXAM_DIR);
 }
 
 void requireSealableFolder(const QString &folder, const QString &bank, gid_t group)

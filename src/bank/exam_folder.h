@@ -21,6 +21,11 @@ std::optional<gid_t> groupNamed(const QString &name);
 // may write (who could swap what is sealed there), or one holding what SQLite left of a write on
 // the old bank (`bank`-journal, -wal, -shm), which would be played onto the new bank. A folder
 // not there yet passes.
+// Whether `folder` is the exam folder the keeper's unit serves (the same folder, by device and
+// inode, or by its path where it is not made yet), and that folder's path.
+bool isExamFolder(const QString &folder);
+QString examFolderPath();
+
 void requireSealableFolder(const QString &folder, const QString &bank, gid_t group);
 
 // Makes the folder when it is not there, then, checked as requireSealableFolder checks it, gives

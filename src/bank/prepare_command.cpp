@@ -88,6 +88,16 @@ int prepareCommand(const QStringList &arguments, Console &console)
                     << Qt::endl;
         return ExitCode::Refused;
     }
+    // The keeper serves one folder, the one its unit names: a bank sealed for it anywhere else
+    // would never be opened. Another group is a try-out, anywhere.
+    if (keepersGroup && !isExamFolder(examFolder.path())) {
+        console.err << QStringLiteral("%1: это не папка экзамена. Хранитель банка открывает "
+                                      "только %2 (её называет служба quorvane-keeper); "
+                                      "готовьте экзамен туда: sudo quorvane-bank prepare БАНК %2")
+                           .arg(examFolder.path(), examFolderPath())
+                    << Qt::endl;
+        return ExitCode::Refused;
+    }
     if (line.keepsExistingBank(target, console))
         return ExitCode::Refused;
     try {

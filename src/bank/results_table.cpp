@@ -1,5 +1,7 @@
 #include "results_table.h"
 
+#include "store/rules.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -13,7 +15,8 @@ enum class Form { Table, Csv };
 QStringList headings(bool showBank)
 {
     QStringList names{"Начало",    "Окончание",        "Экзаменуемый",  "Правильных",
-                      "Результат", "Вопросов в банке", "Рабочее место", "Попытка"};
+                      "Результат", "Вопросов в банке", "Рабочее место", "Учётная запись",
+                      "Попытка"};
     if (showBank)
         names.push_back(QStringLiteral("Банк"));
     return names;
@@ -38,6 +41,20 @@ QString offsetText(const QDateTime &time)
 QString readableTime(const QDateTime &time)
 {
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + offsetText(time);
+}
+
+// The repeat mark, and a run faster than any through the keeper: taken another way, or the
+// journal was written by hand.
+QString marks(const ResultRow &row)
+{
+    const Journal::Entry &attempt = row.attempt;
+    QStringList marks;
+    if (!row.repeat.isEmpty())
+        marks.push_back(row.repeat);
+    if (!attempt.started.damaged() && !attempt.finished.damaged() && attempt.finished.value() &&
+        attempt.started.value().secsTo(*attempt.finished.value()) < Rules::FastestRunSeconds)
+        marks.push_back(QStringLiteral("быстрее %1 с").arg(Rules::FastestRunSeconds));
+    return marks.join(QStringLiteral("; "));
 }
 
 QStringList fields(const ResultRow &row, bool showBank, Form form)
@@ -69,7 +86,8 @@ QStringList fields(const ResultRow &row, bool showBank, Form form)
         resultText(attempt),
         cell(attempt.questions, [](int number) { return QString::number(number); }),
         cell(attempt.host, same),
-        row.repeat,
+        cell(attempt.account, same),
+        marks(row),
     };
     if (showBank)
         values.push_back(row.bank);

@@ -67,7 +67,7 @@ std::vector<Journal::Entry> journalOf(const QByteArray &image)
     try {
         SqliteConnection db(QStringLiteral(":memory:"), SqliteConnection::Access::Create, 0);
         db.deserialize(image);
-        SqliteStatement rows(db, Journal::rowsSelect());
+        SqliteStatement rows(db, Journal::rowsSelect(false));
         while (rows.next())
             entries.push_back(Journal::entryFromRow(rows.row().values()));
     } catch (const std::exception &) {

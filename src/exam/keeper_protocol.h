@@ -35,7 +35,7 @@ using Channel::Message;
 
 // Where the keeper's service listens (quorvane-keeper.socket), and the descriptor a connection is
 // handed to each keeper on (SD_LISTEN_FDS_START).
-inline constexpr char SocketPath[] = "/run/quorvane-keeper.socket";
+inline constexpr char SocketPath[] = QUORVANE_KEEPER_SOCKET;
 inline constexpr int ChannelFd = 3;
 // The largest request the keeper takes: a verb and the longest full name (Rules::LongestFullName)
 // fit in it with room to spare.

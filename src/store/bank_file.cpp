@@ -158,7 +158,8 @@ std::vector<Journal::Entry> readJournal(Database &db)
     requireColumns(db, Journal::Table, Journal::Columns);
 
     std::vector<Journal::Entry> entries;
-    for (const auto &row : rows(db, Journal::rowsSelect()))
+    const bool withAccount = db.Columns(Journal::Table).contains(Journal::AccountColumn);
+    for (const auto &row : rows(db, Journal::rowsSelect(withAccount)))
         entries.push_back(Journal::entryFromRow(row));
     return entries;
 }

@@ -17,7 +17,6 @@
 namespace Journal {
 
 inline const QString Table = QStringLiteral("attempts");
-inline const QString AccountColumn = QStringLiteral("account");
 // Every answer of a finished attempt, one row each, beside `attempts` in banks made from now on.
 inline const QString AnswersTable = QStringLiteral("answers");
 inline const QStringList AnswerColumns{"attempt", "place",   "question", "code",

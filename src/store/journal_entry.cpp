@@ -20,7 +20,13 @@ QDateTime timeFromText(const QString &text)
 
 namespace {
 
-enum Column { Id, Username, Started, Finished, RightAnswers, Passed, Questions, Host };
+enum Column { Id, Username, Started, Finished, RightAnswers, Passed, Questions, Host, Account };
+
+// A column's stored name: Columns', and the account's, which older journals lack.
+QString nameOf(Column column)
+{
+    return column == Account ? AccountColumn : Columns[column];
+}
 
 const QString TimeForm = QStringLiteral("время вида 2026-12-09T10:00:00+03:00");
 
@@ -47,7 +53,7 @@ QString described(const FieldValue &value)
 
 Damage damage(Column column, const FieldValue &found, const QString &expected)
 {
-    return {Columns[column], QStringLiteral("%1 — ожидается %2").arg(described(found), expected)};
+    return {nameOf(column), QStringLiteral("%1 — ожидается %2").arg(described(found), expected)};
 }
 
 Cell<QString> textCell(const std::vector<FieldValue> &row, Column column)
@@ -58,7 +64,7 @@ Cell<QString> textCell(const std::vector<FieldValue> &row, Column column)
     // Bytes that are not UTF-8 (a blob another tool stored) read as U+FFFD, which no keyboard
     // types: shown, they would pass for a name nobody can read.
     if (value.asText().contains(QChar::ReplacementCharacter))
-        return Damage{Columns[column],
+        return Damage{nameOf(column),
                       QStringLiteral("байты, которые не являются текстом UTF-8 (двоичные данные) "
                                      "— ожидается текст")};
     return value.asText();
@@ -104,10 +110,12 @@ std::optional<bool> truth(const FieldValue &value)
 
 } // namespace
 
-QString rowsSelect()
+QString rowsSelect(bool withAccount)
 {
     QStringList read = Columns;
     read[Passed] = QStringLiteral("+passed AS passed");
+    if (withAccount)
+        read.push_back(QStringLiteral("account"));
     return QStringLiteral("SELECT %1 FROM attempts ORDER BY id")
         .arg(read.join(QStringLiteral(", ")));
 }
@@ -127,12 +135,14 @@ std::vector<Damage> Entry::damages() const
     add(passed);
     add(questions);
     add(host);
+    add(account);
     return found;
 }
 
 Entry entryFromRow(const std::vector<FieldValue> &row)
 {
-    if (row.size() != static_cast<std::size_t>(Columns.size()))
+    const auto columns = static_cast<std::size_t>(Columns.size());
+    if (row.size() != columns && row.size() != columns + 1)
         throw std::invalid_argument("a journal row has one value per column");
 
     Entry entry;
@@ -144,6 +154,8 @@ Entry entryFromRow(const std::vector<FieldValue> &row)
         entry.id = damage(Id, row[Id], QStringLiteral("целое число"));
     entry.username = textCell(row, Username);
     entry.host = textCell(row, Host);
+    if (row.size() > columns && !row[columns].isNull())
+        entry.account = textCell(row, Account);
 
     if (const auto started = timeOf(row[Started])) {
         entry.started = *started;

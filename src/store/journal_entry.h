@@ -53,6 +53,8 @@ struct Entry
     Cell<std::optional<bool>> passed;
     Cell<int> questions;
     Cell<QString> host;
+    // The examinee's account, where the journal names it (empty otherwise).
+    Cell<QString> account;
     // The two times as the journal keeps them, for a reader that gives them back as kept (at UTC
     // "…Z" or "…+00:00"); empty where the cell is damaged or the attempt has not ended.
     QString startedText;
@@ -62,15 +64,19 @@ struct Entry
     std::vector<Damage> damages() const;
 };
 
+// The column of the examinee's account, which journals made before it lack.
+inline const QString AccountColumn = QStringLiteral("account");
+
 // The columns of a journal row, in the order entryFromRow takes them.
 inline const QStringList Columns{"id",     "username",  "started", "finished", "right_answers",
                                  "passed", "questions", "host"};
 
 // The select that hands entryFromRow the journal's rows, in the order they were added. `passed` is
 // read as stored: through its BOOLEAN declaration any non-zero number would read as a pass.
-QString rowsSelect();
+// The select that reads them, `account` last where the journal has that column (`withAccount`).
+QString rowsSelect(bool withAccount);
 
-// Reads a row given as the values of Columns. Each cell holding anything but what the program
+// Reads a row given as the values of Columns, and the account after them where it was read. Each cell holding anything but what the program
 // writes comes back damaged; the other cells are read all the same. The program writes texts for
 // the name and the workstation (valid UTF-8, so never a U+FFFD), times in its form and an end no
 // earlier than the start, whole numbers in range (at most Rules::TestLength right answers), 0 or 1

@@ -13,6 +13,9 @@ inline constexpr int TestLength = 40;
 inline constexpr int PassMark = 32;
 // 181 seconds: the countdown shows 03:00 down to 00:00.
 inline constexpr int QuestionSeconds = 181;
+// The keeper hands no question over sooner than a second after the one before, nor the count
+// sooner than a second after the 40th answer: no run through it is faster than this.
+inline constexpr int FastestRunSeconds = 40;
 // The largest bank: the drawn ids are 16-bit.
 inline constexpr int LargestBank = 32767;
 inline constexpr int LargestPicture = 32767;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -114,6 +115,26 @@ TEST_F(PrepareCommand, AGroupTheSystemLacksIsRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("no-such-group-here")) << run.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(exam()));
+}
+
+// Sealed for the keeper, the bank goes only where the keeper's unit looks; a folder carrying an
+// access list is never sealed, as the keeper would refuse it.
+TEST_F(PrepareCommand, ForTheKeeperOnlyTheExamFolderAndNoFolderWithAnAccessListIsSealed)
+{
+    CommandRun run = runCommand(prepareCommand, {staff.filePath("data.mdb"), exam()},
+                                program.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("это не папка экзамена")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("/var/lib/quorvane/exam")) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(exam()));
+
+    QDir().mkpath(exam());
+    if (QProcess::execute("setfacl", {"-m", "u:65533:rwx", exam()}) != 0)
+        GTEST_SKIP() << "setfacl (package acl) is missing or this file system keeps no ACLs";
+    run = prepare();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("ACL")) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(bank()));
 }
 
 // A folder everyone may write, like the sticky exam folder of old: whatever is in it may be

@@ -162,6 +162,28 @@ TEST_F(ResultsCommand, BanksAreMergedByTheMomentAttemptsStartedAndLeftUnchanged)
     EXPECT_EQ(fileBytes(second), secondBytes);
 }
 
+// The journal names the examinee's account as the kernel gave it to the keeper; a run faster than
+// the keeper lets any go was not taken through it, and the staff see so.
+TEST_F(ResultsCommand, TheAccountIsShownAndARunFasterThanTheKeeperAllowsIsMarked)
+{
+    const QString one = bank("one.mdb", {{{"Быстров", at(9, 10, 0, 3), 41, "kab1"}, 33},
+                                         {{"Медленный", at(9, 11, 0, 3), 41, "kab1"}, 33}});
+    alter(one, {"UPDATE attempts SET account = 'bystrov (uid 1001)', "
+                "finished = '2026-12-09T10:00:39+03:00' WHERE username = 'Быстров'",
+                "UPDATE attempts SET finished = '2026-12-09T11:00:40+03:00' "
+                "WHERE username = 'Медленный'"});
+    CommandRun run = runCommand(resultsCommand, {"--csv", one});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(csvFields(run.out, "Быстров").mid(6),
+              QStringList({"kab1", "bystrov (uid 1001)", "быстрее 40 с"}));
+    EXPECT_EQ(csvFields(run.out, "Медленный").mid(6), QStringList({"kab1", "", ""}));
+    // A journal from before accounts were named is listed all the same.
+    alter(one, {"ALTER TABLE attempts DROP COLUMN account"});
+    run = runCommand(resultsCommand, {"--csv", one});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(csvFields(run.out, "Быстров").mid(6), QStringList({"kab1", "", "быстрее 40 с"}));
+}
+
 TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
 {
     const QString name = QStringLiteral("Кузнецова; \"Мария\"");
@@ -173,16 +195,16 @@ TEST_F(ResultsCommand, CsvOpensInARussianSpreadsheet)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QString(QChar(0xFEFF)) +
                            "Начало;Окончание;Экзаменуемый;Правильных;Результат;Вопросов в банке;"
-                           "Рабочее место;Попытка\r\n"
+                           "Рабочее место;Учётная запись;Попытка\r\n"
                            "2026-12-09T10:00:00+03:00;2026-12-09T10:40:00+03:00;\"Кузнецова; "
-                           "\"\"Мария\"\"\";33;сдан;41;kab1;\r\n"
+                           "\"\"Мария\"\"\";33;сдан;41;kab1;;\r\n"
                            // A name that reads as a formula stays text.
-                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1;\r\n"
+                           "2026-12-09T11:00:00+03:00;;'=1+1;;не закончен;41;kab1;;\r\n"
                            // Quoted for the `;` alone.
                            "2026-12-09T12:00:00+03:00;2026-12-09T12:40:00+03:00;\"Орлов;Олег\";"
-                           "20;не сдан;41;kab1;\r\n"
+                           "20;не сдан;41;kab1;;\r\n"
                            "2026-12-09T13:00:00+03:00;2026-12-09T13:40:00+03:00;'+7 900 1;32;"
-                           "сдан;41;kab1;\r\n");
+                           "сдан;41;kab1;;\r\n");
 }
 
 TEST_F(ResultsCommand, SinceTakesTheDateTheWorkstationSaw)
@@ -295,7 +317,7 @@ TEST_F(ResultsCommand, AResultOtherThanZeroOrOneIsDamagedNotAPass)
     EXPECT_EQ(csv.status, 1);
     // The rest of the row as stored.
     EXPECT_EQ(csvFields(csv.out, "Иванов").mid(2),
-              QStringList({"Иванов", "10", "повреждено", "41", "kab1", ""}));
+              QStringList({"Иванов", "10", "повреждено", "41", "kab1", "", ""}));
     EXPECT_EQ(errorLines(csv),
               QStringList({one + ": попытка 1 (id в таблице attempts), столбец passed: текст "
                                  "«no» — ожидается 0, 1 или пусто",
@@ -541,7 +563,7 @@ TEST_F(ResultsCommand, FuzzedCellsAreDamagedInTheirOwnCell)
         const CommandRun run = runCommand(resultsCommand, {"--csv", one});
         EXPECT_EQ(run.status, 1);
         const QStringList fields = run.out.split(QStringLiteral("\r\n")).value(1).split(u';');
-        ASSERT_EQ(fields.size(), 8) << run.out.toStdString();
+        ASSERT_EQ(fields.size(), 9) << run.out.toStdString();
         for (int k = 1; k <= 4; ++k)
             EXPECT_EQ(fields[k] == "повреждено", k == c.field)
                 << k << ": " << fields[k].toStdString();
@@ -598,8 +620,8 @@ TEST_F(ResultsCommand, ARepeatOnAnotherWorkstationIsMarkedInTheOrderListed)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     const QStringList lines = linesWith(run.out, "Иванов Иван");
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].contains(";kab2;1-я из 2 попыток;")) << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].contains(";kab1;повторная: 2-я из 2 попыток;")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[0].contains(";kab2;;1-я из 2 попыток;")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(";kab1;;повторная: 2-я из 2 попыток;")) << lines[1].toStdString();
 }
 
 // A FIFO with no writer would hold any command that opens it for reading, the tool run from a
