@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
@@ -180,7 +181,8 @@ class ExamFolder final
 public:
     explicit ExamFolder(const QString &path)
         : m_path(path), m_fd(open(QFile::encodeName(path).constData(),
-                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC))
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)),
+          m_error(errno)
     {}
 
     void checkWindowRunsIn(int windowFolder) const
@@ -190,7 +192,9 @@ public:
         struct stat theirs
         {};
         if (m_fd.get() < 0 || fstat(m_fd.get(), &ours) != 0)
-            throw EngineErrors::cannotOpen(m_path, QStringLiteral("папки экзамена нет"));
+            throw EngineErrors::cannotOpen(
+                m_path, QStringLiteral("папка экзамена недоступна хранителю (%1)")
+                            .arg(QString::fromLocal8Bit(strerror(m_error))));
         if (fstat(windowFolder, &theirs) != 0 || !S_ISDIR(theirs.st_mode) ||
             theirs.st_dev != ours.st_dev || theirs.st_ino != ours.st_ino)
             throw RuntimeError(
@@ -223,6 +227,7 @@ public:
 private:
     QString m_path;
     FileDescriptor m_fd;
+    int m_error;
 };
 
 // Waits for the next request until `deadline` on the session's clock: false when the time ran
