@@ -35,7 +35,7 @@ entries and manual pages.]=])
 # adduser.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "adduser, init-system-helpers, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2, fonts-dejavu-core")
+    "adduser, init-system-helpers (>= 1.54~), qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2, fonts-dejavu-core")
 # Every file is shipped root's and without set-id bits, the keeper too: systemd runs it as its
 # own account (init-system-helpers' deb-systemd-helper enables its socket, as debhelper would).
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
