@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -120,10 +121,15 @@ KeeperService::KeeperService(const QString &program, const QStringList &argument
     std::vector<std::string> storage;
     std::vector<char *> argv = argumentVector(command, storage);
     const QByteArray log = QFile::encodeName(m_folder.filePath(QStringLiteral("log")));
+    const pid_t parent = getpid();
     m_pid = fork();
     if (m_pid == 0) {
+        // A test that dies takes its service with it: left behind, it would hold the test's
+        // output open, and whoever waits for that output would wait for ever.
+        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent)
+            _exit(119);
         const int error = open(log.constData(), O_WRONLY | O_CREAT | O_APPEND, 0666);
-        if (error < 0 || dup2(error, 2) != 2)
+        if (error < 0 || dup2(error, 1) != 1 || dup2(error, 2) != 2)
             _exit(120);
         close_range(3, ~0U, 0);
         execvp(argv[0], argv.data());
