@@ -2,6 +2,7 @@
 // rows written with the result, on top of the record and the journal's finish as before, and the
 // digest read at each question.
 // answers_bench [repetitions] [folder for the bank, by default the current one]
+#include "bench_timing.h"
 #include "sample_banks.h"
 #include "store/bank_file.h"
 #include "store/database.h"
@@ -20,21 +21,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double millis(const std::function<void()> &work)
-{
-    const Clock::time_point start = Clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 void report(const char *what, const std::vector<double> &times, const char *goal)
 {

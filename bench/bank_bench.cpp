@@ -3,6 +3,7 @@
 // then make. In-process (the commands' own work) and as processes (with the start-up).
 // bank_bench [repetitions]
 #include "bank/console.h"
+#include "bench_timing.h"
 #include "sample_banks.h"
 #include "screens/look.h"
 #include "store/bank_file.h"
@@ -21,21 +22,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double millis(const std::function<void()> &work)
-{
-    const Clock::time_point start = Clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 int quiet(CommandFunction command, const QStringList &arguments)
 {

@@ -3,6 +3,7 @@
 // (with the start-up of its graphical application object).
 // protocol_bench [repetitions]
 #include "bank/console.h"
+#include "bench_timing.h"
 #include "sample_banks.h"
 #include "screens/look.h"
 #include "store/bank_file.h"
@@ -23,15 +24,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double millis(const auto &work)
-{
-    const Clock::time_point start = Clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // 1 000 attempts of 600 examinees (some sat twice), over five days and three workstations; one
 // in ten never finished.

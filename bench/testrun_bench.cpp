@@ -507,7 +507,7 @@ bool printSubmits(const std::vector<Bank> &banks, const std::vector<ExamSeries> 
                 "exam in turn.\n"
                 "   The pause, before the start click too, is idle and not timed; as the keeper "
                 "hands over a question\n"
-                "   no sooner than 0.3 s after the one before, both series have it, so that the "
+                "   no sooner than 1 s after the one before, both series have it, so that the "
                 "spacing never shows here\n",
                 exams, pauseMs);
     bool ok = true;
