@@ -33,7 +33,7 @@ void report(const char *what, const std::vector<double> &times, const char *goal
 Journal::Attempt startAttempt(Database &bank)
 {
     Journal::Attempt attempt{QStringLiteral("Иванов Пётр Сидорович"), QDateTime::currentDateTime(),
-                             40, QStringLiteral("kab1"), std::nullopt};
+                             40, QStringLiteral("kab1"), std::nullopt, std::nullopt};
     attempt.id = bank.ExecuteWithJournal({Statements::RecordExaminee, {attempt.username}},
                                          Journal::start(attempt));
     return attempt;

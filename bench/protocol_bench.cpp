@@ -36,7 +36,8 @@ void journal(const QString &bank)
                 QStringLiteral("Экзаменуемый%1 Имя Отчество").arg(k % 600),
                 QDateTime(QDate(2026, 12, 7 + k / 200), QTime(8, 0).addSecs(k % 200 * 180),
                           QTimeZone(3 * 3600)),
-                int(Rules::TestLength), QStringLiteral("kab%1").arg(k % 3 + 1), std::nullopt};
+                int(Rules::TestLength), QStringLiteral("kab%1").arg(k % 3 + 1), std::nullopt,
+                std::nullopt};
             const Database::Change start = Journal::start(attempt);
             db.Execute(start.sql, start.boundValues);
             attempt.id = k + 1;
