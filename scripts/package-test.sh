@@ -65,7 +65,7 @@ done
 dpkg-deb -e "$package" "$work/control"
 postinst="$work/control/postinst"
 check "postinst makes the keeper's account" grep -q '^    make_keeper_account "quorvane"$' "$postinst"
-no_override_made() { ! grep -n 'statoverride\|chmod [0-7]*[4-7][0-7][0-7][0-7] \|u+s\|g+s' "$postinst"; }
+no_override_made() { ! grep -n 'statoverride --update\|statoverride --add\|chmod [0-7]*[4-7][0-7][0-7][0-7] \|u+s\|g+s' "$postinst"; }
 check "postinst makes nothing set-id" no_override_made
 check "postinst enables the keeper's socket" grep -q '^    enable_keeper_socket$' "$postinst"
 check "postinst seals the exam folder" \
@@ -156,6 +156,19 @@ removes_old_override() {
 }
 check "preinst removes the set-id override of an earlier version before the unpack" \
     removes_old_override
+# dpkg unpacks the new keeper with the override it read before preinst removed it: postinst gives
+# the keeper back root's 0755, and leaves a keeper already so alone.
+unsets_set_id() {
+    install -o nobody -g nogroup -m 6755 /dev/null "$work/keeper"
+    postinst_function drop_keeper_set_id "$work/keeper"
+    test "$(stat -c %a:%U:%G "$work/keeper")" = 755:root:root || { stat -c %a:%U:%G "$work/keeper"; return 1; }
+    FAKE_OVERRIDE=yes postinst_function drop_keeper_set_id "$work/keeper"
+    grep -qx "dpkg-statoverride --remove $work/keeper" "$work/fake.log"
+}
+check "postinst makes a keeper unpacked set-id root's 0755 again" unsets_set_id
+check "postinst drops the keeper's set-id bits on every configure" \
+    grep -q '^    drop_keeper_set_id "/usr/lib/quorvane/quorvane-keeper"$' "$postinst"
+
 # As dh_installsystemd does: enabled on install, left disabled when the administrator disabled it.
 enables_socket() {
     postinst_function enable_keeper_socket

@@ -29,6 +29,7 @@
 #include <sys/random.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/sysmacros.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,21 +111,28 @@ void distrustInheritance()
     umask(077);
 }
 
-// The peer as the kernel names it: its account's name and number, never what it says.
-QString peerAccount()
+// The peer as the kernel names it, never as it says: its process and account.
+ucred peerCredentials()
 {
     ucred peer{};
     socklen_t size = sizeof peer;
     if (getsockopt(ChannelFd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
         refuse("не удалось узнать учётную запись на другом конце соединения");
-    const passwd *entry = getpwuid(peer.uid);
+    return peer;
+}
+
+QString accountOf(uid_t uid)
+{
+    const passwd *entry = getpwuid(uid);
     const QString name = entry ? QString::fromLocal8Bit(entry->pw_name) : QStringLiteral("?");
-    return QStringLiteral("%1 (uid %2)").arg(name).arg(peer.uid);
+    return QStringLiteral("%1 (uid %2)").arg(name).arg(uid);
 }
 
 // Stops the session between two requests: systemd's stop and RuntimeMaxSec send SIGTERM, which
 // is held back while a statement runs and taken only while the keeper waits.
 volatile sig_atomic_t stopRequested = 0;
+// Another keeper, whose examinee sits at the workstation's seat, asks for the workstation.
+volatile sig_atomic_t yieldAsked = 0;
 
 void holdBackStop(sigset_t &waitMask)
 {
@@ -133,11 +141,16 @@ void holdBackStop(sigset_t &waitMask)
     onStop.sa_handler = [](int) { stopRequested = 1; };
     sigemptyset(&onStop.sa_mask);
     sigaction(SIGTERM, &onStop, nullptr);
+    struct sigaction onYield = onStop;
+    onYield.sa_handler = [](int) { yieldAsked = 1; };
+    sigaction(SIGUSR1, &onYield, nullptr);
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTERM);
+    sigaddset(&stop, SIGUSR1);
     sigprocmask(SIG_BLOCK, &stop, &waitMask);
     sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGUSR1);
 }
 
 double monotonicSeconds()
@@ -174,6 +187,70 @@ std::mt19937_64 seededGenerator()
     return std::mt19937_64(seed);
 }
 
+// Where logind runs, the session active on seat 0 is the examinee at the workstation. A process
+// belongs to a session by its cgroup (…/session-N.scope), as logind places it.
+class LoginSeat final
+{
+public:
+    // `seatFile`: logind's state of seat 0; `processes`: where each process's cgroup is read.
+    LoginSeat(QString seatFile, QString processes)
+        : m_seatFile(std::move(seatFile)), m_processes(std::move(processes))
+    {}
+
+    // Whether `pid` is in the session active at the seat; never where logind does not run.
+    bool holds(pid_t pid) const
+    {
+        const QString active = valueOf(readText(m_seatFile), QStringLiteral("ACTIVE"));
+        return !active.isEmpty() &&
+               sessionOf(readText(QStringLiteral("%1/%2/cgroup").arg(m_processes).arg(pid))) ==
+                   active;
+    }
+
+private:
+    static QByteArray readText(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.read(1 << 16) : QByteArray();
+    }
+    static QString valueOf(const QByteArray &text, const QString &key)
+    {
+        for (const QByteArray &line : text.split('\n'))
+            if (line.startsWith(key.toLatin1() + '='))
+                return QString::fromLatin1(line.mid(key.size() + 1)).trimmed();
+        return {};
+    }
+    static QString sessionOf(const QByteArray &cgroup)
+    {
+        const qsizetype at = cgroup.lastIndexOf("/session-");
+        if (at < 0)
+            return {};
+        const qsizetype end = cgroup.indexOf(".scope", at);
+        return end < 0 ? QString() : QString::fromLatin1(cgroup.mid(at + 9, end - at - 9));
+    }
+
+    QString m_seatFile;
+    QString m_processes;
+};
+
+// The process holding the flock of `folder`, from the kernel's list of locks; 0 when none.
+pid_t lockHolder(const struct stat &folder)
+{
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray file = QStringLiteral("%1:%2:%3")
+                                .arg(major(folder.st_dev), 2, 16, QLatin1Char('0'))
+                                .arg(minor(folder.st_dev), 2, 16, QLatin1Char('0'))
+                                .arg(qulonglong(folder.st_ino))
+                                .toLatin1();
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 5 && fields[1] == "FLOCK" && fields[5] == file)
+            return pid_t(fields[4].toInt());
+    }
+    return 0;
+}
+
 // The exam folder the unit names, and the window's own working folder passed with the first
 // request: the keeper serves that folder's bank only, and only to a window running in it.
 class ExamFolder final
@@ -204,11 +281,28 @@ public:
                           .arg(m_path));
     }
 
-    // One test at a time on the workstation: the lock lasts as long as this keeper.
-    void claim() const
+    // One test at a time on the workstation: the lock lasts as long as this keeper. An examinee
+    // at the workstation's seat takes it from a holder whose examinee is not there: the holder
+    // is asked to end, and given a few seconds to, between two of its requests.
+    void claim(const LoginSeat &seat, pid_t peer) const
     {
         if (flock(m_fd.get(), LOCK_EX | LOCK_NB) == 0)
             return;
+        struct stat folder
+        {};
+        if (seat.holds(peer) && fstat(m_fd.get(), &folder) == 0) {
+            if (const pid_t holder = lockHolder(folder); holder > 0 && kill(holder, SIGUSR1) == 0)
+                for (int tries = 0; tries < 60; ++tries) {
+                    const timespec pause{0, 50'000'000};
+                    nanosleep(&pause, nullptr);
+                    if (flock(m_fd.get(), LOCK_EX | LOCK_NB) == 0) {
+                        say(QStringLiteral("рабочее место взято у сеанса не за местом "
+                                           "экзаменуемого (процесс %1)")
+                                .arg(holder));
+                        return;
+                    }
+                }
+        }
         throw RuntimeError(3050,
                            QStringLiteral("Не удаётся заблокировать файл базы данных «%1»: на "
                                           "этом рабочем месте уже идёт другой тест. Дождитесь "
@@ -233,11 +327,20 @@ private:
 // Waits for the next request until `deadline` on the session's clock: false when the time ran
 // out or the keeper was told to stop. The clock may be a test's, so the wait is re-measured
 // at least once a second.
-bool awaitRequest(const KeeperSession &session, const KeeperClock &clock, const sigset_t &mask)
+bool awaitRequest(const KeeperSession &session, const KeeperClock &clock, const sigset_t &mask,
+                  const std::function<bool()> &peerAtTheSeat)
 {
     for (;;) {
         if (stopRequested)
             return false;
+        if (yieldAsked) {
+            yieldAsked = 0;
+            if (!peerAtTheSeat()) {
+                say(QStringLiteral("уступает рабочее место экзаменуемому за ним: этот сеанс "
+                                   "идёт не за местом экзаменуемого"));
+                return false;
+            }
+        }
         double wait = 1;
         if (const std::optional<double> deadline = session.deadline()) {
             const double left = *deadline - clock.monotonic();
@@ -262,7 +365,7 @@ KeeperClock systemClock()
     return {monotonicSeconds, sleepSeconds};
 }
 
-int runKeeper(const KeeperClock &clock, const QString &examFolder)
+int runKeeper(const KeeperClock &clock, const QString &examFolder, const QString &loginRoot)
 {
     checkIdentity();
     checkPassedDescriptors();
@@ -271,7 +374,10 @@ int runKeeper(const KeeperClock &clock, const QString &examFolder)
     holdBackStop(waitMask);
     const uid_t uid = geteuid();
     const gid_t gid = getegid();
-    const QString account = peerAccount();
+    const ucred peer = peerCredentials();
+    const QString account = accountOf(peer.uid);
+    const LoginSeat seat(loginRoot + QStringLiteral("/run/systemd/seats/seat0"),
+                         loginRoot + QStringLiteral("/proc"));
     // A message begun must come whole soon: a peer that stops halfway is not waited for.
     const timeval messageTime{10, 0};
     setsockopt(ChannelFd, SOL_SOCKET, SO_RCVTIMEO, &messageTime, sizeof messageTime);
@@ -292,14 +398,15 @@ int runKeeper(const KeeperClock &clock, const QString &examFolder)
         clock.monotonic,
         clock.sleep,
         say,
-        [&folder] { folder.claim(); },
+        [&folder, &seat, &peer] { folder.claim(seat, peer.pid); },
     };
     KeeperSession session(std::move(services));
     int status = 1;
     bool first = true;
     try {
         for (;;) {
-            if (!awaitRequest(session, clock, waitMask)) {
+            if (!awaitRequest(session, clock, waitMask,
+                              [&seat, &peer] { return seat.holds(peer.pid); })) {
                 say(stopRequested ? QStringLiteral("остановлен службой")
                                   : QStringLiteral("другая сторона не прислала запрос вовремя"));
                 break;
@@ -345,11 +452,12 @@ int runKeeper(const KeeperClock &clock, const QString &examFolder)
     return status;
 }
 
-int runKeeperWithArguments(const KeeperClock &clock, int argc, char *argv[])
+int runKeeperWithArguments(const KeeperClock &clock, int argc, char *argv[],
+                           const QString &loginRoot)
 {
     if (argc != 2 || argv[1][0] != '/') {
         std::fprintf(stderr, "quorvane-keeper: нужен один аргумент, полный путь папки экзамена\n");
         return 2;
     }
-    return runKeeper(clock, QFile::decodeName(argv[1]));
+    return runKeeper(clock, QFile::decodeName(argv[1]), loginRoot);
 }

@@ -22,9 +22,12 @@ KeeperClock systemClock();
 // trusts nothing else it inherited, and serves one run of the exam in `examFolder`, the one
 // folder its unit names, to a window whose working folder is that folder. Returns the exit
 // status: 0 for a run that went to its end or a window that went away, 1 when it stopped the
-// run, 2 when it refused to start.
-int runKeeper(const KeeperClock &clock, const QString &examFolder);
+// run, 2 when it refused to start. Where logind runs, an examinee in the session active on seat
+// 0 takes the workstation from a session outside it, which ends; logind's state and the
+// processes' cgroups are read under `loginRoot` ("" for the system's own; a test's folder).
+int runKeeper(const KeeperClock &clock, const QString &examFolder, const QString &loginRoot = {});
 
 // The program's arguments: the exam folder, an absolute path, and nothing else. Returns the
 // status runKeeper would, after saying why, when they are not that.
-int runKeeperWithArguments(const KeeperClock &clock, int argc, char *argv[]);
+int runKeeperWithArguments(const KeeperClock &clock, int argc, char *argv[],
+                           const QString &loginRoot = {});

@@ -7,6 +7,7 @@
 #include "support/sealed_folder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -191,6 +192,57 @@ TEST_F(KeeperServiceTest, AWindowInAnotherFolderOrWithoutItsFolderIsRefused)
     EXPECT_EQ(refused.at(1), "3044");
     Connection without(service.connect());
     EXPECT_EQ(without.ask({"OPEN", "demo"}), Message{"(closed)"});
+}
+
+// Where logind runs, the examinee at the workstation's seat takes it from a session elsewhere (a
+// window an earlier examinee left running, an ssh login), which ends; a session at the seat keeps
+// it.
+TEST_F(KeeperServiceTest, AnExamineeAtTheSeatTakesTheWorkstationFromASessionElsewhere)
+{
+    const QDir login(logs.filePath("login"));
+    const auto write = [&](const QString &path, const QByteArray &text) {
+        QDir().mkpath(QFileInfo(login.filePath(path)).path());
+        QFile file(login.filePath(path));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    KeeperService service(reachableCopy(TestClockKeeper),
+                          {logs.filePath("clock"), "--login-root", login.path()}, folder.path());
+    ASSERT_TRUE(service.listening()) << service.log().toStdString();
+    // The holder is a process of its own, so that its session can differ from the test's.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        Connection held(service.connect());
+        const char opened = held.open("demo", folder.path()).front() == "OPENED" ? 'o' : 'x';
+        ::write(ready[1], &opened, 1);
+        _exit(held.closedWithin(20) ? 0 : 1);
+    }
+    char opened = 0;
+    ASSERT_EQ(read(ready[0], &opened, 1), 1);
+    ASSERT_EQ(opened, 'o');
+    write(QStringLiteral("proc/%1/cgroup").arg(holder), "0::/user.slice/user-1001.slice/session-9.scope\n");
+    write(QStringLiteral("proc/%1/cgroup").arg(getpid()),
+          "0::/user.slice/user-1002.slice/session-c2.scope\n");
+
+    write("run/systemd/seats/seat0", "# logind\nACTIVE=9\nACTIVE_UID=1001\n");
+    Connection elsewhere(service.connect());
+    EXPECT_EQ(elsewhere.open("demo", folder.path()).at(1), "3050");
+    // Both at the seat (one examinee who started twice): the first keeps it.
+    write(QStringLiteral("proc/%1/cgroup").arg(holder), "0::/user.slice/user-1002.slice/session-c2.scope\n");
+    write("run/systemd/seats/seat0", "# logind\nACTIVE=c2\nACTIVE_UID=1002\n");
+    Connection again(service.connect());
+    EXPECT_EQ(again.open("demo", folder.path()).at(1), "3050");
+    write(QStringLiteral("proc/%1/cgroup").arg(holder), "0::/user.slice/user-1001.slice/session-9.scope\n");
+
+    write("run/systemd/seats/seat0", "# logind\nACTIVE=c2\nACTIVE_UID=1002\n");
+    Connection atTheSeat(service.connect());
+    EXPECT_EQ(atTheSeat.open("demo", folder.path()).front(), "OPENED");
+    int status = -1;
+    ASSERT_EQ(waitpid(holder, &status, 0), holder);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the holder was not ended";
+    EXPECT_TRUE(service.logGets("уступает рабочее место")) << service.log().toStdString();
 }
 
 // Connections that never speak neither hold the workstation nor stop the service; each is

@@ -1,7 +1,8 @@
 // quorvane-keeper-test-clock: the keeper as installed, but on a clock the tests move. Its first
 // argument names a file holding how many seconds the tests have moved the clock on; its waits
-// pass at once, moving the clock by as much. The rest are the keeper's own. Built for the tests
-// only, never installed.
+// pass at once, moving the clock by as much. Then, optionally, --login-root DIR: logind's state
+// and the processes' cgroups are read under DIR, as the tests write them. The rest are the
+// keeper's own. Built for the tests only, never installed.
 #include "keeper/keeper_process.h"
 
 #include <QByteArray>
@@ -26,6 +27,12 @@ int main(int argc, char *argv[])
         },
         [slept](double seconds) { *slept += seconds; },
     };
-    argv[1] = argv[0];
-    return runKeeperWithArguments(clock, argc - 1, argv + 1);
+    QString loginRoot;
+    int skipped = 1;
+    if (argc > 3 && QByteArray(argv[2]) == "--login-root") {
+        loginRoot = QFile::decodeName(argv[3]);
+        skipped = 3;
+    }
+    argv[skipped] = argv[0];
+    return runKeeperWithArguments(clock, argc - skipped, argv + skipped, loginRoot);
 }
