@@ -74,7 +74,7 @@ public:
             if (::fgetxattr(m_descriptor, acl, nullptr, 0) >= 0)
                 throwProblem(QStringLiteral("у папки экзамена «%1» есть список доступа (ACL): по "
                                             "нему банк могут открыть другие, и хранитель её не "
-                                            "откроет. Уберите его: sudo setfacl -b -k «%1»")
+                                            "откроет. Уберите его: sudo setfacl -b -k %1")
                                  .arg(m_path));
         for (const char *suffix : {"-journal", "-wal", "-shm"}) {
             const QByteArray name = QFile::encodeName(bank) + suffix;
