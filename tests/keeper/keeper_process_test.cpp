@@ -307,21 +307,23 @@ TEST_F(KeeperServiceTest, AKeeperStartedByHandIsRefusedOrGetsNoBank)
     const Message refused = other.open("exam", folder.path());
     EXPECT_EQ(refused.front(), "ERROR");
 
-    // A set-id copy, real and effective ids differing, is refused before anything.
-    const QString setId = logs.filePath("set-id-keeper");
-    ASSERT_TRUE(QFile::copy(program, setId));
-    ASSERT_EQ(chmod(QFile::encodeName(logs.path()).constData(), 0755), 0);
-    ASSERT_EQ(chown(QFile::encodeName(setId).constData(), keeperUid(), keeperGid()), 0);
-    ASSERT_EQ(chmod(QFile::encodeName(setId).constData(), 06755), 0);
+    // A set-uid or a set-gid copy, real and effective ids differing, is refused before anything.
     struct statvfs fileSystem
     {};
-    ASSERT_EQ(statvfs(QFile::encodeName(setId).constData(), &fileSystem), 0);
+    ASSERT_EQ(statvfs(QFile::encodeName(logs.path()).constData(), &fileSystem), 0);
     if (fileSystem.f_flag & ST_NOSUID)
         GTEST_SKIP() << "the temporary folder is mounted nosuid";
-    Connection setIdKeeper(startKeeperByHand(setId, {folder.path()}, folder.path(), errors(),
-                                             {"LISTEN_FDS=1", "LISTEN_PID=self"}, 65533));
-    EXPECT_EQ(setIdKeeper.exitCode(), 2);
-    EXPECT_TRUE(said().contains("set-id")) << said().toStdString();
+    for (const mode_t mode : {04755, 02755}) {
+        const QString setId = logs.filePath(QStringLiteral("set-id-keeper-%1").arg(mode, 0, 8));
+        ASSERT_TRUE(QFile::copy(program, setId));
+        ASSERT_EQ(chown(QFile::encodeName(setId).constData(), keeperUid(), keeperGid()), 0);
+        ASSERT_EQ(chmod(QFile::encodeName(setId).constData(), mode), 0);
+        QFile::remove(errors());
+        Connection setIdKeeper(startKeeperByHand(setId, {folder.path()}, folder.path(), errors(),
+                                                 {"LISTEN_FDS=1", "LISTEN_PID=self"}, 65533));
+        EXPECT_EQ(setIdKeeper.exitCode(), 2) << std::oct << mode;
+        EXPECT_TRUE(said().contains("set-id")) << said().toStdString();
+    }
 }
 
 // The service's environment steers nothing: the keeper clears it (here the time zone, which
